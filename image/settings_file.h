@@ -1,0 +1,38 @@
+// The settings file: the 5-byte header "$*$10" and the whole memory image,
+// record 0 first (32,773 bytes).
+#pragma once
+
+#include <filesystem>
+
+#include "image/memory_image.h"
+
+namespace tav {
+
+inline constexpr std::size_t kSettingsHeaderSize = 5;
+inline constexpr std::size_t kSettingsFileSize = kSettingsHeaderSize + kImageSize;
+inline constexpr char kSettingsHeader[] = "$*$10";
+
+enum class SettingsSaveResult {
+    Saved,
+    CannotCreate,  // no temporary file could be made next to the target
+    WriteFailed,   // a write, flush or the final rename failed; the target is as it was
+};
+
+enum class SettingsLoadResult {
+    Loaded,
+    CannotOpen,
+    WrongType,           // the first three bytes are not "$*$" (or the file is shorter than 5)
+    UnsupportedVersion,  // signature right, version not "10"
+    Incomplete,          // header right, fewer than 32,768 image bytes
+};
+
+// Writes the file atomically: a temporary file in the same folder, every write
+// checked and flushed, then renamed over `path`. On any failure an existing
+// file of that name is left as it was and no temporary file remains.
+SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path);
+
+// Replaces the whole image from the file. On any result but Loaded the image
+// is untouched. Bytes after the image part are ignored.
+SettingsLoadResult ReadSettingsFile(MemoryImage& image, const std::filesystem::path& path);
+
+}  // namespace tav

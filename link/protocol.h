@@ -1,0 +1,55 @@
+// The receiver's command protocol: one-byte commands, record frames with an
+// 8-bit checksum, fixed pauses, idle time-outs.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "image/memory_image.h"
+#include "operation_host.h"
+#include "serial_link.h"
+
+namespace tav {
+
+// 1 success, -1 transmission error, -2 no answer.
+enum DeviceResult : int { kDeviceOk = 1, kTransmissionError = -1, kNoAnswer = -2 };
+
+using DeviceVersion = std::array<std::uint8_t, 6>;
+
+// Everything one device operation works with. The program owns one of these;
+// DeviceVersion lives here, not in a global.
+struct DeviceContext {
+    SerialLink& link;
+    MemoryImage& image;
+    OperationHost& host;
+    LocalClock& localClock;
+    DeviceVersion version{};                   // all zeros before the first query
+    std::span<const std::uint8_t> firmware{};  // the image operation 98 sends; empty: none
+    bool operationRunning = false;
+};
+
+std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes);
+
+// The StaticText1 line for a version answer ("hardw.ver:1.00 soft.ver:1.26" or
+// "boot ldr:1.00 soft.ver:1.05"); empty for any other answer.
+std::string VersionText(const DeviceVersion& version);
+
+// Opens the port selected in the host; on failure shows "Niewłaściwa nazwa
+// portu lub port jest aktywny." / "Błąd" and returns the outcome.
+PortOpenOutcome OpenSelectedPort(DeviceContext& ctx);
+
+// 0 no usable answer (after a message when nothing usable came), 1 the
+// application answered, 2 the boot loader answered.
+int QueryVersion(DeviceContext& ctx);
+int ReadRecord(DeviceContext& ctx, int record);
+int WriteRecord(DeviceContext& ctx, int record);
+int SetDeviceClock(DeviceContext& ctx);
+int EraseDeviceMemory(DeviceContext& ctx);
+void ShowDeviceResult(DeviceContext& ctx, int result);
+// "hi", one send, flushed. Allowed from software version 1.12 on.
+bool HistoryRequestAllowed(const DeviceVersion& version);
+void HistoryRequest(DeviceContext& ctx);
+
+}  // namespace tav

@@ -1,0 +1,61 @@
+// The tool's one connection to the receiver: at most one open port, driven as
+// a half-duplex line (RTS high only while the tool sends).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "port_resolver.h"
+#include "serial_port.h"
+#include "timing.h"
+
+namespace tav {
+
+inline constexpr int kIdlePollMs = 50;
+
+struct PortOpenOutcome {
+    bool opened = false;
+    std::string devicePath;  // empty when the name maps to no device
+    std::string reason;      // why it failed, in the operating system's words
+};
+
+class SerialLink {
+public:
+    using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
+
+    SerialLink(PortFactory makePort, const PortResolver& resolver, Timing& timing);
+    ~SerialLink();
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
+
+    // Opens PortNames[index] (index -1: no selected entry, nothing is opened).
+    // Shows no message: the caller does (see OpenSelectedPort in protocol.h).
+    PortOpenOutcome OpenSelectedPort(int index);
+    void ClosePort();
+    bool IsOpen() const;
+
+    // One transmission: RTS up, write, wait until drained and at least the
+    // line time of the bytes has passed, RTS down (on every path out).
+    bool SendBytes(std::span<const std::uint8_t> bytes);
+    // Flushes the output of the open port.
+    void Flush();
+    // What has already arrived, at most buffer.size() bytes; never waits.
+    int ReadQueued(std::span<std::uint8_t> buffer);
+    // Collects up to buffer.size() bytes; gives up after `idleLimit`
+    // consecutive 50 ms periods with nothing received.
+    int ReceiveBytes(std::span<std::uint8_t> buffer, int idleLimit);
+
+    Timing& timing() { return timing_; }
+    const PortResolver& resolver() const { return resolver_; }
+
+private:
+    PortFactory makePort_;
+    const PortResolver& resolver_;
+    Timing& timing_;
+    std::unique_ptr<SerialPort> port_;
+};
+
+}  // namespace tav
