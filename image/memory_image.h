@@ -20,12 +20,12 @@ inline constexpr std::size_t kRecordSize = 32;
 inline constexpr int kRecordCount = 1024;
 
 // Record map.
-inline constexpr int kRemoteCount = 1000;             // records 0..999
+inline constexpr int kRemoteCount = 1000;                  // records 0..999
 inline constexpr int kFirstClockTransmitterRecord = 1000;  // records 1000..1003
 inline constexpr int kClockEventRecord = 1004;
 inline constexpr int kDisplayRecord = 1005;
-inline constexpr int kFirstScenarioRecord = 1008;     // records 1008..1015
-inline constexpr int kFirstTimerRecord = 1016;        // records 1016..1019
+inline constexpr int kFirstScenarioRecord = 1008;  // records 1008..1015
+inline constexpr int kFirstTimerRecord = 1016;     // records 1016..1019
 inline constexpr int kLastScenarioGroupRecord = 1019;
 
 inline constexpr std::size_t kClockTransmitterOffset = 0x7D00;  // 32000
@@ -44,13 +44,15 @@ using ConstRecord = std::span<const std::uint8_t, kRecordSize>;
 // The one copy of the receiver's memory: 1024 records of 32 bytes, record n at
 // offset n * 32. Zero-filled when made; nothing clears it afterwards.
 class MemoryImage {
-public:
+  public:
     MemoryImage() = default;
     MemoryImage(const MemoryImage&) = default;
     MemoryImage& operator=(const MemoryImage&) = default;
 
     // Record n (0..1023), for reading or overwriting whole.
-    Record RecordAt(int n) { return Record(bytes_.data() + static_cast<std::size_t>(n) * kRecordSize, kRecordSize); }
+    Record RecordAt(int n) {
+        return Record(bytes_.data() + static_cast<std::size_t>(n) * kRecordSize, kRecordSize);
+    }
     ConstRecord RecordAt(int n) const {
         return ConstRecord(bytes_.data() + static_cast<std::size_t>(n) * kRecordSize, kRecordSize);
     }
@@ -64,7 +66,7 @@ public:
 
     bool operator==(const MemoryImage&) const = default;
 
-private:
+  private:
     std::array<std::uint8_t, kImageSize> bytes_{};
 };
 
@@ -105,7 +107,7 @@ std::uint8_t ClockDigitValue(char c);
 
 // A clock event as the page shows it.
 struct ClockEvent {
-    std::string pattern;   // "20YY-MM-DD hh:mm:ss", "*" for a wildcard nibble
+    std::string pattern;  // "20YY-MM-DD hh:mm:ss", "*" for a wildcard nibble
     bool switchedOn = false;
     std::uint8_t button = 0;  // index 0..13 (buttons 1..14)
     bool operator==(const ClockEvent&) const = default;
@@ -139,8 +141,8 @@ void SetButtonAsRemote(MemoryImage& image, bool on);
 inline constexpr int kScenarioCount = 4;
 inline constexpr int kShownButtonRows = 14;  // rows 0..13; 14 and 15 are never shown
 inline constexpr int kRelayCount = 4;
-inline constexpr int kTimerRows = 8;         // 0..3 timers, 4..7 delays
-inline constexpr int kTimerFields = 4;       // hours, minutes, seconds, tenths
+inline constexpr int kTimerRows = 8;    // 0..3 timers, 4..7 delays
+inline constexpr int kTimerFields = 4;  // hours, minutes, seconds, tenths
 
 constexpr std::size_t ScenarioCellOffset(int scenario, int row, int relay) {
     return kScenarioTableOffset + static_cast<std::size_t>(scenario) * 64 +
@@ -153,9 +155,15 @@ constexpr std::size_t TimerFieldOffset(int scenario, int row, int field) {
 constexpr std::uint8_t ComposeActionByte(int mode, int timer, int delay) {
     return static_cast<std::uint8_t>(mode * 16 + timer * 4 + delay);
 }
-constexpr int ActionMode(std::uint8_t a) { return a >> 4; }
-constexpr int ActionTimer(std::uint8_t a) { return (a >> 2) & 3; }
-constexpr int ActionDelay(std::uint8_t a) { return a & 3; }
+constexpr int ActionMode(std::uint8_t a) {
+    return a >> 4;
+}
+constexpr int ActionTimer(std::uint8_t a) {
+    return (a >> 2) & 3;
+}
+constexpr int ActionDelay(std::uint8_t a) {
+    return a & 3;
+}
 
 // Rewrites the scenario table with the default scenarios and the seconds of
 // timers 0..3 of every scenario with 1..4; nothing else changes.
@@ -169,8 +177,12 @@ extern const std::array<std::string_view, kRelayModeCount> RelayModeShortCodes;
 
 // The one rule for which modes use a timer (0..3) and which a delay (1, 3, 5,
 // 7, 9). Modes 13..15 have no entry and use neither.
-constexpr bool ModeUsesTimer(int mode) { return mode >= 0 && mode <= 3; }
-constexpr bool ModeUsesDelay(int mode) { return mode >= 1 && mode <= 9 && mode % 2 == 1; }
+constexpr bool ModeUsesTimer(int mode) {
+    return mode >= 0 && mode <= 3;
+}
+constexpr bool ModeUsesDelay(int mode) {
+    return mode >= 1 && mode <= 9 && mode % 2 == 1;
+}
 
 // The short code of a mode; "???" for 13..15.
 std::string_view RelayModeShortCode(int mode);

@@ -16,7 +16,8 @@ inline constexpr std::size_t kOlderModelReadBytes = 2048;
 
 // Swaps bit 0 with bit 3 and bit 1 with bit 2 of a value 0..15.
 constexpr std::uint8_t ReverseNibble(std::uint8_t v) {
-    return static_cast<std::uint8_t>(((v & 1) << 3) | ((v & 2) << 1) | ((v & 4) >> 1) | ((v & 8) >> 3));
+    return static_cast<std::uint8_t>(((v & 1) << 3) | ((v & 2) << 1) | ((v & 4) >> 1) |
+                                     ((v & 8) >> 3));
 }
 
 // One file byte to the byte a remote record holds: each nibble's bits

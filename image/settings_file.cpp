@@ -1,0 +1,88 @@
+#include "image/settings_file.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <system_error>
+
+namespace tav {
+
+namespace {
+
+// Closes the file on every path out.
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// A name beside the target that no other file has.
+std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target) {
+    static std::mt19937_64 random{std::random_device{}()};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
+    std::filesystem::path name = target;
+    name += suffix;
+    return name;
+}
+
+}  // namespace
+
+SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path) {
+    std::filesystem::path temporary;
+    File file;
+    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+        temporary = TemporaryNameBeside(path);
+        // "x": fail instead of reusing a file that happens to have the name.
+        file.reset(std::fopen(temporary.string().c_str(), "wbx"));
+    }
+    if (!file) {
+        return SettingsSaveResult::CannotCreate;
+    }
+    const auto bytes = image.Bytes();
+    bool ok =
+        std::fwrite(kSettingsHeader, 1, kSettingsHeaderSize, file.get()) == kSettingsHeaderSize &&
+        std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+        std::fflush(file.get()) == 0;
+    ok = (std::fclose(file.release()) == 0) && ok;
+    std::error_code error;
+    if (ok) {
+        std::filesystem::rename(temporary, path, error);
+        ok = !error;
+    }
+    if (!ok) {
+        std::filesystem::remove(temporary, error);
+        return SettingsSaveResult::WriteFailed;
+    }
+    return SettingsSaveResult::Saved;
+}
+
+SettingsLoadResult ReadSettingsFile(MemoryImage& image, const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return SettingsLoadResult::CannotOpen;
+    }
+    File file(std::fopen(path.string().c_str(), "rb"));
+    if (!file) {
+        return SettingsLoadResult::CannotOpen;
+    }
+    std::array<char, kSettingsHeaderSize> header{};
+    const std::size_t headerRead = std::fread(header.data(), 1, header.size(), file.get());
+    if (headerRead < header.size() || std::memcmp(header.data(), kSettingsHeader, 3) != 0) {
+        return SettingsLoadResult::WrongType;
+    }
+    if (std::memcmp(header.data() + 3, kSettingsHeader + 3, 2) != 0) {
+        return SettingsLoadResult::UnsupportedVersion;
+    }
+    // Read into a copy first: a short file must not leave a half-replaced image.
+    MemoryImage loaded;
+    const auto bytes = loaded.Bytes();
+    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        return SettingsLoadResult::Incomplete;
+    }
+    image = loaded;
+    return SettingsLoadResult::Loaded;
+}
+
+}  // namespace tav

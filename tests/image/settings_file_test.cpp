@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+#include "image/settings_file.h"
+
+namespace tav {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+MemoryImage RandomImage(unsigned seed) {
+    MemoryImage image;
+    std::mt19937 random(seed);
+    for (auto& b : image.Bytes()) {
+        b = static_cast<std::uint8_t>(random());
+    }
+    return image;
+}
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tav-settings-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Only the named files are in the folder: no temporary file was left behind.
+    void ExpectOnlyFiles(std::vector<std::string> names) {
+        std::vector<std::string> present;
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            present.push_back(entry.path().filename().string());
+        }
+        std::sort(present.begin(), present.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(present, names);
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(SettingsFileTest, SavedFileIsHeaderThenEveryByte) {
+    const MemoryImage image = RandomImage(7);
+    const fs::path path = dir_ / "a.tv2";
+    ASSERT_EQ(WriteSettingsFile(image, path), SettingsSaveResult::Saved);
+    const auto bytes = ReadAll(path);
+    ASSERT_EQ(bytes.size(), 32773u);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 5),
+              (std::vector<std::uint8_t>{0x24, 0x2A, 0x24, 0x31, 0x30}));
+    EXPECT_TRUE(std::equal(image.Bytes().begin(), image.Bytes().end(), bytes.begin() + 5));
+
+    MemoryImage loaded;
+    ASSERT_EQ(ReadSettingsFile(loaded, path), SettingsLoadResult::Loaded);
+    EXPECT_EQ(loaded, image);
+    ExpectOnlyFiles({"a.tv2"});
+}
+
+TEST_F(SettingsFileTest, SaveReplacesAnExistingFile) {
+    const fs::path path = dir_ / "b.tv2";
+    WriteAll(path, std::vector<std::uint8_t>(40000, 0xEE));
+    const MemoryImage image = RandomImage(8);
+    ASSERT_EQ(WriteSettingsFile(image, path), SettingsSaveResult::Saved);
+    EXPECT_EQ(ReadAll(path).size(), 32773u);
+    ExpectOnlyFiles({"b.tv2"});
+}
+
+TEST_F(SettingsFileTest, LoadRefusals) {
+    struct Row {
+        const char* name;
+        std::vector<std::uint8_t> content;
+        SettingsLoadResult result;
+    };
+    auto withHeader = [](const char* header, std::size_t imageBytes) {
+        std::vector<std::uint8_t> bytes(header, header + 5);
+        bytes.resize(5 + imageBytes, 0x11);
+        return bytes;
+    };
+    const Row rows[] = {
+        {"version 11", withHeader("$*$11", kImageSize), SettingsLoadResult::UnsupportedVersion},
+        {"foreign signature", withHeader("$*#10", kImageSize), SettingsLoadResult::WrongType},
+        {"foreign signature and version", withHeader("#*$11", kImageSize),
+         SettingsLoadResult::WrongType},
+        {"empty", {}, SettingsLoadResult::WrongType},
+        {"four bytes", {'$', '*', '$', '1'}, SettingsLoadResult::WrongType},
+        {"header only", withHeader("$*$10", 0), SettingsLoadResult::Incomplete},
+        {"100 image bytes", withHeader("$*$10", 100), SettingsLoadResult::Incomplete},
+        {"one byte short", withHeader("$*$10", kImageSize - 1), SettingsLoadResult::Incomplete},
+    };
+    const MemoryImage before = RandomImage(9);
+    for (const auto& row : rows) {
+        const fs::path path = dir_ / "c.tv2";
+        WriteAll(path, row.content);
+        MemoryImage image = before;
+        EXPECT_EQ(ReadSettingsFile(image, path), row.result) << row.name;
+        EXPECT_EQ(image, before) << row.name << ": the image must stay untouched";
+    }
+    MemoryImage image = before;
+    EXPECT_EQ(ReadSettingsFile(image, dir_ / "missing.tv2"), SettingsLoadResult::CannotOpen);
+    EXPECT_EQ(ReadSettingsFile(image, dir_), SettingsLoadResult::CannotOpen);
+    EXPECT_EQ(image, before);
+}
+
+TEST_F(SettingsFileTest, LongerFileLoadsAndIgnoresTheRest) {
+    const MemoryImage image = RandomImage(10);
+    std::vector<std::uint8_t> bytes{'$', '*', '$', '1', '0'};
+    bytes.insert(bytes.end(), image.Bytes().begin(), image.Bytes().end());
+    bytes.resize(bytes.size() + 77, 0xAA);
+    WriteAll(dir_ / "d.tv2", bytes);
+    MemoryImage loaded;
+    ASSERT_EQ(ReadSettingsFile(loaded, dir_ / "d.tv2"), SettingsLoadResult::Loaded);
+    EXPECT_EQ(loaded, image);
+}
+
+TEST_F(SettingsFileTest, CannotCreateInAMissingFolder) {
+    EXPECT_EQ(WriteSettingsFile(MemoryImage{}, dir_ / "no" / "such.tv2"),
+              SettingsSaveResult::CannotCreate);
+}
+
+TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole) {
+    const fs::path path = dir_ / "old.tv2";
+    const std::vector<std::uint8_t> old(32773, 0x5C);
+    WriteAll(path, old);
+
+    // Files may grow to 1000 bytes only: the image write fails part-way.
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    auto previous = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = WriteSettingsFile(RandomImage(11), path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(result, SettingsSaveResult::WriteFailed);
+    EXPECT_EQ(ReadAll(path), old);
+    ExpectOnlyFiles({"old.tv2"});
+}
+
+TEST_F(SettingsFileTest, FailedRenameLeavesTheTargetAndNoTemporary) {
+    // A folder of that name cannot be replaced by the file.
+    fs::create_directories(dir_ / "taken.tv2" / "inside");
+    EXPECT_EQ(WriteSettingsFile(MemoryImage{}, dir_ / "taken.tv2"),
+              SettingsSaveResult::WriteFailed);
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken.tv2" / "inside"));
+    ExpectOnlyFiles({"taken.tv2"});
+}
+
+}  // namespace
+}  // namespace tav
