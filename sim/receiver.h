@@ -1,0 +1,113 @@
+// The simulated TAV-1000R on a pseudo-terminal: the ReceiverEngine
+// (receiver_engine.h) served by one background thread on the master side of
+// an openpty() pair. The tool opens DevicePath() (the slave side) with its
+// real serial backend, as it would open a serial device.
+//
+// The pty is raw on both sides, so every byte (0x00, 0x11, 0x13, CR, LF)
+// passes untouched. The tool may open and close the device any number of
+// times (every device operation does); the receiver keeps running and the
+// device stays usable. Exclusive opens (TIOCEXCL, flock) by the tool work.
+//
+// Every public member is thread-safe.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/memory_image.h"
+#include "sim/receiver_engine.h"
+
+namespace tav::sim {
+
+// One byte on the line. For a byte from the tool the time it was read off the
+// pty; for a byte from the receiver the time it was written to the pty.
+struct TrafficEntry {
+    std::chrono::steady_clock::time_point time;
+    bool fromTool = false;
+    std::uint8_t byte = 0;
+};
+
+class PtyReceiver {
+public:
+    explicit PtyReceiver(ReceiverOptions options = {});
+    ~PtyReceiver();  // stops the thread, closes the pty, removes the symlink
+    PtyReceiver(const PtyReceiver&) = delete;
+    PtyReceiver& operator=(const PtyReceiver&) = delete;
+
+    // Opens the pty and starts serving it. False with the reason when the pty
+    // cannot be made. Starting again after Stop() or a hang-up makes a new pty
+    // (a new DevicePath; an existing symlink is pointed at it).
+    bool Start(std::string* error);
+    // Stops the thread and closes the pty. The engine's state (memory,
+    // clock, traffic log) stays readable.
+    void Stop();
+    bool IsRunning() const;
+    // True after a HangUpAfterBytes fault has closed the receiver's end.
+    bool HungUp() const;
+
+    // The slave side the tool opens, e.g. "/dev/pts/7"; empty before Start.
+    std::string DevicePath() const;
+    // Makes (or replaces) the symbolic link `linkPath` -> DevicePath(); it is
+    // removed again by the destructor. Refuses to replace anything that is
+    // not a symbolic link.
+    bool MakeSymlink(const std::string& linkPath, std::string* error);
+    void RemoveSymlink();
+
+    // ---- the receiver's state ----------------------------------------------
+    MemoryImage Memory() const;
+    void SetMemory(const MemoryImage& memory);
+    ReceiverMode Mode() const;
+    void SetMode(ReceiverMode mode);
+    // The bytes answered to "?" in the current mode / set them.
+    VersionBytes Version() const;
+    void SetVersion(const VersionBytes& version);
+    void SetApplicationVersion(const VersionBytes& version);
+    void SetBootLoaderVersion(const VersionBytes& version);
+    void SetPacing(const Pacing& pacing);
+    void SetFrameTimeout(std::chrono::milliseconds timeout);
+    ReceiverClock Clock() const;  // the last clock set by "t"
+    // Bytes of the firmware blocks taken since the last "F".
+    std::vector<std::uint8_t> FirmwareReceived() const;
+
+    // ---- faults ------------------------------------------------------------
+    void InjectFault(const Fault& fault);
+    void ClearFaults();
+
+    // ---- on-line events ----------------------------------------------------
+    // Sends `line` + CR LF at once (after whatever is already on its way).
+    // With alsoStore the line is appended to the history too.
+    void SendEventLine(const std::string& line, bool alsoStore = false);
+    // Stored lines, sent after "hi" behind the banner line.
+    void SetHistory(std::vector<std::string> lines);
+    std::vector<std::string> History() const;
+    // Demo mode: a plausible event line every `every`, also stored in the
+    // history.
+    void SetDemoEvents(bool on, std::chrono::milliseconds every = std::chrono::seconds(3));
+
+    // ---- observations ------------------------------------------------------
+    // Both directions, in order, since Start or ClearTraffic.
+    std::vector<TrafficEntry> Traffic() const;
+    void ClearTraffic();
+    // The bytes from the tool, since Start or ClearTraffic.
+    std::vector<std::uint8_t> ReceivedBytes() const;
+    // The bytes the receiver sent, since Start or ClearTraffic.
+    std::vector<std::uint8_t> SentBytes() const;
+    // Waits until at least `count` bytes from the tool were received since
+    // Start or ClearTraffic; false on time-out.
+    bool WaitForReceived(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until at least `count` bytes were sent since Start or
+    // ClearTraffic; false on time-out.
+    bool WaitForSent(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until every received byte has been processed and every answer
+    // has been written to the pty; false on time-out.
+    bool WaitUntilIdle(std::chrono::milliseconds timeout) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tav::sim
