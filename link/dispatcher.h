@@ -25,9 +25,9 @@ enum DeviceOperation : unsigned {
 // What became of one call, for callers that need more than the messages
 // (tavctl's exit status). The window ignores it.
 enum class OperationOutcome {
-    Done,          // the operation's work ran to its end
-    Refused,       // on-line guard, re-entry, port, version or mode gate
-    Failed,        // a record or block failed part-way
+    Done,     // the operation's work ran to its end
+    Refused,  // on-line guard, re-entry, port, version or mode gate
+    Failed,   // a record or block failed part-way
 };
 
 OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation);

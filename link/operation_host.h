@@ -7,7 +7,7 @@
 namespace tav {
 
 class OperationHost {
-public:
+  public:
     virtual ~OperationHost() = default;
 
     // A modal message with an OK button only. Texts are UTF-8.

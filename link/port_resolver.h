@@ -14,7 +14,7 @@ inline constexpr int kPortCount = 15;
 extern const std::array<std::string_view, kPortCount> PortNames;
 
 class PortResolver {
-public:
+  public:
     virtual ~PortResolver() = default;
     // The device that port `index` (0..14) opens now; nullopt when none.
     virtual std::optional<std::string> DevicePath(int index) const = 0;
@@ -24,17 +24,19 @@ public:
 // first, then CDC-ACM devices (/dev/ttyACM*), then built-in UARTs (/dev/ttyS*)
 // that have hardware behind them. Windows: \\.\COMn.
 class PlatformPortResolver final : public PortResolver {
-public:
+  public:
     std::optional<std::string> DevicePath(int index) const override;
 };
 
 // A fixed table, for tests and the demo.
 class FixedPortResolver final : public PortResolver {
-public:
-    void Set(int index, std::string path) { paths_.at(static_cast<std::size_t>(index)) = std::move(path); }
+  public:
+    void Set(int index, std::string path) {
+        paths_.at(static_cast<std::size_t>(index)) = std::move(path);
+    }
     std::optional<std::string> DevicePath(int index) const override;
 
-private:
+  private:
     std::array<std::string, kPortCount> paths_{};
 };
 

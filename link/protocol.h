@@ -42,12 +42,37 @@ PortOpenOutcome OpenSelectedPort(DeviceContext& ctx);
 
 // 0 no usable answer (after a message when nothing usable came), 1 the
 // application answered, 2 the boot loader answered.
+// Fills ctx.version and shows the version text through the host.
 int QueryVersion(DeviceContext& ctx);
+
+// The single-record and clock commands return a DeviceResult. ReadRecord
+// replaces record `record` (0..1023) of the image only on success.
 int ReadRecord(DeviceContext& ctx, int record);
 int WriteRecord(DeviceContext& ctx, int record);
+// Sends the local date and time, taken in one reading of ctx.localClock.
 int SetDeviceClock(DeviceContext& ctx);
+// "c"; awaits nothing, so always kDeviceOk. The image is not touched.
 int EraseDeviceMemory(DeviceContext& ctx);
+// "TAV-1000R nie odpowiada!" for kNoAnswer, "Blad transmisji" for
+// kTransmissionError (caption "Błąd"); nothing for any other value.
 void ShowDeviceResult(DeviceContext& ctx, int result);
+
+// Frames of the bulk loops, which live in the dispatcher.
+inline constexpr int kBulkIdleLimit = 50;
+inline constexpr std::size_t kBulkRecordFrame = kRecordSize + 1;
+// BulkRead: "P" (not flushed), 50 ms; then per record 33 bytes (idle limit
+// 50), each answered by a flushed "x", also a short or bad one.
+void BulkReadStart(DeviceContext& ctx);
+int BulkReadReceive(DeviceContext& ctx, std::span<std::uint8_t, kBulkRecordFrame> frame);
+void BulkReadAcknowledge(DeviceContext& ctx);
+// BulkWrite: "Z" (not flushed), 50 ms. FirmwareTransfer: "F" (not flushed), 20 ms.
+void BulkWriteStart(DeviceContext& ctx);
+void FirmwareTransferStart(DeviceContext& ctx);
+// One record or firmware block of those two: the data, then its checksum, two
+// sends back to back, not flushed; the answer is the checksum echoed (idle
+// limit 50). A DeviceResult.
+int SendBlockAwaitEcho(DeviceContext& ctx, std::span<const std::uint8_t> data);
+
 // "hi", one send, flushed. Allowed from software version 1.12 on.
 bool HistoryRequestAllowed(const DeviceVersion& version);
 void HistoryRequest(DeviceContext& ctx);

@@ -2,6 +2,8 @@
 // a half-duplex line (RTS high only while the tool sends).
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +18,12 @@ namespace tav {
 
 inline constexpr int kIdlePollMs = 50;
 
+// Time one byte takes on the line: 10 bits at 9600 baud, about 1.0417 ms.
+inline constexpr std::chrono::nanoseconds kByteLineTime{10'000'000'000LL / 9600};
+constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
+    return kByteLineTime * static_cast<long long>(bytes);
+}
+
 struct PortOpenOutcome {
     bool opened = false;
     std::string devicePath;  // empty when the name maps to no device
@@ -23,7 +31,7 @@ struct PortOpenOutcome {
 };
 
 class SerialLink {
-public:
+  public:
     using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
 
     SerialLink(PortFactory makePort, const PortResolver& resolver, Timing& timing);
@@ -38,20 +46,28 @@ public:
     bool IsOpen() const;
 
     // One transmission: RTS up, write, wait until drained and at least the
-    // line time of the bytes has passed, RTS down (on every path out).
+    // line time of the bytes has passed since the write began, RTS down (on
+    // every path out, a failed write included). True when the bytes were
+    // handed over and the transmitter has run empty; false without a port.
+    // Where the device has no RTS line (a pty) there is nothing to hold up,
+    // and the line-time wait is skipped.
     bool SendBytes(std::span<const std::uint8_t> bytes);
     // Flushes the output of the open port.
     void Flush();
     // What has already arrived, at most buffer.size() bytes; never waits.
     int ReadQueued(std::span<std::uint8_t> buffer);
     // Collects up to buffer.size() bytes; gives up after `idleLimit`
-    // consecutive 50 ms periods with nothing received.
+    // consecutive 50 ms periods with nothing received. An empty period waits
+    // for the next byte rather than sleeping, so an answer is taken as soon as
+    // it is complete; a wait that ends at once without data (hang-up, error)
+    // still counts as one period and lasts its 50 ms. Surplus bytes stay
+    // queued for the next read. Returns the count received (0 without a port).
     int ReceiveBytes(std::span<std::uint8_t> buffer, int idleLimit);
 
     Timing& timing() { return timing_; }
     const PortResolver& resolver() const { return resolver_; }
 
-private:
+  private:
     PortFactory makePort_;
     const PortResolver& resolver_;
     Timing& timing_;

@@ -15,7 +15,7 @@ struct PortOpenError {
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens `devicePath` exclusively for reading and writing and applies the

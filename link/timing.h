@@ -8,7 +8,7 @@ namespace tav {
 using Millis = std::chrono::milliseconds;
 
 class Timing {
-public:
+  public:
     virtual ~Timing() = default;
     // Monotonic time.
     virtual std::chrono::steady_clock::time_point Now() = 0;
@@ -18,7 +18,7 @@ public:
 
 // The real clock.
 class SystemTiming final : public Timing {
-public:
+  public:
     std::chrono::steady_clock::time_point Now() override;
     void Sleep(Millis ms) override;
 };
@@ -34,13 +34,13 @@ struct LocalDateTime {
 };
 
 class LocalClock {
-public:
+  public:
     virtual ~LocalClock() = default;
     virtual LocalDateTime Now() = 0;
 };
 
 class SystemLocalClock final : public LocalClock {
-public:
+  public:
     LocalDateTime Now() override;
 };
 

@@ -1,0 +1,199 @@
+#include "link/protocol.h"
+
+#include <cstdio>
+
+namespace tav {
+namespace {
+
+constexpr int kSingleIdleLimit = 10;
+constexpr std::uint8_t kVersionMark = 0x76;  // "v"
+constexpr std::uint8_t kApplication = 0x07;
+constexpr std::uint8_t kBootLoader = 0x77;  // "w"
+
+void Send(DeviceContext& ctx, std::span<const std::uint8_t> bytes) {
+    // The result is not examined: a failed send shows up as a missing answer.
+    ctx.link.SendBytes(bytes);
+}
+
+void SendFlushed(DeviceContext& ctx, std::span<const std::uint8_t> bytes) {
+    Send(ctx, bytes);
+    ctx.link.Flush();
+}
+
+void SendByteFlushed(DeviceContext& ctx, std::uint8_t byte) {
+    SendFlushed(ctx, std::span<const std::uint8_t>(&byte, 1));
+}
+
+void Pause(DeviceContext& ctx, int ms) {
+    ctx.link.timing().Sleep(Millis(ms));
+}
+
+void SendRecordHeader(DeviceContext& ctx, std::uint8_t command, int record) {
+    const std::uint8_t header[3] = {command, static_cast<std::uint8_t>((record >> 8) & 0xFF),
+                                    static_cast<std::uint8_t>(record & 0xFF)};
+    SendFlushed(ctx, header);
+}
+
+std::uint8_t Bcd(int value) {
+    return static_cast<std::uint8_t>((value / 10) * 16 + value % 10);
+}
+
+// Sends the data, pauses 10 ms, sends the checksum; the answer is its echo.
+int SendChecked(DeviceContext& ctx, std::span<const std::uint8_t> data) {
+    SendFlushed(ctx, data);
+    Pause(ctx, 10);
+    const std::uint8_t sum = FrameChecksum(data);
+    SendByteFlushed(ctx, sum);
+    std::uint8_t echo = 0;
+    if (ctx.link.ReceiveBytes(std::span<std::uint8_t>(&echo, 1), kSingleIdleLimit) < 1) {
+        return kNoAnswer;
+    }
+    return echo == sum ? kDeviceOk : kTransmissionError;
+}
+
+}  // namespace
+
+std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes) {
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : bytes) {
+        sum = static_cast<std::uint8_t>(sum + b);
+    }
+    return sum;
+}
+
+std::string VersionText(const DeviceVersion& version) {
+    const char* format = nullptr;
+    if (version[0] == kVersionMark && version[1] == kApplication) {
+        format = "hardw.ver:%1x.%02x soft.ver:%1x.%02x";
+    } else if (version[0] == kVersionMark && version[1] == kBootLoader) {
+        format = "boot ldr:%1x.%02x soft.ver:%1x.%02x";
+    } else {
+        return {};
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, format, unsigned{version[2]}, unsigned{version[3]},
+                  unsigned{version[4]}, unsigned{version[5]});
+    return text;
+}
+
+PortOpenOutcome OpenSelectedPort(DeviceContext& ctx) {
+    PortOpenOutcome outcome = ctx.link.OpenSelectedPort(ctx.host.SelectedPortIndex());
+    if (!outcome.opened) {
+        ctx.host.ShowMessage("Niewłaściwa nazwa portu lub port jest aktywny.", "Błąd");
+    }
+    return outcome;
+}
+
+int QueryVersion(DeviceContext& ctx) {
+    SendByteFlushed(ctx, '?');
+    // The answer goes straight into the kept version: a short answer leaves
+    // the bytes that did arrive over the start of the previous one.
+    const int n = ctx.link.ReceiveBytes(ctx.version, kSingleIdleLimit);
+    Pause(ctx, 50);
+    if (n < static_cast<int>(ctx.version.size()) || ctx.version[0] != kVersionMark) {
+        ctx.host.ShowMessage("TAV-1000R nie odpowiada!", "Błąd");
+        return 0;
+    }
+    if (ctx.version[1] == kApplication) {
+        ctx.host.ShowVersionText(VersionText(ctx.version));
+        return 1;
+    }
+    if (ctx.version[1] == kBootLoader) {
+        ctx.host.ShowVersionText(VersionText(ctx.version));
+        return 2;
+    }
+    return 0;
+}
+
+int ReadRecord(DeviceContext& ctx, int record) {
+    SendRecordHeader(ctx, 'p', record);
+    Pause(ctx, 50);
+    std::array<std::uint8_t, kRecordSize + 1> answer{};
+    if (ctx.link.ReceiveBytes(answer, kSingleIdleLimit) < static_cast<int>(answer.size())) {
+        return kNoAnswer;
+    }
+    const auto data = std::span<const std::uint8_t>(answer).first<kRecordSize>();
+    if (FrameChecksum(data) != answer[kRecordSize]) {
+        return kTransmissionError;
+    }
+    std::copy(data.begin(), data.end(), ctx.image.RecordAt(record).begin());
+    return kDeviceOk;
+}
+
+int WriteRecord(DeviceContext& ctx, int record) {
+    SendRecordHeader(ctx, 'z', record);
+    Pause(ctx, 50);
+    return SendChecked(ctx, ctx.image.RecordAt(record));
+}
+
+int SetDeviceClock(DeviceContext& ctx) {
+    // Date and time from one reading, so that the two cannot straddle midnight.
+    const LocalDateTime now = ctx.localClock.Now();
+    const int year = ((now.year - 2000) % 100 + 100) % 100;
+    const std::array<std::uint8_t, 6> frame = {Bcd(now.second), Bcd(now.minute), Bcd(now.hour),
+                                               Bcd(now.day),    Bcd(now.month),  Bcd(year)};
+    SendByteFlushed(ctx, 't');
+    Pause(ctx, 50);
+    return SendChecked(ctx, frame);
+}
+
+int EraseDeviceMemory(DeviceContext& ctx) {
+    SendByteFlushed(ctx, 'c');
+    return kDeviceOk;
+}
+
+void ShowDeviceResult(DeviceContext& ctx, int result) {
+    if (result == kNoAnswer) {
+        ctx.host.ShowMessage("TAV-1000R nie odpowiada!", "Błąd");
+    } else if (result == kTransmissionError) {
+        ctx.host.ShowMessage("Blad transmisji", "Błąd");
+    }
+}
+
+bool HistoryRequestAllowed(const DeviceVersion& version) {
+    return version[4] > 0x01 || version[5] >= 0x12;
+}
+
+void HistoryRequest(DeviceContext& ctx) {
+    const std::uint8_t frame[2] = {'h', 'i'};
+    SendFlushed(ctx, frame);
+}
+
+void BulkReadStart(DeviceContext& ctx) {
+    const std::uint8_t command = 'P';
+    Send(ctx, std::span<const std::uint8_t>(&command, 1));
+    Pause(ctx, 50);
+}
+
+int BulkReadReceive(DeviceContext& ctx, std::span<std::uint8_t, kBulkRecordFrame> frame) {
+    return ctx.link.ReceiveBytes(frame, kBulkIdleLimit);
+}
+
+void BulkReadAcknowledge(DeviceContext& ctx) {
+    SendByteFlushed(ctx, 'x');
+}
+
+void BulkWriteStart(DeviceContext& ctx) {
+    const std::uint8_t command = 'Z';
+    Send(ctx, std::span<const std::uint8_t>(&command, 1));
+    Pause(ctx, 50);
+}
+
+void FirmwareTransferStart(DeviceContext& ctx) {
+    const std::uint8_t command = 'F';
+    Send(ctx, std::span<const std::uint8_t>(&command, 1));
+    Pause(ctx, 20);
+}
+
+int SendBlockAwaitEcho(DeviceContext& ctx, std::span<const std::uint8_t> data) {
+    const std::uint8_t sum = FrameChecksum(data);
+    Send(ctx, data);
+    Send(ctx, std::span<const std::uint8_t>(&sum, 1));
+    std::uint8_t echo = 0;
+    if (ctx.link.ReceiveBytes(std::span<std::uint8_t>(&echo, 1), kBulkIdleLimit) < 1) {
+        return kNoAnswer;
+    }
+    return echo == sum ? kDeviceOk : kTransmissionError;
+}
+
+}  // namespace tav

@@ -1,0 +1,163 @@
+// The Win32 backend: plain blocking (non-overlapped) I/O on a comm handle.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "link/serial_port.h"
+
+namespace tav {
+namespace {
+
+class Win32SerialPort final : public SerialPort {
+  public:
+    ~Win32SerialPort() override { Close(); }
+
+    bool Open(const std::string& devicePath, PortOpenError* error) override;
+    void Close() override;
+    bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+
+    bool SetRts(bool on) override;
+    bool Write(std::span<const std::uint8_t> bytes) override;
+    bool WaitTransmitted() override;
+    void Flush() override;
+    int BytesQueued() override;
+    int ReadQueued(std::span<std::uint8_t> buffer) override;
+    bool WaitReadable(int ms) override;
+
+  private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+std::string ErrorText(DWORD code) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result =
+        n > 0 && text != nullptr ? std::string(text, n) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) {
+        result.pop_back();
+    }
+    return result;
+}
+
+bool Win32SerialPort::Open(const std::string& devicePath, PortOpenError* error) {
+    Close();
+    // Share mode 0: exclusive.
+    HANDLE h = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (error != nullptr) {
+            error->code = static_cast<int>(GetLastError());
+            error->reason = ErrorText(GetLastError());
+        }
+        return false;
+    }
+    // Once the handle is open the port counts as open; the results of the
+    // settings calls are not examined.
+    SetupComm(h, 256, 256);
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    GetCommState(h, &dcb);
+    dcb.BaudRate = CBR_9600;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.fParity = FALSE;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    SetCommState(h, &dcb);
+    DWORD mask = 0;
+    GetCommMask(h, &mask);
+    SetCommMask(h, EV_TXEMPTY);
+    EscapeCommFunction(h, CLRRTS);
+    // Whatever arrived before the open belongs to nobody.
+    PurgeComm(h, PURGE_RXCLEAR);
+    handle_ = h;
+    return true;
+}
+
+void Win32SerialPort::Close() {
+    if (handle_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+}
+
+bool Win32SerialPort::SetRts(bool on) {
+    return IsOpen() && EscapeCommFunction(handle_, on ? SETRTS : CLRRTS) != 0;
+}
+
+bool Win32SerialPort::Write(std::span<const std::uint8_t> bytes) {
+    DWORD written = 0;
+    return IsOpen() &&
+           WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool Win32SerialPort::WaitTransmitted() {
+    DWORD event = 0;
+    return IsOpen() && WaitCommEvent(handle_, &event, nullptr) != 0;
+}
+
+void Win32SerialPort::Flush() {
+    if (IsOpen()) {
+        FlushFileBuffers(handle_);
+    }
+}
+
+int Win32SerialPort::BytesQueued() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!IsOpen() || !ClearCommError(handle_, &errors, &status)) {
+        return 0;
+    }
+    return static_cast<int>(status.cbInQue);
+}
+
+int Win32SerialPort::ReadQueued(std::span<std::uint8_t> buffer) {
+    const int queued = BytesQueued();
+    if (queued <= 0 || buffer.empty()) {
+        return 0;
+    }
+    const DWORD want =
+        static_cast<DWORD>(std::min(buffer.size(), static_cast<std::size_t>(queued)));
+    DWORD read = 0;
+    if (!ReadFile(handle_, buffer.data(), want, &read, nullptr)) {
+        return 0;
+    }
+    return static_cast<int>(read);
+}
+
+bool Win32SerialPort::WaitReadable(int ms) {
+    // Only EV_TXEMPTY is enabled and the handle is not overlapped, so there is
+    // no waitable receive event: look at the queue every millisecond.
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    while (IsOpen()) {
+        if (BytesQueued() > 0) {
+            return true;
+        }
+        if (GetTickCount64() >= deadline) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<SerialPort> MakePlatformSerialPort() {
+    return std::make_unique<Win32SerialPort>();
+}
+
+}  // namespace tav
