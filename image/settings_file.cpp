@@ -1,11 +1,13 @@
 #include "image/settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <system_error>
+#include <vector>
 
 namespace tav {
 
@@ -58,6 +60,21 @@ SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesy
     return SettingsSaveResult::Saved;
 }
 
+SettingsLoadResult ParseSettingsBytes(MemoryImage& image, std::span<const std::uint8_t> file) {
+    if (file.size() < kSettingsHeaderSize || std::memcmp(file.data(), kSettingsHeader, 3) != 0) {
+        return SettingsLoadResult::WrongType;
+    }
+    if (std::memcmp(file.data() + 3, kSettingsHeader + 3, 2) != 0) {
+        return SettingsLoadResult::UnsupportedVersion;
+    }
+    // A short file must not leave a half-replaced image.
+    if (file.size() < kSettingsFileSize) {
+        return SettingsLoadResult::Incomplete;
+    }
+    std::copy_n(file.begin() + kSettingsHeaderSize, kImageSize, image.Bytes().begin());
+    return SettingsLoadResult::Loaded;
+}
+
 SettingsLoadResult ReadSettingsFile(MemoryImage& image, const std::filesystem::path& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
@@ -67,22 +84,13 @@ SettingsLoadResult ReadSettingsFile(MemoryImage& image, const std::filesystem::p
     if (!file) {
         return SettingsLoadResult::CannotOpen;
     }
-    std::array<char, kSettingsHeaderSize> header{};
-    const std::size_t headerRead = std::fread(header.data(), 1, header.size(), file.get());
-    if (headerRead < header.size() || std::memcmp(header.data(), kSettingsHeader, 3) != 0) {
-        return SettingsLoadResult::WrongType;
+    // Bytes after the image part are never read.
+    std::vector<std::uint8_t> bytes(kSettingsFileSize);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (std::ferror(file.get())) {
+        return SettingsLoadResult::CannotOpen;
     }
-    if (std::memcmp(header.data() + 3, kSettingsHeader + 3, 2) != 0) {
-        return SettingsLoadResult::UnsupportedVersion;
-    }
-    // Read into a copy first: a short file must not leave a half-replaced image.
-    MemoryImage loaded;
-    const auto bytes = loaded.Bytes();
-    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        return SettingsLoadResult::Incomplete;
-    }
-    image = loaded;
-    return SettingsLoadResult::Loaded;
+    return ParseSettingsBytes(image, bytes);
 }
 
 }  // namespace tav

@@ -2,7 +2,9 @@
 // record 0 first (32,773 bytes).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 
 #include "image/memory_image.h"
 
@@ -30,6 +32,9 @@ enum class SettingsLoadResult {
 // checked and flushed, then renamed over `path`. On any failure an existing
 // file of that name is left as it was and no temporary file remains.
 SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path);
+
+// The same check and copy over the bytes of a whole file already in memory.
+SettingsLoadResult ParseSettingsBytes(MemoryImage& image, std::span<const std::uint8_t> file);
 
 // Replaces the whole image from the file. On any result but Loaded the image
 // is untouched. Bytes after the image part are ignored.
