@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "link_test_support.h"
+
 namespace tav {
 namespace {
 
@@ -170,6 +172,72 @@ INSTANTIATE_TEST_SUITE_P(Lengths, EventLineLongLines,
                                            // Past the accumulator's capacity without a
                                            // line feed; pieces leave early, in order.
                                            LongLine{70000, 1024, {}}, LongLine{200000, 5000, {}}));
+
+// The history button's version rule and the reception of one poll, over the
+// fake port.
+struct HistoryVersion {
+    std::uint8_t major;
+    std::uint8_t minor;
+    bool sent;
+};
+
+class EventHistoryRequest : public ::testing::TestWithParam<HistoryVersion> {};
+
+TEST_P(EventHistoryRequest, SendsHiFromVersion112On) {
+    linktest::Rig rig;
+    linktest::ScriptedReceiver& receiver = rig.Attach();
+    receiver.version[4] = GetParam().major;
+    receiver.version[5] = GetParam().minor;
+    Recorder r;
+    rig.host.online = true;
+    ASSERT_TRUE(StartOnlineReception(rig.ctx, r.assembler));
+    rig.host.log.clear();
+    const std::size_t writtenBefore = rig.device.Written().size();
+
+    const HistoryRequestOutcome outcome = RequestEventHistory(rig.ctx, r.assembler);
+
+    const std::vector<std::uint8_t> written = rig.device.Written();
+    const std::vector<std::uint8_t> after(written.begin() + static_cast<long>(writtenBefore),
+                                          written.end());
+    if (GetParam().sent) {
+        EXPECT_EQ(outcome, HistoryRequestOutcome::kSent);
+        EXPECT_EQ(after, (std::vector<std::uint8_t>{'h', 'i'}));
+        EXPECT_THAT(r.lines, ElementsAre(std::string(kHistoryStartMarker)));
+        EXPECT_THAT(rig.host.Messages(), IsEmpty());
+    } else {
+        EXPECT_EQ(outcome, HistoryRequestOutcome::kVersionTooLow);
+        EXPECT_THAT(after, IsEmpty());
+        EXPECT_THAT(r.lines, IsEmpty());
+        EXPECT_THAT(rig.host.Messages(), ElementsAre(std::string(kHistoryVersionNotice) + " | "));
+    }
+    EXPECT_TRUE(rig.link.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, EventHistoryRequest,
+                         ::testing::Values(HistoryVersion{0x01, 0x11, false},
+                                           HistoryVersion{0x00, 0x99, false},
+                                           HistoryVersion{0x01, 0x12, true},
+                                           HistoryVersion{0x01, 0x29, true},
+                                           HistoryVersion{0x02, 0x00, true}));
+
+TEST(OnlineReception, PollHandsOnWhatArrivedAndStartNeedsAVersionAnswer) {
+    linktest::Rig rig;
+    rig.Attach();
+    Recorder r;
+    r.Tick("left from before");
+    ASSERT_TRUE(StartOnlineReception(rig.ctx, r.assembler));
+    EXPECT_THAT(r.assembler.pending(), IsEmpty());
+    rig.device.Deliver({'e', '1', '\r', '\n', 'e', '2'});
+    r.lines.clear();
+    PollEventStream(rig.ctx, r.assembler);
+    EXPECT_THAT(r.lines, ElementsAre("e1"));
+    EXPECT_EQ(r.assembler.pending(), "e2");
+    rig.link.ClosePort();
+
+    linktest::Rig silent;  // nothing answers the version query
+    EXPECT_FALSE(StartOnlineReception(silent.ctx, r.assembler));
+    EXPECT_FALSE(silent.link.IsOpen());
+}
 
 }  // namespace
 }  // namespace tav
