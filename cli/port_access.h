@@ -1,0 +1,39 @@
+// Which serial device tavctl opens, and why an open failed in words of the
+// operating system.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "link/port_resolver.h"
+#include "link/serial_link.h"
+
+namespace tav::cli {
+
+// What the last open attempt through a port made by MakeRecordingPortFactory
+// did.
+struct OpenAttempt {
+    bool tried = false;
+    std::string devicePath;
+    std::string reason;
+    int code = 0;
+};
+
+// The platform's serial ports, each remembering its last failed open in
+// `attempt`.
+SerialLink::PortFactory MakeRecordingPortFactory(std::shared_ptr<OpenAttempt> attempt);
+
+// --port: "COM1".."COM15" (index 0..14, resolved as the window resolves them)
+// or a device path (then index 0 of a fixed table). nullopt for anything else.
+struct PortChoice {
+    int index = 0;
+    std::unique_ptr<PortResolver> resolver;
+};
+std::optional<PortChoice> ChoosePort(const std::string& port);
+
+// tavctl's own line after the system's port message: the device and the
+// operating system's reason, with a hint where one helps.
+std::string DescribeOpenFailure(const std::string& portName, const OpenAttempt& attempt);
+
+}  // namespace tav::cli
