@@ -634,8 +634,7 @@ int RunTavctl(int argc, char** argv) {
             return kExitDone;
         }
         if (a.command.empty()) {
-            PrintToolHelp(stderr);
-            return kExitUsage;
+            throw UsageError{"no command given"};
         }
         return RunCommand(a);
     } catch (const UsageError& e) {

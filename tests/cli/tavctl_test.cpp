@@ -1,0 +1,542 @@
+// tavctl run as a program: device commands against the simulated receiver on
+// a pty, file commands on made-up files.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "image/memory_image.h"
+#include "image/settings_file.h"
+#include "sim/receiver.h"
+
+namespace tav {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// tavctl as a child process with its standard output and error captured.
+class Child {
+  public:
+    explicit Child(const std::vector<std::string>& args) {
+        int out[2];
+        int err[2];
+        if (pipe(out) != 0 || pipe(err) != 0) {
+            ADD_FAILURE() << "pipe";
+            return;
+        }
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            dup2(err[1], STDERR_FILENO);
+            close(out[0]);
+            close(err[0]);
+            std::vector<char*> argv;
+            std::string path = TAVCTL_PATH;
+            argv.push_back(path.data());
+            std::vector<std::string> copy = args;
+            for (std::string& a : copy) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            execv(path.c_str(), argv.data());
+            _exit(127);
+        }
+        close(out[1]);
+        close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+
+    void Signal(int sig) const { kill(pid_, sig); }
+
+    // Collects the output until the child ends; kills it after `timeout`.
+    Result Finish(std::chrono::milliseconds timeout = 60s) {
+        Result r;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (out_ >= 0 || err_ >= 0) {
+            pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid_, SIGKILL);
+                ADD_FAILURE() << "tavctl did not end in time";
+                break;
+            }
+            if (poll(fds, 2, 100) <= 0) {
+                continue;
+            }
+            Drain(fds[0], out_, r.out);
+            Drain(fds[1], err_, r.err);
+        }
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+
+  private:
+    static void Drain(const pollfd& p, int& fd, std::string& into) {
+        if (fd < 0 || p.revents == 0) {
+            return;
+        }
+        char buf[4096];
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n > 0) {
+            into.append(buf, static_cast<std::size_t>(n));
+        } else {
+            close(fd);
+            fd = -1;
+        }
+    }
+
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+};
+
+Result Tavctl(const std::vector<std::string>& args) {
+    return Child(args).Finish();
+}
+
+MemoryImage Pattern(int seed) {
+    MemoryImage m;
+    for (std::size_t i = 0; i < kImageSize; ++i) {
+        m.at(i) = static_cast<std::uint8_t>((i * 7 + static_cast<std::size_t>(seed)) % 251);
+    }
+    return m;
+}
+
+std::vector<std::uint8_t> FileBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+MemoryImage LoadFile(const fs::path& p) {
+    MemoryImage m;
+    EXPECT_EQ(ReadSettingsFile(m, p), SettingsLoadResult::Loaded) << p;
+    return m;
+}
+
+bool SameRecords(const MemoryImage& a, const MemoryImage& b, int first, int last) {
+    for (int r = first; r <= last; ++r) {
+        if (!std::equal(a.RecordAt(r).begin(), a.RecordAt(r).end(), b.RecordAt(r).begin())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class TavctlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tavctl-test-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        std::string error;
+        ASSERT_TRUE(sim_.Start(&error)) << error;
+        sim_.SetMemory(Pattern(1));
+    }
+    void TearDown() override {
+        sim_.Stop();
+        fs::remove_all(dir_);
+    }
+
+    std::string File(const std::string& name) const { return (dir_ / name).string(); }
+    std::vector<std::string> Dev(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--port", sim_.DevicePath()});
+        return args;
+    }
+    void Save(const MemoryImage& m, const std::string& name) const {
+        ASSERT_EQ(WriteSettingsFile(m, File(name)), SettingsSaveResult::Saved);
+    }
+
+    fs::path dir_;
+    sim::PtyReceiver sim_;
+};
+
+TEST_F(TavctlTest, VersionPrintsTheVersionLine) {
+    const Result r = Tavctl(Dev({"version"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "hardw.ver:1.00 soft.ver:1.26\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(TavctlTest, ReadAllThenWriteAllMovesTheWholeMemory) {
+    Result r = Tavctl(Dev({"read-all", "--image", File("backup.tv2")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");  // standard error is no terminal: no progress bar
+    EXPECT_EQ(FileBytes(File("backup.tv2")).size(), kSettingsFileSize);
+    EXPECT_EQ(LoadFile(File("backup.tv2")), Pattern(1));
+
+    Save(Pattern(2), "other.tv2");
+    r = Tavctl(Dev({"write-all", "--image", File("other.tv2")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "OK: OK\n");
+    EXPECT_EQ(sim_.Memory(), Pattern(2));
+}
+
+// The single-record and record-range operations, each read into an existing
+// file (only its records change) and written back from one.
+struct Transfer {
+    const char* read;
+    const char* write;
+    int first;
+    int last;
+    const char* readMessage;
+    const char* writeMessage;
+    const char* remote = nullptr;
+};
+
+class TavctlTransfers : public TavctlTest, public ::testing::WithParamInterface<Transfer> {};
+
+TEST_P(TavctlTransfers, ReadUpdatesOnlyItsRecordsAndWriteSendsThem) {
+    const Transfer& t = GetParam();
+    auto args = [&](const char* command, const std::string& file) {
+        std::vector<std::string> a = {command};
+        if (t.remote != nullptr) {
+            a.push_back(t.remote);
+        }
+        a.insert(a.end(), {"--image", file});
+        return Dev(a);
+    };
+    Save(Pattern(5), "image.tv2");
+    Result r = Tavctl(args(t.read, File("image.tv2")));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, std::string(t.readMessage) + "\n");
+    const MemoryImage after = LoadFile(File("image.tv2"));
+    EXPECT_TRUE(SameRecords(after, Pattern(1), t.first, t.last));
+    MemoryImage expected = Pattern(5);
+    for (int rec = t.first; rec <= t.last; ++rec) {
+        std::copy(after.RecordAt(rec).begin(), after.RecordAt(rec).end(),
+                  expected.RecordAt(rec).begin());
+    }
+    EXPECT_EQ(after, expected);  // nothing else changed
+
+    Save(Pattern(9), "send.tv2");
+    r = Tavctl(args(t.write, File("send.tv2")));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, std::string(t.writeMessage) + "\n");
+    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), t.first, t.last));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(1), 0, t.first - 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, TavctlTransfers,
+    ::testing::Values(Transfer{"read-remote", "write-remote", 41, 41,
+                               "OK: Pilot odczytano z TAV-1000/1000R",
+                               "OK: Pilot zapisano w TAV-2000", "42"},
+                      Transfer{"read-scenarios", "write-scenarios", 1008, 1019,
+                               "OK: Scenariusz zostal odebrany", "OK: Scenariusz zostal wyslany"},
+                      Transfer{"read-clock-events", "write-clock-events", 1000, 1004,
+                               "OK: Zd zeg zostaly odebrane", "OK: Zd zegarowe zostaly wyslane"},
+                      Transfer{"read-display", "write-display", 1005, 1005,
+                               "OK: Stan wyswietlacza odebrano z TAV-1000R",
+                               "OK: Stan wyswietlacza zapisano TAV-1000R"}),
+    [](const auto& info) {
+        std::string n = info.param.read;
+        n.erase(std::remove(n.begin(), n.end(), '-'), n.end());
+        return n;
+    });
+
+TEST_F(TavctlTest, ClockAndErase) {
+    Result r = Tavctl(Dev({"set-clock"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "OK: Ustawiono zegar w TAV-1000R\n");
+    EXPECT_TRUE(sim_.Clock().set);
+    r = Tavctl(Dev({"erase"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "OK: TAV-1000R Kasuje cala pamiec\n");
+}
+
+TEST_F(TavctlTest, AFailedReadLeavesTheFileAsItWas) {
+    Save(Pattern(5), "image.tv2");
+    const auto before = FileBytes(File("image.tv2"));
+    sim_.InjectFault({sim::FaultKind::BadChecksumAtRecord, 100});
+    Result r = Tavctl(Dev({"read-all", "--image", File("image.tv2")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Błąd: Blad transmisji\n");
+    EXPECT_EQ(FileBytes(File("image.tv2")), before);
+
+    sim_.ClearFaults();
+    sim_.InjectFault({sim::FaultKind::SilenceFromRecord, 1010});
+    r = Tavctl(Dev({"read-scenarios", "--image", File("new.tv2")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Błąd: TAV-1000R nie odpowiada!\n");
+    EXPECT_FALSE(fs::exists(File("new.tv2")));
+}
+
+TEST_F(TavctlTest, RefusalsExitWithOne) {
+    // A write needs its file; nothing goes to the receiver without it.
+    Result r = Tavctl(Dev({"write-all", "--image", File("missing.tv2")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("missing.tv2"));
+    EXPECT_TRUE(sim_.ReceivedBytes().empty());
+
+    sim_.SetApplicationVersion({0x76, 0x07, 0x01, 0x00, 0x01, 0x30});
+    r = Tavctl(Dev({"erase"}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "BŁĄD: Niewłaściwa wersja programu!\n");
+
+    sim_.SetMode(sim::ReceiverMode::BootLoader);
+    r = Tavctl(Dev({"read-all", "--image", File("x.tv2")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "BŁĄD: TAV-1000R znajduje się w trybie bootloadera.  Zresetuj urządzenie albo "
+              "przeprowadź aktualizację oprogramowania!\n");
+    EXPECT_FALSE(fs::exists(File("x.tv2")));
+}
+
+TEST_F(TavctlTest, PortThatCannotBeOpenedIsNamedWithTheReason) {
+    const Result r = Tavctl({"--port", File("no-such-tty"), "version"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Błąd: Niewłaściwa nazwa portu lub port jest aktywny.\ntavctl: cannot open " +
+                         File("no-such-tty") + ": No such file or directory\n");
+}
+
+TEST_F(TavctlTest, FirmwareUpdate) {
+    std::vector<char> firmware(30720);
+    for (std::size_t i = 0; i < firmware.size(); ++i) {
+        firmware[i] = static_cast<char>(i * 13 % 256);
+    }
+    std::ofstream(File("fw.bin"), std::ios::binary).write(firmware.data(), 30720);
+    std::ofstream(File("short.bin"), std::ios::binary).write(firmware.data(), 30719);
+    const std::string warning =
+        "UWAGA!: Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a następnie "
+        "włączyć przytrzymując przyciski YES i NO.\n";
+
+    Result r = Tavctl(Dev({"update-firmware", "--firmware", File("fw.bin")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, StartsWith(warning));
+    EXPECT_THAT(r.err, HasSubstr("not in boot-loader mode"));
+
+    r = Tavctl(Dev({"update-firmware", "--firmware", File("short.bin")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("30719"));
+
+    sim_.SetMode(sim::ReceiverMode::BootLoader);
+    r = Tavctl(Dev({"update-firmware", "--firmware", File("fw.bin")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, warning + "OK: OK\n");
+    const auto got = sim_.FirmwareReceived();
+    EXPECT_TRUE(
+        std::equal(got.begin(), got.end(), firmware.begin(), firmware.end(),
+                   [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
+}
+
+// Starts `monitor`, waits until it has asked the version, then lets `act` talk.
+Result Monitor(sim::PtyReceiver& sim, std::vector<std::string> args,
+               const std::function<void(Child&)>& act) {
+    args.insert(args.begin(), {"--port", sim.DevicePath(), "monitor"});
+    sim.ClearTraffic();
+    Child child(args);
+    EXPECT_TRUE(sim.WaitForReceived(1, 5s));
+    std::this_thread::sleep_for(200ms);  // past the pause after the version answer
+    act(child);
+    return child.Finish(20s);
+}
+
+TEST_F(TavctlTest, MonitorPrintsEventLinesInUtf8) {
+    const Result r = Monitor(sim_, {"--duration", "1.5"}, [&](Child&) {
+        sim_.SendEventLine("nadajnik 0012 przycisk 3");
+        sim_.SendEventLine("\xa3\xf3\x64\x9f");  // "Łódź" in Windows-1250
+    });
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "nadajnik 0012 przycisk 3\nŁódź\n");
+}
+
+TEST_F(TavctlTest, MonitorWithHistoryFramesTheStoredEvents) {
+    sim_.SetHistory({"zd 1", "zd 2"});
+    const Result r = Monitor(sim_, {"--history", "--duration", "1.5"}, [](Child&) {});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "--- poczatek historii zdarzen ---\nTAV-1000 v1.26\nzd 1\nzd 2\n"
+              "--- koniec historii zdarzen ---\n\n");
+}
+
+TEST_F(TavctlTest, MonitorHistoryBelow112GivesTheNoticeAndStopsOnCtrlC) {
+    sim_.SetApplicationVersion({0x76, 0x07, 0x01, 0x00, 0x01, 0x11});
+    const Result r = Monitor(sim_, {"--history"}, [](Child& c) { c.Signal(SIGINT); });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, StartsWith("Dla TAV-1000/1000R w wersji oprogramowania niższej niż 1.12"));
+    EXPECT_EQ(r.out, "");
+    // The port was closed: the next command opens it.
+    EXPECT_EQ(Tavctl(Dev({"version"})).status, 0);
+}
+
+// ---- Usage ------------------------------------------------------------------
+
+class TavctlUsage : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(TavctlUsage, ExitsWithTwo) {
+    const Result r = Tavctl(GetParam());
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_THAT(r.err, StartsWith("tavctl: "));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, TavctlUsage,
+    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"frobnicate"},
+                      std::vector<std::string>{"read-all"},
+                      std::vector<std::string>{"read-remote", "0", "--image", "x.tv2"},
+                      std::vector<std::string>{"write-remote", "1001", "--image", "x.tv2"},
+                      std::vector<std::string>{"read-remote", "--image", "x.tv2"},
+                      std::vector<std::string>{"--port", "LPT1", "version"},
+                      std::vector<std::string>{"monitor", "--duration", "soon"},
+                      std::vector<std::string>{"erase", "--image", "x.tv2"},
+                      std::vector<std::string>{"diff", "a.tv2"},
+                      std::vector<std::string>{"version", "--port"}));
+
+TEST(TavctlHelp, ForTheToolAndEveryCommand) {
+    for (const char* command :
+         {"", "version", "read-all", "write-all", "read-remote", "write-remote", "read-scenarios",
+          "write-scenarios", "read-clock-events", "write-clock-events", "read-display",
+          "write-display", "set-clock", "erase", "update-firmware", "monitor", "show", "diff",
+          "import-tav500"}) {
+        std::vector<std::string> args = {"--help"};
+        if (*command != '\0') {
+            args.insert(args.begin(), command);
+        }
+        const Result r = Tavctl(args);
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_THAT(r.out, StartsWith("Usage: tavctl ")) << command;
+    }
+}
+
+// ---- File commands ------------------------------------------------------------
+
+class TavctlFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tavctl-files-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string File(const std::string& name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+TEST_F(TavctlFiles, ShowJsonDecodesTheImage) {
+    MemoryImage m;
+    m.at(40 * 32 + 0) = 0x12;
+    m.at(40 * 32 + 3) = 0x7A;
+    WriteDeviceText(m, TextFieldOffset(40), "Gara\xbf");  // "Garaż"
+    EncodeClockEvent(m, 2, "20**-**-** 12:00:00", false, 5);
+    SetClockTransmitterScenario(m, 2, 3);
+    SetDisplayMode(m, 3);
+    WriteDisplayText(m, "Witaj");
+    m.at(ScenarioCellOffset(1, 13, 2)) = ComposeActionByte(1, 2, 3);
+    m.at(TimerFieldOffset(3, 5, 2)) = 42;
+    ASSERT_EQ(WriteSettingsFile(m, File("a.tv2")), SettingsSaveResult::Saved);
+
+    const Result r = Tavctl({"show", File("a.tv2"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    const QJsonArray remotes = o["remotes"].toArray();
+    ASSERT_EQ(remotes.size(), 1000);
+    EXPECT_EQ(remotes[40].toObject(), (QJsonObject{{"number", 41},
+                                                   {"used", true},
+                                                   {"serial", "12:00:00:7a"},
+                                                   {"scenario", 2},
+                                                   {"name", QString::fromUtf8("Garaż")}}));
+    EXPECT_FALSE(remotes[0].toObject()["used"].toBool());
+    const QJsonObject event = o["clock_events"].toArray()[2].toObject();
+    EXPECT_EQ(event["transmitter"].toInt(), 1003);
+    EXPECT_FALSE(event["enabled"].toBool());
+    EXPECT_EQ(event["button_index"].toInt(), 5);
+    EXPECT_EQ(event["pattern"].toString(), "20**-**-** 12:00:00");
+    EXPECT_EQ(event["scenario"].toInt(), 3);
+    EXPECT_EQ(o["display"].toObject()["mode"].toInt(), 3);
+    EXPECT_EQ(o["display"].toObject()["text"].toString(), "Witaj");
+    const QJsonArray scenarios = o["scenarios"].toArray();
+    ASSERT_EQ(scenarios.size(), 4);
+    const QJsonArray cells = scenarios[1].toObject()["cells"].toArray();
+    ASSERT_EQ(cells.size(), 14);
+    const QJsonObject cell = cells[13].toArray()[2].toObject();
+    EXPECT_EQ(cell["mode"].toInt(), 1);
+    EXPECT_EQ(cell["timer"].toInt(), 2);
+    EXPECT_EQ(cell["delay"].toInt(), 3);
+    EXPECT_EQ(cell["text"].toString(), QString::fromStdString(ScenarioCellText(0x1B)));
+    EXPECT_EQ(scenarios[3].toObject()["delays"].toArray()[1].toObject()["seconds"].toInt(), 42);
+
+    const Result text = Tavctl({"show", File("a.tv2")});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_THAT(text.out, HasSubstr("  41  12:00:00:7a  scenario 2  \"Garaż\"\n"));
+}
+
+TEST_F(TavctlFiles, DiffNamesEachChangedField) {
+    MemoryImage a;
+    MemoryImage b;
+    WriteDeviceText(b, TextFieldOffset(0), "Brama");
+    b.at(ScenarioCellOffset(0, 0, 0)) = 0xB0;
+    b.at(kClockEventOffset + 8) = 0x01;  // still "off" after 0xFF: bytes shown
+    a.at(kClockEventOffset + 8) = 0xFF;
+    b.at(1021 * 32 + 4) = 0x99;
+    ASSERT_EQ(WriteSettingsFile(a, File("a.tv2")), SettingsSaveResult::Saved);
+    ASSERT_EQ(WriteSettingsFile(b, File("b.tv2")), SettingsSaveResult::Saved);
+    const Result r = Tavctl({"diff", File("a.tv2"), File("b.tv2")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "remote 1 name: \"\" -> \"Brama\"\n"
+              "clock event 1002 enabled: off [ff] -> off [01]\n"
+              "scenario 0 button 1 relay 1: \"" +
+                  ScenarioCellText(0x00) + "\" -> \"" + ScenarioCellText(0xB0) +
+                  "\"\n"
+                  "record 1021: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                  "00 00 00 00 00 00 00 00 00 00 -> 00 00 00 00 99 00 00 00 00 00 00 00 00 00 00 "
+                  "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
+    EXPECT_EQ(Tavctl({"diff", File("a.tv2"), File("a.tv2")}).out, "");
+}
+
+TEST_F(TavctlFiles, ImportIntoANewOrAnExistingFile) {
+    std::vector<char> tvs(2048, 0);
+    const char entry[] = {0x12, 0x34, 0x56, 0x78};
+    std::copy(entry, entry + 4, tvs.begin() + 4);
+    std::ofstream(File("old.tvs"), std::ios::binary).write(tvs.data(), 2048);
+
+    Result r = Tavctl({"import-tav500", File("old.tvs"), "--image", File("new.tv2")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(FormatSerialNumber(LoadFile(File("new.tv2")), 1), "7b:3d:59:10");
+
+    MemoryImage named;
+    WriteDeviceText(named, TextFieldOffset(1), "Brama");
+    ASSERT_EQ(WriteSettingsFile(named, File("named.tv2")), SettingsSaveResult::Saved);
+    r = Tavctl({"import-tav500", File("old.tvs"), "--image", File("named.tv2")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadDeviceText(LoadFile(File("named.tv2")), TextFieldOffset(1)), "Brama");
+
+    r = Tavctl({"import-tav500", File("none.tvs"), "--image", File("named.tv2")});
+    EXPECT_EQ(r.status, 1);
+    std::ofstream(File("bad.tv2")) << "$*$11";
+    r = Tavctl({"show", File("bad.tv2")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\n");
+}
+
+}  // namespace
+}  // namespace tav
