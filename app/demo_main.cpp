@@ -1,0 +1,95 @@
+// tav1000r-demo: the window with "COM1" wired to a simulated TAV-1000R in this
+// process and "COM2" to one in boot-loader mode, so every button can be tried
+// without a receiver.
+//
+//   tav1000r-demo                    the window, as tav1000r
+//   tav1000r-demo --screenshots DIR  reads all settings from the simulated
+//                                    receiver, saves a picture of each page in
+//                                    DIR and prints the paths
+#include <QDir>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QThread>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "demo_setup.h"
+#include "ui/Unit1.h"
+#include "ui/application.h"
+#include "ui/string_grid.h"
+
+namespace {
+
+void Settle() {
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+}
+
+// A press on one cell of a grid, as the user's mouse gives it.
+void PressCell(tav::ui::TStringGrid& grid, int col, int row) {
+    const QPointF pos = grid.CellCentre(col, row);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, grid.viewport()->mapToGlobal(pos),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, grid.viewport()->mapToGlobal(pos),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid.viewport(), &release);
+}
+
+void TakeScreenshots(tav::ui::TForm1& form, const QString& dir) {
+    QDir().mkpath(dir);
+    Settle();
+    form.findChild<QPushButton*>(QStringLiteral("Button3"))->click();
+    // Show a named remote's details on the remotes page.
+    PressCell(*form.findChild<tav::ui::TStringGrid*>(QStringLiteral("StringGrid2")), 1, 0);
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        Settle();
+        const QString path = QDir(dir).absoluteFilePath(
+            QStringLiteral("page%1-%2.png").arg(i + 1).arg(pages->tabText(i)));
+        if (!form.grab().save(path)) {
+            throw std::runtime_error("cannot save " + path.toStdString());
+        }
+        std::printf("%s\n", path.toLocal8Bit().constData());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QString screenshotDir;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc) {
+            screenshotDir = QString::fromLocal8Bit(argv[i + 1]);
+        }
+    }
+    return tav::ui::RunProgram(argc, argv, [&](tav::ui::Application&) {
+        const bool screenshots = !screenshotDir.isEmpty();
+        tav::demo::DemoReceivers receivers = tav::demo::StartDemoReceivers(!screenshots);
+        tav::ui::WindowServices services = tav::ui::SystemWindowServices();
+        services.portResolver = receivers.resolver;
+        if (screenshots) {
+            // Nobody is there to press OK.
+            services.showMessage = [](QWidget*, const QString& text, const QString& caption) {
+                std::fprintf(stderr, "[%s] %s\n", caption.toLocal8Bit().constData(),
+                             text.toLocal8Bit().constData());
+            };
+        }
+        tav::ui::TForm1 form(services);
+        form.show();
+        if (screenshots) {
+            TakeScreenshots(form, screenshotDir);
+            return;
+        }
+        std::printf("COM1: %s (TAV-1000R)\nCOM2: %s (TAV-1000R w trybie bootloadera)\n",
+                    receivers.application->DevicePath().c_str(),
+                    receivers.bootLoader->DevicePath().c_str());
+        std::fflush(stdout);
+        QApplication::exec();
+    });
+}

@@ -1,0 +1,193 @@
+// Unit1: the main window Form1 of class TForm1. It owns the controls of the
+// form (Unit1.ui), the one MemoryImage, the selection state and the serial
+// link, and holds the event handlers the form names. The work behind them
+// lives in image/ and link/.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "image/memory_image.h"
+#include "link/protocol.h"
+#include "link/serial_link.h"
+#include "qt_operation_host.h"
+#include "services.h"
+
+class QTimer;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace tav::ui {
+
+// What the window has selected beside the image; all zero at start, never
+// saved or sent.
+struct SelectionState {
+    std::uint8_t currentScenario = 0;       // 0..3, shown on the scenarios page
+    std::uint8_t selectedRelay = 0;         // 0..3, column of the selected scenario cell
+    std::uint8_t selectedButton = 0;        // 0..13, row of the selected scenario cell
+    std::int32_t selectedCellOffset = 0;    // ScenarioCellOffset of that cell
+    std::int32_t selectedRemote = 0;        // 0..999
+    std::int32_t selectedRemoteOffset = 0;  // selectedRemote * 32
+    std::int32_t dumpStartOffset = 0;       // DumpStartOffset, 0..kLastDumpStart
+};
+
+// The last start offset at which the dump view's 256 bytes lie inside the image.
+inline constexpr std::int32_t kLastDumpStart = 0x7F00;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // Builds the form and runs FormCreate. Members of `services` left empty
+    // are taken from SystemWindowServices().
+    explicit TForm1(WindowServices services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    MemoryImage& image() { return image_; }
+    const MemoryImage& image() const { return image_; }
+    const SelectionState& selection() const { return selection_; }
+    const WindowServices& services() const { return services_; }
+    DeviceContext& deviceContext() { return context_; }
+    bool OnlineReceptionActive() const { return onlineReceptionActive_; }
+    // The entry selected in ComboBox1, -1 when none.
+    int SelectedPortIndex() const;
+
+    // Runs one numbered device operation through the dispatcher.
+    void RunDeviceOperation(unsigned operation);
+
+    // Redraws from the image, called by the pages, the dispatcher and the file menu.
+    void RefreshRemoteGrid();
+    void ShowSelectedRemote();
+    void RefreshScenarioPage();
+    void RefreshScenarioGrid();
+    void ShowCellEditor(std::uint8_t action);
+    void RefreshTimerGrid();
+    void RefreshDumpView();
+    void ShowDisplaySettings();
+    void StoreDisplaySettings();
+    void RefreshSettingsPage();
+    void ShowClockEvents();
+
+    // ProgressBar1. SetProgressRange does not repaint; the other two do at once.
+    void SetProgressRange(int minimum, int maximum);
+    void SetProgressPosition(int position);
+    void ResetProgress();
+
+    // A modal message box with an OK button only, through the services.
+    void ShowMessage(const QString& text, const QString& caption);
+    // StaticText1, which grows with its text.
+    void ShowVersionText(const QString& text);
+
+    // ComboBox1's tooltip: the device each port name opens now.
+    QString PortMapText() const;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private slots:
+    // Device buttons.
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button7Click();
+    void Button8Click();
+    void Button12Click();
+    void Button13Click();
+    void Button15Click();
+    void Button16Click();
+    void Button17Click();
+    void Button18Click();
+
+    // Remotes page.
+    void StringGrid2MouseDown(Qt::MouseButton button, QPoint pos);
+    void Edit4Change();
+    void ComboBox16Change(int index);
+
+    // Memory dump view.
+    void Button5Click();
+    void Button9Click();
+
+    // Scenarios page.
+    void ComboBox2Change(int index);
+    void StringGrid1MouseDown(Qt::MouseButton button, QPoint pos);
+    void ComboBox3Change(int index);
+    void ComboBox4Change(int index);
+    void ComboBox5Change(int index);
+    void StringGrid3Click();
+    void Button6Click();
+
+    // Display settings.
+    void Edit1Change();
+    void ComboBox15Change(int index);
+    void potw_zd_CBoxClick();
+    void przyc_jako_pilotCBClick();
+
+    // Clock events.
+    void MaskEdit1Change();
+    void MaskEdit2Change();
+    void MaskEdit3Change();
+    void MaskEdit4Change();
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void ComboBox7Change(int index);
+    void ComboBox8Change(int index);
+    void ComboBox9Change(int index);
+    void ComboBox10Change(int index);
+    void ComboBox11Change(int index);
+    void ComboBox12Change(int index);
+    void ComboBox13Change(int index);
+    void ComboBox14Change(int index);
+    void Edit2Change();
+    void Edit3Change();
+    void Edit5Change();
+    void Edit6Change();
+
+    // Event page.
+    void Button10Click();
+    void Button11Click();
+    void Button14Click();
+    void Button19Click();
+    void Button20Click();
+    void Button21Click();
+    void Timer2Timer();
+
+    // Menu "Plik".
+    void N3Click();
+    void N2Click();
+    void ImportujplikzTAV5001Click();
+    void AktualizujoprogramowaniewTAV1000U1Click();
+
+  private:
+    void ConnectHandlers();
+    void FormCreate();
+    void StoreClockEventName(int event);
+    void SetDumpStart(std::int32_t offset);
+
+    std::unique_ptr<Ui::TForm1> ui_;
+    WindowServices services_;
+    MemoryImage image_;
+    SelectionState selection_;
+    bool onlineReceptionActive_ = false;
+    QtOperationHost host_;
+    SerialLink link_;
+    DeviceContext context_;
+    QTimer* Timer2 = nullptr;
+    TFileDialog OpenDialog1;
+    TFileDialog SaveDialog1;
+
+    // What each cell of the remotes map shows now: 0 nothing yet, '#' or '_'.
+    std::array<char, kRemoteCount> remoteCellShown_{};
+    // Dump view texts of every byte value.
+    std::array<QString, 256> hexText_;
+    std::array<QString, 256> charText_;
+};
+
+}  // namespace tav::ui

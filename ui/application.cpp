@@ -1,0 +1,59 @@
+#include "application.h"
+
+#include <QMessageBox>
+#include <cstdio>
+#include <memory>
+
+namespace tav::ui {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowExceptionMessage(ExceptionText(std::current_exception()));
+        return false;
+    }
+}
+
+QString ExceptionText(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QString();
+    }
+}
+
+int RunGuarded(const std::function<void()>& body,
+               const std::function<void(const QString&)>& report) {
+    try {
+        body();
+    } catch (...) {
+        report(ExceptionText(std::current_exception()));
+    }
+    return 0;
+}
+
+void ShowExceptionMessage(const QString& text) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        return;
+    }
+    QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text);
+}
+
+int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& createAndRun) {
+    std::unique_ptr<Application> app;
+    return RunGuarded(
+        [&] {
+            app = std::make_unique<Application>(argc, argv);
+            QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+            createAndRun(*app);
+        },
+        ShowExceptionMessage);
+}
+
+}  // namespace tav::ui

@@ -1,0 +1,79 @@
+#include "qt_operation_host.h"
+
+#include <QString>
+
+#include "Unit1.h"
+
+namespace tav::ui {
+
+namespace {
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+void QtOperationHost::ShowMessage(std::string_view text, std::string_view caption) {
+    form_.ShowMessage(FromUtf8(text), FromUtf8(caption));
+}
+
+void QtOperationHost::ShowVersionText(std::string_view text) {
+    form_.ShowVersionText(FromUtf8(text));
+}
+
+void QtOperationHost::SetProgressRange(int minimum, int maximum) {
+    form_.SetProgressRange(minimum, maximum);
+}
+
+void QtOperationHost::SetProgressPosition(int position) {
+    form_.SetProgressPosition(position);
+}
+
+void QtOperationHost::ResetProgress() {
+    form_.ResetProgress();
+}
+
+void QtOperationHost::RefreshRemoteGrid() {
+    form_.RefreshRemoteGrid();
+}
+
+void QtOperationHost::ShowSelectedRemote() {
+    form_.ShowSelectedRemote();
+}
+
+void QtOperationHost::RefreshScenarioPage() {
+    form_.RefreshScenarioPage();
+}
+
+void QtOperationHost::RefreshScenarioGrid() {
+    form_.RefreshScenarioGrid();
+}
+
+void QtOperationHost::ShowDisplaySettings() {
+    form_.ShowDisplaySettings();
+}
+
+void QtOperationHost::ShowClockEvents() {
+    form_.ShowClockEvents();
+}
+
+void QtOperationHost::RefreshSettingsPage() {
+    form_.RefreshSettingsPage();
+}
+
+void QtOperationHost::RepaintWindow() {
+    form_.repaint();
+}
+
+bool QtOperationHost::OnlineReceptionActive() const {
+    return form_.OnlineReceptionActive();
+}
+
+int QtOperationHost::SelectedPortIndex() const {
+    return form_.SelectedPortIndex();
+}
+
+int QtOperationHost::SelectedRemote() const {
+    return form_.selection().selectedRemote;
+}
+
+}  // namespace tav::ui

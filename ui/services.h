@@ -1,0 +1,67 @@
+// The window's outside world: message boxes, file dialogs, the printer, the
+// local clock and the serial ports. The program fills it with the real ones;
+// tests put recorders and scripted answers in their place.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "link/port_resolver.h"
+#include "link/serial_link.h"
+#include "link/timing.h"
+
+class QWidget;
+
+namespace tav::ui {
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;         // "Opis (*.tv2)", several separated by ";;"
+    QString defaultSuffix;  // without the dot
+    QString fileName;       // proposed name
+};
+
+struct WindowServices {
+    // A modal message box with an OK button only.
+    std::function<void(QWidget* parent, const QString& text, const QString& caption)> showMessage;
+    // The chosen path, or an empty string when the user cancelled.
+    std::function<QString(QWidget* parent, const FileDialogRequest&)> openFileName;
+    std::function<QString(QWidget* parent, const FileDialogRequest&)> saveFileName;
+    // Prints plain text on the default printer as one job titled `title`,
+    // without a dialog; false when nothing could be printed.
+    std::function<bool(const QString& title, const QString& text)> printText;
+
+    std::shared_ptr<LocalClock> localClock;
+    std::shared_ptr<const PortResolver> portResolver;
+    std::shared_ptr<Timing> timing;
+    SerialLink::PortFactory makePort;
+};
+
+// Qt's dialogs, the default printer, the computer's clock and the platform's
+// serial ports.
+WindowServices SystemWindowServices();
+
+// A file dialog of the window: the using handler sets its title, filter and
+// default extension before each Execute(), as with the form's own dialogs.
+class TFileDialog {
+  public:
+    enum class Kind { Open, Save };
+    TFileDialog(Kind kind, const WindowServices& services, QWidget* parent)
+        : kind_(kind), services_(services), parent_(parent) {}
+
+    QString Title;
+    QString Filter;
+    QString DefaultExt;
+    QString FileName;
+
+    // True when the user chose a file; FileName then holds it.
+    bool Execute();
+
+  private:
+    Kind kind_;
+    const WindowServices& services_;
+    QWidget* parent_;
+};
+
+}  // namespace tav::ui
