@@ -31,7 +31,7 @@ struct TrafficEntry {
 };
 
 class PtyReceiver {
-public:
+  public:
     explicit PtyReceiver(ReceiverOptions options = {});
     ~PtyReceiver();  // stops the thread, closes the pty, removes the symlink
     PtyReceiver(const PtyReceiver&) = delete;
@@ -91,6 +91,9 @@ public:
     // Both directions, in order, since Start or ClearTraffic.
     std::vector<TrafficEntry> Traffic() const;
     void ClearTraffic();
+    // Traffic() and ClearTraffic() in one step: nothing is lost in between
+    // (a long-running program takes the log now and then to bound it).
+    std::vector<TrafficEntry> TakeTraffic();
     // The bytes from the tool, since Start or ClearTraffic.
     std::vector<std::uint8_t> ReceivedBytes() const;
     // The bytes the receiver sent, since Start or ClearTraffic.
@@ -105,7 +108,7 @@ public:
     // has been written to the pty; false on time-out.
     bool WaitUntilIdle(std::chrono::milliseconds timeout) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

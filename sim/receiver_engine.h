@@ -144,20 +144,20 @@ struct Reply {
 
 // Where the parser stands, for tests and for the runner's frame timeout.
 enum class ParseState {
-    Idle,              // waiting for a command byte
-    ReadRecordNumber,  // after "p": 2 record bytes
-    WriteRecordNumber, // after "z": 2 record bytes
-    WriteRecordData,   // "z": 32 data bytes, then the checksum
-    ClockData,         // after "t": 6 clock bytes, then the checksum
-    HistoryI,          // after "h": waiting for "i"
-    BulkRead,          // "P": a record is out, waiting for "x"
-    BulkWrite,         // "Z": taking records of 32 + 1 bytes
-    Firmware,          // "F": taking blocks of 128 + 1 bytes
-    Muted,             // fell silent in a transfer; ignores bytes until quiet
+    Idle,               // waiting for a command byte
+    ReadRecordNumber,   // after "p": 2 record bytes
+    WriteRecordNumber,  // after "z": 2 record bytes
+    WriteRecordData,    // "z": 32 data bytes, then the checksum
+    ClockData,          // after "t": 6 clock bytes, then the checksum
+    HistoryI,           // after "h": waiting for "i"
+    BulkRead,           // "P": a record is out, waiting for "x"
+    BulkWrite,          // "Z": taking records of 32 + 1 bytes
+    Firmware,           // "F": taking blocks of 128 + 1 bytes
+    Muted,              // fell silent in a transfer; ignores bytes until quiet
 };
 
 class ReceiverEngine {
-public:
+  public:
     explicit ReceiverEngine(ReceiverOptions options = {});
 
     // Takes one byte from the tool; returns what the receiver sends because of
@@ -189,7 +189,9 @@ public:
     const VersionBytes& Version() const;
     // Sets the bytes of the current mode.
     void SetVersion(const VersionBytes& version);
-    void SetApplicationVersion(const VersionBytes& version) { options_.applicationVersion = version; }
+    void SetApplicationVersion(const VersionBytes& version) {
+        options_.applicationVersion = version;
+    }
     void SetBootLoaderVersion(const VersionBytes& version) { options_.bootLoaderVersion = version; }
     const Pacing& GetPacing() const { return options_.pacing; }
     void SetPacing(const Pacing& pacing) { options_.pacing = pacing; }
@@ -206,12 +208,14 @@ public:
     // "F", in order.
     const std::vector<std::uint8_t>& FirmwareReceived() const { return firmware_; }
     // Blocks echoed since the last "F".
-    int FirmwareBlocksTaken() const { return static_cast<int>(firmware_.size()) / kFirmwareBlockSize; }
+    int FirmwareBlocksTaken() const {
+        return static_cast<int>(firmware_.size()) / kFirmwareBlockSize;
+    }
     const ReceiverClock& Clock() const { return clock_; }
     // Records stored by "z" / "Z" since construction (good checksum only).
     int RecordsWritten() const { return recordsWritten_; }
 
-private:
+  private:
     struct PendingOnce {  // Garbage / short answer, counting answers down
         Fault fault;
         int answersLeft;
@@ -227,8 +231,8 @@ private:
     std::vector<Fault> faults_;
     std::vector<PendingOnce> once_;
     ParseState state_ = ParseState::Idle;
-    int record_ = 0;           // record or block in progress
-    int count_ = 0;            // bytes of the current piece taken so far
+    int record_ = 0;  // record or block in progress
+    int count_ = 0;   // bytes of the current piece taken so far
     std::array<std::uint8_t, kFirmwareBlockSize> buffer_{};
     std::vector<std::uint8_t> firmware_;
     ReceiverClock clock_;
