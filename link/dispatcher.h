@@ -30,6 +30,14 @@ enum class OperationOutcome {
     Failed,   // a record or block failed part-way
 };
 
+// Runs `operation` (1..12, 98; any other number runs only the common frame):
+// the on-line guard, the port opening, the version query with the
+// application and boot-loader gates, the work with its progress, messages and
+// reloads, then ResetProgress and ClosePort. Every message goes through
+// ctx.host.
+// Refused without touching the port: while another operation runs on the
+// same context (a message box of a running operation may run a nested event
+// loop), and operation 98 when ctx.firmware is not a whole image.
 OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation);
 
 }  // namespace tav

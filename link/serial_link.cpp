@@ -62,7 +62,7 @@ bool SerialLink::SendBytes(std::span<const std::uint8_t> bytes) {
         // still in their own FIFO: hold RTS for the bytes' line time as well.
         const auto left = LineTime(bytes.size()) - (timing_.Now() - start);
         if (rtsDriven && left.count() > 0) {
-            timing_.Sleep(std::chrono::ceil<Millis>(left));
+            timing_.SleepFor(left);
         }
     }
     port_->SetRts(false);

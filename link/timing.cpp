@@ -16,6 +16,12 @@ void SystemTiming::Sleep(Millis ms) {
     }
 }
 
+void SystemTiming::SleepFor(std::chrono::nanoseconds d) {
+    if (d.count() > 0) {
+        std::this_thread::sleep_for(d);
+    }
+}
+
 LocalDateTime SystemLocalClock::Now() {
     // std::localtime hands out one shared buffer; copy it out under a lock.
     static std::mutex mutex;

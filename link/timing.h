@@ -14,6 +14,9 @@ class Timing {
     virtual std::chrono::steady_clock::time_point Now() = 0;
     // Blocks the calling thread for `ms`.
     virtual void Sleep(Millis ms) = 0;
+    // Blocks for `d` at the clock's own resolution (this default rounds up to
+    // whole milliseconds).
+    virtual void SleepFor(std::chrono::nanoseconds d) { Sleep(std::chrono::ceil<Millis>(d)); }
 };
 
 // The real clock.
@@ -21,6 +24,7 @@ class SystemTiming final : public Timing {
   public:
     std::chrono::steady_clock::time_point Now() override;
     void Sleep(Millis ms) override;
+    void SleepFor(std::chrono::nanoseconds d) override;
 };
 
 // The computer's local date and time, taken in one reading.

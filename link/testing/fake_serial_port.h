@@ -25,6 +25,7 @@ class FakeClock final : public Timing {
         return std::chrono::steady_clock::time_point(now_);
     }
     void Sleep(Millis ms) override { Advance(ms); }
+    void SleepFor(Nanos d) override { Advance(d); }
 
     void Advance(Nanos d) { now_ += d; }
     void AdvanceTo(Nanos t) {
