@@ -32,8 +32,9 @@ struct Recorder {
     }
 };
 
-// One tick of a scenario: the chunk read ("" = nothing arrived) and the lines
-// that tick must hand on.
+// One step of a scenario: a tick with the chunk read ("" = nothing arrived),
+// or the history button ("<hi>") or the start button ("<start>"), and the
+// lines it must hand on.
 struct Tick {
     std::string chunk;
     std::vector<std::string> lines;
@@ -54,7 +55,15 @@ TEST_P(EventLineScenarios, HandsOnTheLinesOfEachTick) {
     Recorder r;
     int n = 0;
     for (const Tick& t : GetParam().ticks) {
-        EXPECT_EQ(r.Tick(t.chunk), t.lines) << "tick " << n;
+        r.lines.clear();
+        if (t.chunk == "<hi>") {
+            r.assembler.BeginHistory();
+        } else if (t.chunk == "<start>") {
+            r.assembler.StartReception();
+        } else {
+            r.assembler.Poll(Bytes(t.chunk));
+        }
+        EXPECT_EQ(r.lines, t.lines) << "step " << n;
         ++n;
     }
 }
@@ -97,34 +106,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"TAV-1000 v1.2\r\n", {"TAV-1000 v1.2"}},
                   {"", {std::string(kEnd)}},
                   {"TAV-1000 v1.2\r\n", {"TAV-1000 v1.2"}},
-                  {"", {std::string(kEnd)}}}}),
+                  {"", {std::string(kEnd)}}}},
+        // A banner still waiting when the history is requested was counted before.
+        Scenario{"HistoryRequestStartsOver",
+                 {{"TAV-1000 v1.26 ", {}},
+                  {"<hi>", {std::string(kHistoryStartMarker)}},
+                  {"rest\r\n", {"TAV-1000 v1.26 rest"}},
+                  {"", {}},
+                  {"TAV-1000 v1.26\r\nz1\r\n", {"TAV-1000 v1.26", "z1"}},
+                  {"", {std::string(kEnd)}}}},
+        Scenario{"RestartDropsWaitingTextKeepsTheHistoryState",
+                 {{"TAV-1000 v1.26 half a li", {}},
+                  {"<start>", {}},
+                  {"", {std::string(kEnd)}},
+                  {"ne\r\n", {"ne"}},
+                  {"", {}}}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(EventLineAssembler, HistoryRequestStartsOverAndKeepsCountedBanners) {
-    Recorder r;
-    r.Tick("TAV-1000 v1.26 ");
-    EXPECT_EQ(r.assembler.history(), HistoryState::kBannerSeen);
-    r.lines.clear();
-    r.assembler.BeginHistory();
-    EXPECT_THAT(r.lines, ElementsAre(std::string(kHistoryStartMarker)));
-    EXPECT_EQ(r.assembler.history(), HistoryState::kNoBanner);
-    // The banner still waiting in the accumulator was counted before the request.
-    EXPECT_THAT(r.Tick("rest\r\n"), ElementsAre("TAV-1000 v1.26 rest"));
-    EXPECT_THAT(r.Tick(""), IsEmpty());
-    EXPECT_THAT(r.Tick("TAV-1000 v1.26\r\nz1\r\n"), ElementsAre("TAV-1000 v1.26", "z1"));
-    EXPECT_THAT(r.Tick(""), ElementsAre(std::string(kEnd)));
-    EXPECT_EQ(r.assembler.history(), HistoryState::kEndMarkerShown);
-}
-
-TEST(EventLineAssembler, RestartDropsWaitingTextButKeepsTheHistoryState) {
-    Recorder r;
-    r.Tick("TAV-1000 v1.26 half a li");
-    r.assembler.StartReception();
-    EXPECT_THAT(r.assembler.pending(), IsEmpty());
-    EXPECT_THAT(r.Tick(""), ElementsAre(std::string(kEnd)));
-    EXPECT_THAT(r.Tick("ne\r\n"), ElementsAre("ne"));
-    EXPECT_THAT(r.Tick(""), IsEmpty());
-}
 
 struct LongLine {
     std::size_t length;
@@ -173,8 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, EventLineLongLines,
                                            // line feed; pieces leave early, in order.
                                            LongLine{70000, 1024, {}}, LongLine{200000, 5000, {}}));
 
-// The history button's version rule and the reception of one poll, over the
-// fake port.
+// The history button's version rule, over the fake port.
 struct HistoryVersion {
     std::uint8_t major;
     std::uint8_t minor;
@@ -219,25 +215,6 @@ INSTANTIATE_TEST_SUITE_P(Versions, EventHistoryRequest,
                                            HistoryVersion{0x01, 0x12, true},
                                            HistoryVersion{0x01, 0x29, true},
                                            HistoryVersion{0x02, 0x00, true}));
-
-TEST(OnlineReception, PollHandsOnWhatArrivedAndStartNeedsAVersionAnswer) {
-    linktest::Rig rig;
-    rig.Attach();
-    Recorder r;
-    r.Tick("left from before");
-    ASSERT_TRUE(StartOnlineReception(rig.ctx, r.assembler));
-    EXPECT_THAT(r.assembler.pending(), IsEmpty());
-    rig.device.Deliver({'e', '1', '\r', '\n', 'e', '2'});
-    r.lines.clear();
-    PollEventStream(rig.ctx, r.assembler);
-    EXPECT_THAT(r.lines, ElementsAre("e1"));
-    EXPECT_EQ(r.assembler.pending(), "e2");
-    rig.link.ClosePort();
-
-    linktest::Rig silent;  // nothing answers the version query
-    EXPECT_FALSE(StartOnlineReception(silent.ctx, r.assembler));
-    EXPECT_FALSE(silent.link.IsOpen());
-}
 
 }  // namespace
 }  // namespace tav
