@@ -321,10 +321,21 @@ void ExpectPositional(const Args& a, std::size_t count) {
     }
 }
 
+// A folder that does not exist would only show after the transfer.
+bool FolderExists(const std::string& file) {
+    const fs::path folder = fs::path(file).parent_path();
+    std::error_code ec;
+    if (folder.empty() || fs::is_directory(folder, ec)) {
+        return true;
+    }
+    Say("tavctl: cannot save " + file + ": no folder " + folder.string());
+    return false;
+}
+
 int RunRead(const Args& a, unsigned operation, int remote) {
     const std::string& file = RequireImageOption(a);
     std::unique_ptr<Device> dev = OpenDevice(a);
-    if (!LoadImage(file, dev->image(), Missing::kStartEmpty)) {
+    if (!FolderExists(file) || !LoadImage(file, dev->image(), Missing::kStartEmpty)) {
         return kExitFailed;
     }
     dev->host().SetSelectedRemote(remote - 1);
@@ -536,7 +547,7 @@ int RunImport(const Args& a) {
     }
     const std::string& file = RequireImageOption(a);
     MemoryImage image;
-    if (!LoadImage(file, image, Missing::kStartEmpty)) {
+    if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
         return kExitFailed;
     }
     if (ImportOlderModelFile(image, a.positional[0]) != OlderModelImportResult::Imported) {
