@@ -6,13 +6,14 @@
 
 namespace tav::ui {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv)
+    : QApplication(argc, argv), reportException(ShowExceptionMessage) {}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        ShowExceptionMessage(ExceptionText(std::current_exception()));
+        reportException(ExceptionText(std::current_exception()));
         return false;
     }
 }

@@ -11,12 +11,19 @@ namespace tav::ui {
 // The application title (task bar); the window's own caption differs.
 inline constexpr char kApplicationTitle[] = "TAV-1000R Duzedevezivi 1.26";
 
+// The standard exception message box (or standard error when no application
+// exists).
+void ShowExceptionMessage(const QString& text);
+
 // An exception that escapes an event handler is shown in the standard
 // exception message box and the event loop goes on.
 class Application : public QApplication {
   public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // Where escaping exceptions go; ShowExceptionMessage unless replaced.
+    std::function<void(const QString&)> reportException;
 };
 
 // The message of an exception; empty for one that carries none.
@@ -26,10 +33,6 @@ QString ExceptionText(const std::exception_ptr& error);
 // Always 0, the program's exit code.
 int RunGuarded(const std::function<void()>& body,
                const std::function<void(const QString&)>& report);
-
-// The standard exception message box (or standard error when no application
-// exists).
-void ShowExceptionMessage(const QString& text);
 
 // Initialises the application, sets its title, then lets `createAndRun` make
 // the main window and run the event loop. Exit code 0.

@@ -1,0 +1,136 @@
+// Device buttons through the window against the simulated receiver on a pty:
+// the Qt host's messages, progress bar and reloads.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cstdio>
+
+#include "app/demo_setup.h"
+#include "link/serial_port.h"
+#include "sim/receiver.h"
+#include "ui/device_text.h"
+#include "window_fixture.h"
+
+namespace tav::ui::testing {
+namespace {
+
+class DeviceOperationsTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        sim::ReceiverOptions app;
+        app.memory = demo::DemoMemory();
+        application = std::make_unique<sim::PtyReceiver>(app);
+        sim::ReceiverOptions boot;
+        boot.mode = sim::ReceiverMode::BootLoader;
+        bootLoader = std::make_unique<sim::PtyReceiver>(boot);
+        std::string error;
+        ASSERT_TRUE(application->Start(&error)) << error;
+        ASSERT_TRUE(bootLoader->Start(&error)) << error;
+        resolver->Set(0, application->DevicePath());
+        resolver->Set(1, bootLoader->DevicePath());
+        WindowServices s = RecordingServices();
+        s.makePort = [] { return MakePlatformSerialPort(); };
+        MakeForm(std::move(s));
+        QObject::connect(Find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged,
+                         [this](int v) { progress.push_back(v); });
+    }
+
+    void Click(const char* button) { Find<QPushButton>(button)->click(); }
+    void SelectPort(int index) { Find<QComboBox>("ComboBox1")->setCurrentIndex(index); }
+
+    std::unique_ptr<sim::PtyReceiver> application;
+    std::unique_ptr<sim::PtyReceiver> bootLoader;
+    std::vector<int> progress;
+};
+
+TEST_F(DeviceOperationsTest, FullReadFillsTheMapAndReloadsThePages) {
+    QElapsedTimer clock;
+    clock.start();
+    Click("Button3");
+    std::printf("full read through the window: %lld ms\n", static_cast<long long>(clock.elapsed()));
+
+    EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+    const MemoryImage expected = application->Memory();
+    // The reloads show the image without writing into it.
+    EXPECT_TRUE(form->image() == expected);
+    TStringGrid& map = Grid("StringGrid2");
+    for (int n = 0; n < kRemoteCount; ++n) {
+        ASSERT_EQ(map.Cell(n % 50, n / 50), IsRemoteSlotUsed(expected, n) ? "#" : "_") << n;
+    }
+    EXPECT_EQ(map.Cell(0, 0), "#");
+    EXPECT_EQ(map.Cell(5, 0), "_");  // erased slot
+    EXPECT_EQ(map.Cell(49, 19), "#");
+    EXPECT_EQ(Find<QLabel>("StaticText1")->text(), "hardw.ver:1.00 soft.ver:1.26");
+
+    // The progress bar moved every 16 records and was reset at the end.
+    std::vector<int> moves;
+    for (int i = 15; i < 1024; i += 16) {
+        moves.push_back(i);
+    }
+    ASSERT_GE(progress.size(), moves.size());
+    EXPECT_EQ(std::vector<int>(progress.begin(), progress.begin() + 64), moves);
+    auto* bar = Find<QProgressBar>("ProgressBar1");
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(bar->maximum(), 100);
+
+    // Scenario grid, display settings and clock events come from the image;
+    // the selected remote's details do not.
+    EXPECT_EQ(Grid("StringGrid1").Cell(1, 1),
+              QString::fromStdString(ScenarioCellText(expected.at(ScenarioCellOffset(0, 0, 0)))));
+    EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), 3);
+    EXPECT_TRUE(Find<QLineEdit>("Edit1")->isEnabled());
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Witamy! TAV-1000R demo");
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), QString::fromUtf8("Zamknięcie na noc"));
+    EXPECT_EQ(Find<QLineEdit>("MaskEdit3")->text(), "2026-12-24 16:00:00");
+    EXPECT_EQ(Find<QComboBox>("ComboBox9")->currentText(), "12");
+    EXPECT_EQ(Find<QComboBox>("ComboBox13")->currentText(), "2");
+    EXPECT_EQ(Find<QLabel>("Label1")->text(), "");
+}
+
+TEST_F(DeviceOperationsTest, ReadSelectedRemoteShowsItAndReportsSuccess) {
+    PressCell("StringGrid2", 1, 0);
+    Click("Button1");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], (Message{"Pilot odczytano z TAV-1000/1000R", "OK"}));
+    EXPECT_EQ(Find<QLabel>("Label1")->text(), "PILOT NR:2");
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), QString::fromUtf8("Garaż - Kowalski"));
+    EXPECT_EQ(Find<QLabel>("Label5")->text(), "NR SERYJNY:3a:91:0d:41");
+    EXPECT_EQ(Grid("StringGrid2").Cell(1, 0), "#");
+}
+
+TEST_F(DeviceOperationsTest, RefusalsArriveAsMessageBoxesWithTheirCaptions) {
+    SelectPort(1);  // the boot loader
+    Click("Button3");
+    SelectPort(2);  // no device
+    Click("Button8");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0],
+              (Message{QString::fromUtf8("TAV-1000R znajduje się w trybie bootloadera.  Zresetuj "
+                                         "urządzenie albo przeprowadź aktualizację "
+                                         "oprogramowania!"),
+                       QString::fromUtf8("BŁĄD")}));
+    EXPECT_EQ(messages[1],
+              (Message{QString::fromUtf8("Niewłaściwa nazwa portu lub port jest aktywny."),
+                       QString::fromUtf8("Błąd")}));
+    EXPECT_TRUE(std::find(application->ReceivedBytes().begin(), application->ReceivedBytes().end(),
+                          'P') == application->ReceivedBytes().end());
+}
+
+TEST_F(DeviceOperationsTest, ReadDisplaySettingsShowsThemWithoutWritingBack) {
+    Click("Button17");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Stan wyswietlacza odebrano z TAV-1000R");
+    EXPECT_TRUE(Find<QCheckBox>("potw_zd_CBox")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("przyc_jako_pilotCB")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Witamy! TAV-1000R demo");
+    const auto shown = form->image().RecordAt(kDisplayRecord);
+    const auto sent = application->Memory().RecordAt(kDisplayRecord);
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), sent.begin()));
+}
+
+}  // namespace
+}  // namespace tav::ui::testing

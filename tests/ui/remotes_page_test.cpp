@@ -1,0 +1,206 @@
+// The remotes page: the map, the selected slot's details and their edits.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "window_fixture.h"
+
+namespace tav::ui::testing {
+namespace {
+
+class RemotesPageTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        MakeForm();
+        Find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    }
+
+    void SetSerial(int slot, std::array<std::uint8_t, 4> bytes) {
+        std::copy(bytes.begin(), bytes.end(), form->image().RecordAt(slot).begin());
+    }
+    void SetNameBytes(int slot, const char* bytes, std::size_t n) {
+        auto r = form->image().RecordAt(slot);
+        std::fill(r.begin() + 6, r.end(), 0);
+        std::memcpy(r.data() + 6, bytes, n);
+    }
+    std::string NameField(int slot) const {
+        const auto r = form->image().RecordAt(slot);
+        return std::string(r.begin() + 6, r.end());
+    }
+    void SelectSlot(int slot) { PressCell("StringGrid2", slot % 50, slot / 50); }
+    QString Text(const char* label) { return Find<QLabel>(label)->text(); }
+};
+
+TEST_F(RemotesPageTest, PressOnACellSelectsItsSlot) {
+    struct Row {
+        int col, row, slot;
+        const char* label;
+    };
+    const Row rows[] = {{0, 0, 0, "PILOT NR:1"},
+                        {0, 1, 50, "PILOT NR:51"},
+                        {49, 19, 999, "PILOT NR:1000"},
+                        {7, 3, 157, "PILOT NR:158"}};
+    for (const Row& r : rows) {
+        SetSerial(r.slot, {0x10, 0x20, 0x30, static_cast<std::uint8_t>(0x40 + r.slot % 4)});
+        WriteDeviceText(form->image(), TextFieldOffset(r.slot), "slot" + std::to_string(r.slot));
+    }
+    for (const Row& r : rows) {
+        PressCell("StringGrid2", r.col, r.row);
+        EXPECT_EQ(form->selection().selectedRemote, r.slot);
+        EXPECT_EQ(form->selection().selectedRemoteOffset, r.slot * 32);
+        EXPECT_EQ(Text("Label1"), r.label);
+        EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), QString("slot%1").arg(r.slot));
+        EXPECT_EQ(Find<QComboBox>("ComboBox16")->currentIndex(), r.slot % 4);
+    }
+    // Pressing shows the details but leaves the map as it was.
+    EXPECT_EQ(Grid("StringGrid2").Cell(0, 0), "");
+}
+
+TEST_F(RemotesPageTest, SerialNumberInLowerCaseAndUsedTest) {
+    struct Row {
+        int slot;
+        std::array<std::uint8_t, 4> serial;
+        const char* shown;
+        const char* cell;
+    };
+    const Row rows[] = {
+        {10, {0x00, 0x00, 0x00, 0x00}, "NR SERYJNY:00:00:00:00", "_"},
+        {11, {0xFF, 0xFF, 0xFF, 0xFF}, "NR SERYJNY:ff:ff:ff:ff", "_"},
+        {12, {0x01, 0x00, 0x00, 0x00}, "NR SERYJNY:01:00:00:00", "#"},
+        {13, {0xFF, 0xFF, 0xFF, 0xFE}, "NR SERYJNY:ff:ff:ff:fe", "#"},
+        {14, {0xAB, 0xCD, 0xEF, 0x1A}, "NR SERYJNY:ab:cd:ef:1a", "#"},
+    };
+    for (const Row& r : rows) {
+        SetSerial(r.slot, r.serial);
+    }
+    form->RefreshRemoteGrid();
+    for (const Row& r : rows) {
+        SelectSlot(r.slot);
+        EXPECT_EQ(Text("Label5"), r.shown);
+        EXPECT_EQ(Grid("StringGrid2").Cell(r.slot % 50, r.slot / 50), r.cell) << r.slot;
+    }
+}
+
+TEST_F(RemotesPageTest, NameOf26CharactersFillsTheFieldWithoutTerminator) {
+    SelectSlot(3);
+    const QString name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    QTest::keyClicks(Find<QLineEdit>("Edit4"), name + "!");  // the 27th is refused
+    EXPECT_EQ(NameField(3), name.toStdString());
+    SelectSlot(4);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), "");
+    SelectSlot(3);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), name);
+    // Deleting characters zero-fills the rest of the field.
+    QTest::keyClick(Find<QLineEdit>("Edit4"), Qt::Key_End);
+    QTest::keyClick(Find<QLineEdit>("Edit4"), Qt::Key_Backspace);
+    EXPECT_EQ(NameField(3), std::string("ABCDEFGHIJKLMNOPQRSTUVWXY") + '\0');
+}
+
+TEST_F(RemotesPageTest, NameIsStoredAsWindows1250) {
+    SelectSlot(8);
+    Find<QLineEdit>("Edit4")->setText(QString::fromUtf8("Zażółć Ω€"));
+    EXPECT_EQ(NameField(8), std::string("Za\xBF\xF3\xB3\xE6 ?\x80") + std::string(17, '\0'));
+    SelectSlot(9);
+    SelectSlot(8);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), QString::fromUtf8("Zażółć ?€"));
+}
+
+TEST_F(RemotesPageTest, ShowingADifferentNameWritesItBack) {
+    SetNameBytes(1, "AB\0XY", 5);
+    SetNameBytes(2, "AB\0QQ", 5);
+    SelectSlot(1);  // "" -> "AB": Edit4Change rewrites the field
+    EXPECT_EQ(NameField(1), std::string("AB") + std::string(24, '\0'));
+    SelectSlot(2);  // "AB" -> "AB": no change, no write
+    EXPECT_EQ(NameField(2), std::string("AB\0QQ", 5) + std::string(21, '\0'));
+}
+
+TEST_F(RemotesPageTest, ScenarioChangeKeepsTheUpperBitsAndShowsInTheDump) {
+    SetSerial(999, {0x00, 0x00, 0x00, 0xFD});
+    SelectSlot(999);
+    ASSERT_EQ(Find<QComboBox>("ComboBox16")->currentIndex(), 1);
+    Find<QPushButton>("Button9")->click();  // dump view at 31744: record 999 in sight
+    auto* list = Find<QComboBox>("ComboBox16");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);  // the user's choice: SCENARIUSZ 2
+    EXPECT_EQ(form->image().RecordAt(999)[3], 0xFE);
+    EXPECT_EQ(form->image().RecordAt(999)[2], 0x00);
+    // Offset 31971 = 31744 + 14 * 16 + 3: line 14, byte column 3.
+    EXPECT_EQ(Grid("StringGrid4").Cell(4, 29), "FE");
+    EXPECT_EQ(form->selection().dumpStartOffset, 31744);
+    // The map is redrawn only by the next refresh; the serial shows byte 3 whole.
+    EXPECT_EQ(Grid("StringGrid2").Cell(49, 19), "");
+    SelectSlot(998);
+    SelectSlot(999);
+    EXPECT_EQ(Text("Label5"), "NR SERYJNY:00:00:00:fe");
+}
+
+TEST_F(RemotesPageTest, ScenarioOfAnEmptySlotCanMakeItUsed) {
+    SelectSlot(20);
+    auto* list = Find<QComboBox>("ComboBox16");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(form->image().RecordAt(20)[3], 0x01);
+    form->RefreshRemoteGrid();
+    EXPECT_EQ(Grid("StringGrid2").Cell(20, 0), "#");
+}
+
+TEST_F(RemotesPageTest, RefreshTouchesOnlyChangedCells) {
+    int changes = 0;
+    QObject::connect(Grid("StringGrid2").model(), &QAbstractItemModel::dataChanged,
+                     [&changes] { ++changes; });
+    form->RefreshRemoteGrid();
+    EXPECT_EQ(changes, 1000);  // the first drawing writes every cell
+    changes = 0;
+    form->RefreshRemoteGrid();
+    EXPECT_EQ(changes, 0);
+    SetSerial(321, {1, 2, 3, 4});
+    form->RefreshRemoteGrid();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(Grid("StringGrid2").Cell(321 % 50, 321 / 50), "#");
+}
+
+// A full read redraws the map after each of its 1024 records.
+TEST_F(RemotesPageTest, RefreshAfterEachRecordOfAFullReadIsCheap) {
+    form->RefreshRemoteGrid();
+    QElapsedTimer clock;
+    qint64 worst = 0;
+    qint64 total = 0;
+    for (int record = 0; record < kRecordCount; ++record) {
+        if (record < kRemoteCount) {
+            SetSerial(record, {0x12, 0x34, static_cast<std::uint8_t>(record),
+                               static_cast<std::uint8_t>(record >> 8)});
+        }
+        clock.start();
+        form->RefreshRemoteGrid();
+        const qint64 ns = clock.nsecsElapsed();
+        total += ns;
+        worst = std::max(worst, ns);
+    }
+    const double meanUs = static_cast<double>(total) / kRecordCount / 1000.0;
+    std::printf("RefreshRemoteGrid: mean %.1f us, worst %.1f us over %d calls\n", meanUs,
+                static_cast<double>(worst) / 1000.0, kRecordCount);
+    RecordProperty("RefreshRemoteGridMeanMicroseconds", std::to_string(meanUs));
+    EXPECT_LT(meanUs, 250.0);
+    EXPECT_EQ(Grid("StringGrid2").Cell(49, 19), "#");
+}
+
+TEST_F(RemotesPageTest, PortTooltipShowsTheDevicesNow) {
+    resolver->Set(0, "/dev/ttyUSB0");
+    EXPECT_TRUE(form->PortMapText().startsWith("COM1: /dev/ttyUSB0\nCOM2: brak urządzenia"));
+    resolver->Set(1, "/dev/pts/7");
+    auto* ports = Find<QComboBox>("ComboBox1");
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), ports->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(ports, &help);
+    EXPECT_TRUE(ports->toolTip().contains("COM2: /dev/pts/7"));
+    EXPECT_TRUE(ports->toolTip().endsWith("COM15: brak urządzenia"));
+}
+
+}  // namespace
+}  // namespace tav::ui::testing

@@ -1,0 +1,116 @@
+// A TForm1 on the offscreen platform with every outside service replaced by
+// a recorder: no real dialog, printer or serial port is ever touched unless a
+// test wires one in.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/port_resolver.h"
+#include "link/serial_port.h"
+#include "ui/Unit1.h"
+#include "ui/application.h"
+#include "ui/string_grid.h"
+
+namespace tav::ui::testing {
+
+// One QApplication for the whole test program, on the offscreen platform.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "ui_tests";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<Application>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    std::unique_ptr<Application> app_;
+};
+
+struct Message {
+    QString text;
+    QString caption;
+    bool operator==(const Message&) const = default;
+};
+
+class FixedClock final : public LocalClock {
+  public:
+    LocalDateTime Now() override { return {2026, 12, 8, 10, 30, 0}; }
+};
+
+// A port that never opens: device buttons get the link's refusal, nothing else.
+class ClosedPort final : public SerialPort {
+  public:
+    bool Open(const std::string&, PortOpenError* error) override {
+        if (error != nullptr) {
+            error->reason = "no device in tests";
+        }
+        return false;
+    }
+    void Close() override {}
+    bool IsOpen() const override { return false; }
+    bool SetRts(bool) override { return false; }
+    bool Write(std::span<const std::uint8_t>) override { return false; }
+    bool WaitTransmitted() override { return false; }
+    void Flush() override {}
+    int BytesQueued() override { return 0; }
+    int ReadQueued(std::span<std::uint8_t>) override { return 0; }
+    bool WaitReadable(int) override { return false; }
+};
+
+class WindowTest : public ::testing::Test {
+  protected:
+    // Services that record every message and never open a dialog.
+    WindowServices RecordingServices() {
+        WindowServices s;
+        s.showMessage = [this](QWidget*, const QString& text, const QString& caption) {
+            messages.push_back({text, caption});
+        };
+        s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
+        s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
+        s.printText = [](const QString&, const QString&) { return false; };
+        s.localClock = std::make_shared<FixedClock>();
+        s.portResolver = resolver;
+        s.timing = std::make_shared<SystemTiming>();
+        s.makePort = [] { return std::make_unique<ClosedPort>(); };
+        return s;
+    }
+
+    void MakeForm() { MakeForm(RecordingServices()); }
+    void MakeForm(WindowServices services) {
+        form = std::make_unique<TForm1>(std::move(services));
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    template <typename T>
+    T* Find(const char* name) const {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    TStringGrid& Grid(const char* name) const { return *Find<TStringGrid>(name); }
+
+    // A left press on a cell, through the grid's own mouse handling.
+    void PressCell(const char* grid, int col, int row) {
+        TStringGrid& g = Grid(grid);
+        g.scrollToItem(g.item(row, col));
+        QTest::mousePress(g.viewport(), Qt::LeftButton, {}, g.CellCentre(col, row));
+        QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, g.CellCentre(col, row));
+    }
+
+    std::shared_ptr<FixedPortResolver> resolver = std::make_shared<FixedPortResolver>();
+    std::vector<Message> messages;
+    std::unique_ptr<TForm1> form;
+};
+
+}  // namespace tav::ui::testing
