@@ -1,6 +1,7 @@
 // tavctl run as a program: device commands against the simulated receiver on
 // a pty, file commands on made-up files.
 #include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,13 +40,18 @@ struct Result {
     std::string err;
 };
 
-// tavctl as a child process, its standard output and error in files.
+// tavctl as a child process, its standard output and error in files (or its
+// standard error on a terminal).
 class Child {
   public:
-    explicit Child(std::vector<std::string> args) {
+    explicit Child(std::vector<std::string> args, bool errOnTerminal = false) {
         static int count = 0;
         base_ = fs::temp_directory_path() /
                 ("tavctl-run-" + std::to_string(getpid()) + "-" + std::to_string(++count));
+        int slave = -1;
+        if (errOnTerminal && openpty(&terminal_, &slave, nullptr, nullptr, nullptr) != 0) {
+            ADD_FAILURE() << "openpty";
+        }
         pid_ = fork();
         if (pid_ == 0) {
             const int out =
@@ -53,7 +59,7 @@ class Child {
             const int err =
                 open((base_.string() + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(out, STDOUT_FILENO);
-            dup2(err, STDERR_FILENO);
+            dup2(slave >= 0 ? slave : err, STDERR_FILENO);
             std::string path = TAVCTL_PATH;
             std::vector<char*> argv = {path.data()};
             for (std::string& a : args) {
@@ -62,6 +68,10 @@ class Child {
             argv.push_back(nullptr);
             execv(path.c_str(), argv.data());
             _exit(127);
+        }
+        if (slave >= 0) {
+            close(slave);
+            fcntl(terminal_, F_SETFL, O_NONBLOCK);
         }
     }
 
@@ -77,21 +87,37 @@ class Child {
                 ADD_FAILURE() << "tavctl did not end in time";
                 kill(pid_, SIGKILL);
             }
+            ReadTerminal();
             std::this_thread::sleep_for(5ms);
         }
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ReadTerminal();
         for (auto [suffix, into] : {std::pair{".out", &r.out}, std::pair{".err", &r.err}}) {
             const fs::path file = base_.string() + suffix;
             std::ifstream in(file, std::ios::binary);
             into->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
             fs::remove(file);
         }
+        if (terminal_ >= 0) {
+            r.err = terminalText_;
+            close(terminal_);
+        }
         return r;
     }
 
   private:
+    void ReadTerminal() {
+        char buf[4096];
+        ssize_t n = 0;
+        while (terminal_ >= 0 && (n = read(terminal_, buf, sizeof buf)) > 0) {
+            terminalText_.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+
     fs::path base_;
     pid_t pid_ = -1;
+    int terminal_ = -1;
+    std::string terminalText_;
 };
 
 Result Tavctl(const std::vector<std::string>& args) {
@@ -175,6 +201,13 @@ TEST_F(TavctlTest, ReadAllThenWriteAllMovesTheWholeMemory) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "OK: OK\n");
     EXPECT_EQ(sim_.Memory(), Pattern(2));
+}
+
+TEST_F(TavctlTest, ProgressBarOnlyOnATerminal) {
+    const Result r = Child(Dev({"read-all", "--image", File("a.tv2")}), true).Finish();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("\r[" + std::string(40, '#') + "] 100%"));
+    EXPECT_THAT(r.err, ::testing::EndsWith("\r"));  // the bar is wiped at the end
 }
 
 // The single-record and record-range operations, each read into an existing
