@@ -437,6 +437,29 @@ extern "C" void OnStopSignal(int) {
     gStop.store(true);
 }
 
+// SIGINT and SIGTERM set gStop while it lives.
+class StopSignals {
+  public:
+    StopSignals() {
+        gStop.store(false);
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
 double DurationArgument(const Args& a) {
     const auto it = a.options.find("--duration");
     if (it == a.options.end()) {
@@ -465,20 +488,14 @@ int RunMonitor(const Args& a) {
         std::fflush(stdout);
     });
 
+    // Ctrl+C from here on ends reception cleanly, also during the start.
+    const StopSignals signals;
+
     dev->host().SetOnlineReceptionActive(true);
     if (!StartOnlineReception(ctx, lines)) {
         dev->host().SetOnlineReceptionActive(false);
         return kExitFailed;
     }
-    gStop.store(false);
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    struct sigaction oldInt {};
-    struct sigaction oldTerm {};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
-
     bool historyRefused = false;
     if (a.flags.count("--history") != 0) {
         historyRefused = RequestEventHistory(ctx, lines) == HistoryRequestOutcome::kVersionTooLow;
@@ -506,8 +523,6 @@ int RunMonitor(const Args& a) {
     }
     dev->host().SetOnlineReceptionActive(false);
     ctx.link.ClosePort();
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
     return historyRefused ? kExitFailed : kExitDone;
 }
 
