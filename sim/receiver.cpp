@@ -268,7 +268,9 @@ struct PtyReceiver::Impl {
     }
 
     void DemoTick(TimePoint now) {
-        if (!demo || now < nextDemo) {
+        // A demo line waits until a frame or transfer in progress has ended,
+        // so that trying the device buttons in the demo never trips over it.
+        if (!demo || now < nextDemo || engine.InFrame()) {
             return;
         }
         const std::string line = ReceiverEngine::DemoEventLine(demoCounter++, CurrentClock(now));
@@ -632,6 +634,12 @@ void PtyReceiver::RemoveSymlink() {
 MemoryImage PtyReceiver::Memory() const {
     std::lock_guard lock(impl_->mu);
     return impl_->engine.Memory();
+}
+
+std::vector<std::uint8_t> PtyReceiver::RecordBytes(int record) const {
+    std::lock_guard lock(impl_->mu);
+    const ConstRecord r = impl_->engine.Memory().RecordAt(std::clamp(record, 0, kRecordCount - 1));
+    return std::vector<std::uint8_t>(r.begin(), r.end());
 }
 
 void PtyReceiver::SetMemory(const MemoryImage& memory) {

@@ -57,7 +57,11 @@ class PtyReceiver {
     void RemoveSymlink();
 
     // ---- the receiver's state ----------------------------------------------
+    // A copy: keep it in a variable before taking spans of it
+    // (receiver.Memory().RecordAt(n) dangles at the end of the statement).
     MemoryImage Memory() const;
+    // The 32 bytes of record `record` (0..1023), copied.
+    std::vector<std::uint8_t> RecordBytes(int record) const;
     void SetMemory(const MemoryImage& memory);
     ReceiverMode Mode() const;
     void SetMode(ReceiverMode mode);
@@ -94,7 +98,8 @@ class PtyReceiver {
     // Traffic() and ClearTraffic() in one step: nothing is lost in between
     // (a long-running program takes the log now and then to bound it).
     std::vector<TrafficEntry> TakeTraffic();
-    // The bytes from the tool, since Start or ClearTraffic.
+    // The bytes from the tool, since Start or ClearTraffic. Like every
+    // observation here a copy: take begin() and end() of one variable.
     std::vector<std::uint8_t> ReceivedBytes() const;
     // The bytes the receiver sent, since Start or ClearTraffic.
     std::vector<std::uint8_t> SentBytes() const;

@@ -60,6 +60,15 @@ void ReceiverEngine::SetVersion(const VersionBytes& version) {
     }
 }
 
+void ReceiverEngine::AppendHistory(std::string line) {
+    options_.history.push_back(std::move(line));
+    if (options_.historyLimit > 0 && options_.history.size() > options_.historyLimit) {
+        const auto excess = options_.history.size() - options_.historyLimit;
+        options_.history.erase(options_.history.begin(),
+                               options_.history.begin() + static_cast<std::ptrdiff_t>(excess));
+    }
+}
+
 void ReceiverEngine::InjectFault(const Fault& fault) {
     if (IsOnce(fault.kind)) {
         once_.push_back({fault, std::max(0, fault.at)});

@@ -127,6 +127,9 @@ struct ReceiverOptions {
     MemoryImage memory{};  // zero-filled; see ErasedMemory, LoadMemoryFromSettingsFile
     Pacing pacing{};
     std::vector<std::string> history{};  // stored event lines, without CR LF
+    // AppendHistory keeps at most this many lines, dropping the oldest (the
+    // receiver's log is finite; demo mode runs for days).
+    std::size_t historyLimit = 1000;
     std::string historyBanner = kDefaultHistoryBanner;
     // A partial frame or transfer is dropped after this much quiet on the line
     // (no byte in either direction); 0 ms: never.
@@ -196,7 +199,7 @@ class ReceiverEngine {
     const Pacing& GetPacing() const { return options_.pacing; }
     void SetPacing(const Pacing& pacing) { options_.pacing = pacing; }
     void SetHistory(std::vector<std::string> lines) { options_.history = std::move(lines); }
-    void AppendHistory(std::string line) { options_.history.push_back(std::move(line)); }
+    void AppendHistory(std::string line);
     const std::vector<std::string>& History() const { return options_.history; }
     void SetFrameTimeout(std::chrono::milliseconds t) { options_.frameTimeout = t; }
 

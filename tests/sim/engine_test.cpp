@@ -401,6 +401,16 @@ TEST(EngineHistory, EmptyHistoryIsTheBannerAlone) {
     EXPECT_EQ(e.ReceiveAll(Str("hi")), Str("TAV-1000 v1.26\r\nx\r\n"));
 }
 
+TEST(EngineHistory, AppendKeepsTheNewestLinesUpToTheLimit) {
+    ReceiverOptions o;
+    o.historyLimit = 3;
+    ReceiverEngine e(o);
+    for (int i = 0; i < 5; ++i) {
+        e.AppendHistory(std::to_string(i));
+    }
+    EXPECT_EQ(e.History(), (std::vector<std::string>{"2", "3", "4"}));
+}
+
 TEST(EngineHistory, HFollowedByAnotherByteTreatsThatByteAsACommand) {
     ReceiverEngine e;
     EXPECT_EQ(e.ReceiveAll(Str("h?")), B({0x76, 0x07, 0x01, 0x00, 0x01, 0x26}));
