@@ -321,6 +321,30 @@ void ExpectPositional(const Args& a, std::size_t count) {
     }
 }
 
+std::string Hex(const DeviceVersion& v) {
+    std::string s;
+    char buf[4];
+    for (std::uint8_t b : v) {
+        std::snprintf(buf, sizeof buf, s.empty() ? "%02x" : " %02x", b);
+        s += buf;
+    }
+    return s;
+}
+
+// Runs one operation. A refusal the system shows no message for (a version
+// answer that is neither the application's nor the boot loader's) gets a line
+// of tavctl's own.
+OperationOutcome RunOperation(Device& dev, unsigned operation) {
+    const int messagesBefore = dev.host().messageCount();
+    const OperationOutcome outcome = RunDeviceOperation(dev.ctx(), operation);
+    const DeviceVersion& v = dev.ctx().version;
+    if (outcome != OperationOutcome::Done && dev.host().messageCount() == messagesBefore &&
+        v[0] == 0x76 && v[1] != 0x07 && v[1] != 0x77) {
+        Say("tavctl: the receiver's answer is no version answer (" + Hex(dev.ctx().version) + ")");
+    }
+    return outcome;
+}
+
 // A folder that does not exist would only show after the transfer.
 bool FolderExists(const std::string& file) {
     const fs::path folder = fs::path(file).parent_path();
@@ -339,7 +363,7 @@ int RunRead(const Args& a, unsigned operation, int remote) {
         return kExitFailed;
     }
     dev->host().SetSelectedRemote(remote - 1);
-    const OperationOutcome outcome = RunDeviceOperation(dev->ctx(), operation);
+    const OperationOutcome outcome = RunOperation(*dev, operation);
     // A read that stopped part-way is not saved: FILE keeps what it held.
     if (outcome != OperationOutcome::Done) {
         return kExitFailed;
@@ -354,23 +378,13 @@ int RunWrite(const Args& a, unsigned operation, int remote) {
         return kExitFailed;
     }
     dev->host().SetSelectedRemote(remote - 1);
-    return ExitFor(RunDeviceOperation(dev->ctx(), operation));
+    return ExitFor(RunOperation(*dev, operation));
 }
 
 int RunPlain(const Args& a, unsigned operation) {
     ExpectPositional(a, 0);
     std::unique_ptr<Device> dev = OpenDevice(a);
-    return ExitFor(RunDeviceOperation(dev->ctx(), operation));
-}
-
-std::string Hex(const DeviceVersion& v) {
-    std::string s;
-    char buf[4];
-    for (std::uint8_t b : v) {
-        std::snprintf(buf, sizeof buf, s.empty() ? "%02x" : " %02x", b);
-        s += buf;
-    }
-    return s;
+    return ExitFor(RunOperation(*dev, operation));
 }
 
 int RunVersion(const Args& a) {
@@ -419,7 +433,7 @@ int RunUpdateFirmware(const Args& a) {
     std::unique_ptr<Device> dev = OpenDevice(a);
     dev->ctx().firmware = firmware;
     dev->host().ShowMessage(kFirmwareWarning, "UWAGA!");
-    const OperationOutcome outcome = RunDeviceOperation(dev->ctx(), kUpdateFirmware);
+    const OperationOutcome outcome = RunOperation(*dev, kUpdateFirmware);
     const DeviceVersion& v = dev->ctx().version;
     if (v[0] == 0x76 && v[1] == 0x07) {
         Say("tavctl: the receiver is not in boot-loader mode (it runs its application, " +

@@ -307,6 +307,11 @@ TEST_F(TavctlTest, RefusalsExitWithOne) {
     EXPECT_THAT(r.err, HasSubstr("missing.tv2"));
     EXPECT_TRUE(sim_.ReceivedBytes().empty());
 
+    sim_.SetApplicationVersion({0x76, 0x33, 0x01, 0x00, 0x01, 0x26});
+    r = Tavctl(Dev({"set-clock"}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tavctl: the receiver's answer is no version answer (76 33 01 00 01 26)\n");
+
     sim_.SetApplicationVersion({0x76, 0x07, 0x01, 0x00, 0x01, 0x30});
     r = Tavctl(Dev({"erase"}));
     EXPECT_EQ(r.status, 1);
