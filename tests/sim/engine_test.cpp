@@ -669,3 +669,50 @@ TEST(EngineHelpers, ErasedMemoryIsAll0xFF) {
 
 }  // namespace
 }  // namespace tav::sim
+
+namespace tav::sim {
+namespace {
+
+// Any byte stream, in any mode, with faults and aborted frames: the engine
+// never answers more than the longest answer it has, and after an abort it
+// answers the version query again.
+TEST(EngineRobustness, RandomBytesNeverBreakTheParser) {
+    std::uint32_t state = 12345;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 24;
+    };
+    ReceiverOptions o;
+    o.history = {"a", "b"};
+    ReceiverEngine e(o);
+    const std::uint8_t commands[] = {'?', 'p', 'z', 't', 'c', 'P', 'x', 'Z', 'F', 'h', 'i'};
+    for (int round = 0; round < 200; ++round) {
+        e.InjectFault({FaultKind::BadChecksumAtRecord, 3});
+        e.InjectFault({FaultKind::WrongEchoAtRecord, 0});
+        e.InjectFault({FaultKind::GarbageBeforeAnswer, 5, 4});
+        e.InjectFault({FaultKind::ShortAnswer, 9, 2});
+        if (round % 7 == 0) {
+            e.InjectFault({FaultKind::SilenceFromRecord, 500});
+            e.InjectFault({FaultKind::SilenceFromBlock, 100});
+        }
+        e.SetMode(round % 3 == 0 ? ReceiverMode::BootLoader : ReceiverMode::Application);
+        for (int i = 0; i < 5000; ++i) {
+            const std::uint32_t r = next();
+            const std::uint8_t byte =
+                r < 96 ? commands[r % sizeof commands] : static_cast<std::uint8_t>(next());
+            if (auto reply = e.Receive(byte)) {
+                ASSERT_LE(reply->bytes.size(), 64u);
+                ASSERT_FALSE(reply->bytes.empty());
+            }
+        }
+        if (round % 50 == 0) {
+            e.SetMemory(MemoryImage{});
+        }
+        e.AbortFrame();
+        e.ClearFaults();
+        ASSERT_EQ(e.ReceiveAll(Str("?")).size(), 6u) << round;
+    }
+}
+
+}  // namespace
+}  // namespace tav::sim
