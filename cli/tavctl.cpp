@@ -1,11 +1,7 @@
 #include "tavctl.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "console.h"
 #include "device_text.h"
 #include "image/older_model_import.h"
 #include "image/settings_file.h"
@@ -257,7 +254,7 @@ class Device {
           attempt_(std::make_shared<OpenAttempt>()),
           choice_(std::move(choice)),
           link_(MakeRecordingPortFactory(attempt_), *choice_.resolver, timing_),
-          host_(stderr, isatty(STDERR_FILENO) == 1, choice_.index),
+          host_(stderr, StandardErrorIsTerminal(), choice_.index),
           ctx_{link_, image_, host_, clock_} {
         host_.SetMessageObserver([this](std::string_view text) {
             if (text == kPortMessage) {
@@ -445,35 +442,6 @@ int RunUpdateFirmware(const Args& a) {
     return ExitFor(outcome);
 }
 
-std::atomic<bool> gStop{false};
-
-extern "C" void OnStopSignal(int) {
-    gStop.store(true);
-}
-
-// SIGINT and SIGTERM set gStop while it lives.
-class StopSignals {
-  public:
-    StopSignals() {
-        gStop.store(false);
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInt_);
-        sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-  private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
-
 double DurationArgument(const Args& a) {
     const auto it = a.options.find("--duration");
     if (it == a.options.end()) {
@@ -503,7 +471,7 @@ int RunMonitor(const Args& a) {
     });
 
     // Ctrl+C from here on ends reception cleanly, also during the start.
-    const StopSignals signals;
+    const StopRequests stop;
 
     dev->host().SetOnlineReceptionActive(true);
     if (!StartOnlineReception(ctx, lines)) {
@@ -521,13 +489,13 @@ int RunMonitor(const Args& a) {
                                            : start + std::chrono::duration_cast<Clock::duration>(
                                                          std::chrono::duration<double>(duration));
     Clock::time_point next = start;
-    while (!gStop.load()) {
+    while (!StopRequests::StopRequested()) {
         next += kPollPeriod;
-        while (!gStop.load() && Clock::now() < next) {
+        while (!StopRequests::StopRequested() && Clock::now() < next) {
             std::this_thread::sleep_for(
                 std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
         }
-        if (gStop.load()) {
+        if (StopRequests::StopRequested()) {
             break;
         }
         PollEventStream(ctx, lines);

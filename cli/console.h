@@ -1,0 +1,21 @@
+// What tavctl needs from the console it runs in.
+#pragma once
+
+namespace tav::cli {
+
+// Standard error is a terminal (a progress bar can be drawn there).
+bool StandardErrorIsTerminal();
+
+// While one lives, Ctrl+C (and a request to terminate) sets StopRequested()
+// instead of ending the program.
+class StopRequests {
+  public:
+    StopRequests();
+    ~StopRequests();
+    StopRequests(const StopRequests&) = delete;
+    StopRequests& operator=(const StopRequests&) = delete;
+
+    static bool StopRequested();
+};
+
+}  // namespace tav::cli
