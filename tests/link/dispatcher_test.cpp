@@ -10,51 +10,11 @@
 namespace tav::linktest {
 namespace {
 
+using sim::Fault;
+using sim::FaultKind;
+using sim::ReceiverMode;
+using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using ::testing::IsSupersetOf;
-
-constexpr DeviceVersion kApp126{0x76, 0x07, 0x01, 0x00, 0x01, 0x26};
-constexpr DeviceVersion kBoot126{0x76, 0x77, 0x01, 0x00, 0x01, 0x26};
-constexpr std::string_view kBootModeMessage =
-    "TAV-1000R znajduje się w trybie bootloadera.  Zresetuj urządzenie albo przeprowadź "
-    "aktualizację oprogramowania!";
-
-Bytes FirmwarePattern() {
-    Bytes b(kFirmwareSize);
-    for (std::size_t i = 0; i < b.size(); ++i) {
-        b[i] = static_cast<std::uint8_t>(i * 31 + i / 128);
-    }
-    return b;
-}
-
-struct DispatchRig : Rig {
-    Bytes firmware = FirmwarePattern();
-    ScriptedReceiver& receiver = Attach();
-    DispatchRig() {
-        ctx.firmware = firmware;
-        for (int r = 0; r < kRecordCount; ++r) {
-            for (std::size_t i = 0; i < kRecordSize; ++i) {
-                receiver.memory.RecordAt(r)[i] = static_cast<std::uint8_t>(r + i * 3);
-                image.RecordAt(r)[i] = static_cast<std::uint8_t>(r * 5 + i);
-            }
-        }
-    }
-    OperationOutcome Run(unsigned operation) { return RunDeviceOperation(ctx, operation); }
-    // The host calls other than the version text, progress and repaints.
-    std::vector<std::string> Story() const {
-        return host.Without({"version", "range", "pos", "RepaintWindow"});
-    }
-    std::vector<std::string> Positions() const {
-        std::vector<std::string> out;
-        for (const std::string& line : host.log) {
-            if (line.starts_with("pos ")) {
-                out.push_back(line.substr(4));
-            }
-        }
-        return out;
-    }
-};
 
 std::vector<std::string> Numbers(int first, int last, int step) {
     std::vector<std::string> out;
@@ -64,71 +24,98 @@ std::vector<std::string> Numbers(int first, int last, int step) {
     return out;
 }
 
+MemoryImage Pattern(int seed) {
+    MemoryImage m;
+    for (std::size_t i = 0; i < kImageSize; ++i) {
+        m.at(i) = static_cast<std::uint8_t>(i * seed + i / 32);
+    }
+    return m;
+}
+
+struct DispatchRig : Rig {
+    Bytes firmware = Bytes(kFirmwareSize);
+    DispatchRig() {
+        for (std::size_t i = 0; i < firmware.size(); ++i) {
+            firmware[i] = static_cast<std::uint8_t>(i * 31 + i / 128);
+        }
+        ctx.firmware = firmware;
+        image = Pattern(5);
+        receiver->SetMemory(Pattern(3));
+        host.remote = 417;
+    }
+    OperationOutcome Run(unsigned operation) { return RunDeviceOperation(ctx, operation); }
+    void Answer(ReceiverMode mode, const DeviceVersion& version) {
+        receiver->SetMode(mode);
+        receiver->SetVersion(version);
+    }
+    int Sent(std::uint8_t byte) const {
+        const Bytes w = device.Written();
+        return static_cast<int>(std::count(w.begin(), w.end(), byte));
+    }
+};
+
 TEST(DispatcherGates, Versions) {
+    const std::string program = "Niewłaściwa wersja programu! | BŁĄD";
+    const std::string loader = "Niewłaściwa wersja bootloadera! | BŁĄD";
+    const std::string bootMode =
+        "TAV-1000R znajduje się w trybie bootloadera.  Zresetuj urządzenie albo przeprowadź "
+        "aktualizację oprogramowania! | BŁĄD";
+    const std::string erased = "TAV-1000R Kasuje cala pamiec | OK";
+    constexpr auto App = ReceiverMode::Application;
+    constexpr auto Boot = ReceiverMode::BootLoader;
     struct Row {
+        ReceiverMode mode;
         DeviceVersion version;
         unsigned operation;
         std::vector<std::string> messages;
-        bool worked;  // the operation's first command went out
+        std::size_t sent;  // bytes sent in all, "?" included
     };
-    const std::string program = "Niewłaściwa wersja programu! | BŁĄD";
-    const std::string loader = "Niewłaściwa wersja bootloadera! | BŁĄD";
-    const std::string bootMode = std::string(kBootModeMessage) + " | BŁĄD";
     const Row rows[] = {
-        {{0x76, 0x07, 0x01, 0x00, 0x01, 0x29},
-         kEraseMemory,
-         {"TAV-1000R Kasuje cala pamiec | OK"},
-         true},
-        {{0x76, 0x07, 0x01, 0x00, 0x01, 0x00},
-         kEraseMemory,
-         {"TAV-1000R Kasuje cala pamiec | OK"},
-         true},
-        {{0x76, 0x07, 0x01, 0x00, 0x01, 0x30}, kEraseMemory, {program}, false},
-        {{0x76, 0x07, 0x01, 0x00, 0x01, 0x80}, kEraseMemory, {program}, false},
-        {{0x76, 0x07, 0x01, 0x00, 0x02, 0x00}, kEraseMemory, {program}, false},
-        {{0x76, 0x07, 0x01, 0x00, 0x00, 0x26}, kEraseMemory, {program}, false},
-        {{0x76, 0x77, 0x01, 0x00, 0x01, 0x10}, kReadAllMemory, {bootMode}, false},
-        {{0x76, 0x77, 0x01, 0x00, 0x01, 0x10}, kEraseMemory, {bootMode}, false},
-        {{0x76, 0x77, 0x01, 0x01, 0x01, 0x26}, kUpdateFirmware, {loader}, false},
-        {{0x76, 0x77, 0x02, 0x00, 0x01, 0x26}, kUpdateFirmware, {loader}, false},
-        {{0x76, 0x77, 0x01, 0x00, 0x01, 0x80}, kUpdateFirmware, {loader}, false},
-        {{0x76, 0x77, 0x01, 0x00, 0x02, 0x26}, kUpdateFirmware, {loader}, false},
-        {{0x76, 0x77, 0x01, 0x00, 0x01, 0x7F}, kUpdateFirmware, {"OK | OK"}, true},
-        {kApp126, kUpdateFirmware, {}, false},  // the application: only "?"
-        {{0x76, 0x33, 0x01, 0x00, 0x01, 0x26}, kEraseMemory, {}, false},
-        {kApp126, 13, {}, false},  // no work for this number
+        {App, {0x76, 0x07, 0x01, 0x00, 0x01, 0x29}, kEraseMemory, {erased}, 2},
+        {App, {0x76, 0x07, 0x01, 0x00, 0x01, 0x00}, kEraseMemory, {erased}, 2},
+        {App, {0x76, 0x07, 0x01, 0x00, 0x01, 0x30}, kEraseMemory, {program}, 1},
+        {App, {0x76, 0x07, 0x01, 0x00, 0x01, 0x80}, kEraseMemory, {program}, 1},
+        {App, {0x76, 0x07, 0x01, 0x00, 0x02, 0x00}, kEraseMemory, {program}, 1},
+        {App, {0x76, 0x07, 0x01, 0x00, 0x01, 0x26}, kUpdateFirmware, {}, 1},
+        {App, {0x76, 0x33, 0x01, 0x00, 0x01, 0x26}, kEraseMemory, {}, 1},
+        {App, {0x76, 0x07, 0x01, 0x00, 0x01, 0x26}, 13, {}, 1},
+        {Boot, {0x76, 0x77, 0x01, 0x00, 0x01, 0x10}, kReadAllMemory, {bootMode}, 1},
+        {Boot, {0x76, 0x77, 0x01, 0x01, 0x01, 0x26}, kUpdateFirmware, {loader}, 1},
+        {Boot, {0x76, 0x77, 0x02, 0x00, 0x01, 0x26}, kUpdateFirmware, {loader}, 1},
+        {Boot, {0x76, 0x77, 0x01, 0x00, 0x01, 0x80}, kUpdateFirmware, {loader}, 1},
+        {Boot, {0x76, 0x77, 0x01, 0x00, 0x02, 0x26}, kUpdateFirmware, {loader}, 1},
+        {Boot, {0x76, 0x77, 0x01, 0x00, 0x01, 0x7F}, kUpdateFirmware, {"OK | OK"}, 2 + 240 * 129},
     };
     for (const Row& row : rows) {
         DispatchRig rig;
-        rig.receiver.version = row.version;
+        rig.Answer(row.mode, row.version);
         rig.Run(row.operation);
-        EXPECT_EQ(rig.host.Messages(), row.messages)
-            << VersionText(row.version) << " op " << row.operation;
-        const Bytes written = rig.device.Written();
-        EXPECT_EQ(written.size() > 1, row.worked) << VersionText(row.version);
-        EXPECT_EQ(written.front(), '?');
-        // Reset, then close, whatever the outcome.
-        EXPECT_EQ(rig.host.log.back(), "reset");
-        EXPECT_FALSE(rig.device.IsOpen());
+        const std::string what = VersionText(row.version) + " op " + std::to_string(row.operation);
+        EXPECT_EQ(rig.host.Messages(), row.messages) << what;
+        EXPECT_EQ(rig.device.Written().size(), row.sent) << what;
+        EXPECT_EQ(rig.host.log.back(), "reset") << what;
+        EXPECT_FALSE(rig.device.IsOpen()) << what;
     }
 }
 
-TEST(DispatcherGuards, OnlineReceptionSendsNothing) {
-    for (unsigned op : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 98u}) {
+TEST(DispatcherGuards, RefusalsThatSendNothing) {
+    for (const unsigned op : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 98u}) {
         DispatchRig rig;
         rig.host.online = true;
         EXPECT_EQ(rig.Run(op), OperationOutcome::Refused);
         EXPECT_THAT(rig.host.log, ElementsAre("msg Odbieram zdarzenia. | Błąd")) << op;
         EXPECT_TRUE(rig.device.Events().empty()) << op;
     }
-}
-
-TEST(DispatcherGuards, PortFailureLeavesProgressAndVersionAlone) {
-    DispatchRig rig;
-    rig.device.failOpen = true;
-    EXPECT_EQ(rig.Run(kReadAllMemory), OperationOutcome::Refused);
-    EXPECT_THAT(rig.host.log,
+    DispatchRig noPort;
+    noPort.device.failOpen = true;
+    EXPECT_EQ(noPort.Run(kReadAllMemory), OperationOutcome::Refused);
+    EXPECT_THAT(noPort.host.log,
                 ElementsAre("msg Niewłaściwa nazwa portu lub port jest aktywny. | Błąd"));
+    DispatchRig noImage;
+    noImage.ctx.firmware = {};
+    noImage.Answer(ReceiverMode::BootLoader, sim::kDefaultBootLoaderVersion);
+    EXPECT_EQ(noImage.Run(kUpdateFirmware), OperationOutcome::Refused);
+    EXPECT_TRUE(noImage.device.Events().empty());
 }
 
 TEST(DispatcherGuards, NoReentryWhileAMessageWaits) {
@@ -137,239 +124,228 @@ TEST(DispatcherGuards, NoReentryWhileAMessageWaits) {
     rig.host.onMessage = [&] { nested.push_back(rig.Run(kEraseMemory)); };
     EXPECT_EQ(rig.Run(kEraseMemory), OperationOutcome::Done);
     EXPECT_THAT(nested, ElementsAre(OperationOutcome::Refused));
-    EXPECT_EQ(rig.receiver.erases, 1);
-    EXPECT_FALSE(rig.ctx.operationRunning);
+    EXPECT_EQ(rig.Sent('c'), 1);
     EXPECT_EQ(rig.Run(kEraseMemory), OperationOutcome::Done);  // free again afterwards
 }
 
-TEST(DispatcherGuards, FirmwareUpdateWithoutAnImageSendsNothing) {
-    DispatchRig rig;
-    rig.ctx.firmware = {};
-    rig.receiver.version = kBoot126;
-    EXPECT_EQ(rig.Run(kUpdateFirmware), OperationOutcome::Refused);
-    EXPECT_TRUE(rig.device.Events().empty());
-}
-
-// Every operation against a good receiver: its messages and reloads in order.
-TEST(DispatcherOperations, SuccessStories) {
+// Every operation against a good receiver: the records moved, the progress
+// positions, and the reloads and messages in order.
+TEST(DispatcherOperations, Successes) {
     struct Row {
         unsigned operation;
+        int first, last;
+        bool read;
+        std::vector<std::string> positions;
         std::vector<std::string> story;
     };
+    const std::vector<std::string> none;
     const Row rows[] = {
         {kReadSelectedRemote,
-         {"RefreshRemoteGrid", "ShowSelectedRemote", "ShowDisplaySettings",
-          "msg Pilot odczytano z TAV-1000/1000R | OK", "reset"}},
-        {kWriteSelectedRemote, {"msg Pilot zapisano w TAV-2000 | OK", "reset"}},
-        {kWriteAllMemory, {"msg OK | OK", "reset"}},
-        {kWriteScenarios, {"msg Scenariusz zostal wyslany | OK", "reset"}},
+         417,
+         417,
+         true,
+         none,
+         {"ShowSelectedRemote", "ShowDisplaySettings",
+          "msg Pilot odczytano z TAV-1000/1000R | OK"}},
+        {kWriteSelectedRemote, 417, 417, false, none, {"msg Pilot zapisano w TAV-2000 | OK"}},
+        {kReadAllMemory,
+         0,
+         1023,
+         true,
+         Numbers(15, 1023, 16),
+         {"RefreshScenarioGrid", "RefreshSettingsPage"}},
+        {kWriteAllMemory, 0, 1023, false, Numbers(15, 1023, 16), {"msg OK | OK"}},
+        {kWriteScenarios,
+         1008,
+         1019,
+         false,
+         Numbers(8, 19, 1),
+         {"msg Scenariusz zostal wyslany | OK"}},
         {kReadScenarios,
-         {"RefreshScenarioPage", "ShowDisplaySettings", "msg Scenariusz zostal odebrany | OK",
-          "reset"}},
-        {kSetClock, {"msg Ustawiono zegar w TAV-1000R | OK", "reset"}},
-        {kEraseMemory, {"msg TAV-1000R Kasuje cala pamiec | OK", "reset"}},
-        {kWriteDisplaySettings, {"msg Stan wyswietlacza zapisano TAV-1000R | OK", "reset"}},
+         1008,
+         1019,
+         true,
+         Numbers(8, 19, 1),
+         {"RefreshScenarioPage", "ShowDisplaySettings", "msg Scenariusz zostal odebrany | OK"}},
+        {kSetClock, 0, -1, false, none, {"msg Ustawiono zegar w TAV-1000R | OK"}},
+        {kWriteDisplaySettings,
+         1005,
+         1005,
+         false,
+         none,
+         {"msg Stan wyswietlacza zapisano TAV-1000R | OK"}},
         {kReadDisplaySettings,
-         {"ShowDisplaySettings", "msg Stan wyswietlacza odebrano z TAV-1000R | OK", "reset"}},
-        {kWriteClockEvents, {"msg Zd zegarowe zostaly wyslane | OK", "reset"}},
+         1005,
+         1005,
+         true,
+         none,
+         {"ShowDisplaySettings", "msg Stan wyswietlacza odebrano z TAV-1000R | OK"}},
+        {kWriteClockEvents,
+         1000,
+         1004,
+         false,
+         Numbers(0, 4, 1),
+         {"msg Zd zegarowe zostaly wyslane | OK"}},
         {kReadClockEvents,
-         {"ShowClockEvents", "ShowDisplaySettings", "msg Zd zeg zostaly odebrane | OK", "reset"}},
+         1000,
+         1004,
+         true,
+         Numbers(0, 4, 1),
+         {"ShowClockEvents", "ShowDisplaySettings", "msg Zd zeg zostaly odebrane | OK"}},
     };
     for (const Row& row : rows) {
         DispatchRig rig;
-        rig.host.remote = 417;
+        const MemoryImage tool = rig.image, device = rig.receiver->Memory();
         EXPECT_EQ(rig.Run(row.operation), OperationOutcome::Done) << row.operation;
-        EXPECT_EQ(rig.Story(), row.story) << row.operation;
+        MemoryImage expected = row.read ? tool : device;
+        for (int r = row.first; r <= row.last; ++r) {
+            std::ranges::copy((row.read ? device : tool).RecordAt(r), expected.RecordAt(r).begin());
+        }
+        EXPECT_EQ(row.read ? rig.image : rig.receiver->Memory(), expected) << row.operation;
+        EXPECT_EQ(row.read ? rig.receiver->Memory() : rig.image, row.read ? device : tool);
+        EXPECT_EQ(rig.host.Lines("pos "), row.positions) << row.operation;
+        std::vector<std::string> story = row.story;
+        story.push_back("reset");
+        EXPECT_EQ(rig.host.Story(), story) << row.operation;
         EXPECT_EQ(rig.host.log.front(), "version hardw.ver:1.00 soft.ver:1.26");
     }
 }
 
-// Which records moved, and the progress positions on the way.
-TEST(DispatcherOperations, RecordsAndProgress) {
-    struct Row {
-        unsigned operation;
-        int first, last;  // records that end up equal on both sides
-        bool read;
-        std::string range;
-        std::vector<std::string> positions;
+TEST(DispatcherOperations, RangesAndRedraws) {
+    const std::pair<unsigned, std::string> ranges[] = {
+        {kReadAllMemory, "range 0..1024"},
+        {kWriteAllMemory, "range 0..1024"},
+        {kWriteScenarios, "range 8..19"},
+        {kReadClockEvents, "range 0..4"},
     };
-    const Row rows[] = {
-        {kReadSelectedRemote, 417, 417, true, "", {}},
-        {kWriteSelectedRemote, 417, 417, false, "", {}},
-        {kWriteScenarios, 1008, 1019, false, "range 8..19", Numbers(8, 19, 1)},
-        {kReadScenarios, 1008, 1019, true, "range 8..19", Numbers(8, 19, 1)},
-        {kWriteClockEvents, 1000, 1004, false, "range 0..4", Numbers(0, 4, 1)},
-        {kReadClockEvents, 1000, 1004, true, "range 0..4", Numbers(0, 4, 1)},
-        {kWriteDisplaySettings, 1005, 1005, false, "", {}},
-        {kReadDisplaySettings, 1005, 1005, true, "", {}},
-        {kReadAllMemory, 0, 1023, true, "range 0..1024", Numbers(15, 1023, 16)},
-        {kWriteAllMemory, 0, 1023, false, "range 0..1024", Numbers(15, 1023, 16)},
-    };
-    for (const Row& row : rows) {
+    for (const auto& [operation, range] : ranges) {
         DispatchRig rig;
-        rig.host.remote = 417;
-        const MemoryImage tool = rig.image, device = rig.receiver.memory;
-        rig.Run(row.operation);
-        for (int r = 0; r < kRecordCount; ++r) {
-            const bool moved = r >= row.first && r <= row.last;
-            const auto expectTool = moved && row.read ? device.RecordAt(r) : tool.RecordAt(r);
-            const auto expectDevice = moved && !row.read ? tool.RecordAt(r) : device.RecordAt(r);
-            ASSERT_TRUE(std::ranges::equal(rig.image.RecordAt(r), expectTool))
-                << row.operation << " " << r;
-            ASSERT_TRUE(std::ranges::equal(rig.receiver.memory.RecordAt(r), expectDevice))
-                << row.operation << " " << r;
-        }
-        if (!row.range.empty()) {
-            EXPECT_THAT(rig.host.log, ::testing::Contains(row.range)) << row.operation;
-        }
-        EXPECT_EQ(rig.Positions(), row.positions) << row.operation;
+        rig.Run(operation);
+        EXPECT_THAT(rig.host.log, Contains(range));
     }
-}
-
-TEST(DispatcherOperations, ReadAllRedrawsAsRecordsArrive) {
+    // The full read redraws the remotes after every record and the window
+    // every 16th; "P" goes unflushed, every "x" flushed.
     DispatchRig rig;
     rig.Run(kReadAllMemory);
     const auto& log = rig.host.log;
     EXPECT_EQ(std::count(log.begin(), log.end(), "RefreshRemoteGrid"), 1024);
     EXPECT_EQ(std::count(log.begin(), log.end(), "RepaintWindow"), 64 + 1);
-    EXPECT_THAT(
-        std::vector<std::string>(log.end() - 4, log.end()),
-        ElementsAre("RefreshScenarioGrid", "RefreshSettingsPage", "RepaintWindow", "reset"));
-    EXPECT_TRUE(rig.host.Messages().empty());
-    // "P" unflushed, then an "x" after every record, each flushed.
-    const Bytes written = rig.device.Written();
-    EXPECT_EQ(std::count(written.begin(), written.end(), 'x'), 1024);
-    EXPECT_EQ(rig.device.Count(PortCall::Flush), 1 + 1024);  // "?" and the "x"s
+    EXPECT_EQ(rig.Sent('x'), 1024);
+    EXPECT_EQ(rig.device.Count(PortCall::Flush), 1 + 1024);
 }
 
 TEST(DispatcherOperations, FirmwareUpdate) {
     DispatchRig rig;
-    rig.receiver.version = kBoot126;
+    rig.Answer(ReceiverMode::BootLoader, sim::kDefaultBootLoaderVersion);
     EXPECT_EQ(rig.Run(kUpdateFirmware), OperationOutcome::Done);
-    EXPECT_EQ(rig.receiver.firmware, rig.firmware);
-    EXPECT_EQ(rig.Story(), (std::vector<std::string>{"msg OK | OK", "reset"}));
-    EXPECT_THAT(rig.host.log, ::testing::Contains("range 0..240"));
-    EXPECT_EQ(rig.Positions(), Numbers(3, 239, 4));
-    // "F", then 240 blocks of two sends each, none flushed.
-    EXPECT_EQ(rig.device.Writes().size(), 1u + 1 + 480);
-    EXPECT_EQ(rig.device.Count(PortCall::Flush), 1);  // the "?"
-    EXPECT_EQ(rig.device.Writes()[1], Bytes{'F'});
+    EXPECT_EQ(rig.receiver->FirmwareReceived(), rig.firmware);
+    EXPECT_EQ(rig.host.Story(), (std::vector<std::string>{"msg OK | OK", "reset"}));
+    EXPECT_THAT(rig.host.log, Contains("range 0..240"));
+    EXPECT_EQ(rig.host.Lines("pos "), Numbers(3, 239, 4));
+    // "?", "F", then two sends a block; only the "?" is flushed.
+    EXPECT_EQ(rig.device.Writes().size(), 2u + 480);
+    EXPECT_EQ(rig.device.Count(PortCall::Flush), 1);
 }
 
-// Failures part-way: one message, nothing after the failed record, what
+// One message, nothing sent after the failing record or block, and what
 // went before stays.
-TEST(DispatcherFailures, StopAtTheFirstFailedRecord) {
+TEST(DispatcherFailures, StopAtTheFirstFailure) {
     struct Row {
         std::string name;
         unsigned operation;
-        std::function<void(ScriptedReceiver&)> fault;
+        Fault fault;
         std::vector<std::string> story;
-        std::size_t writes;  // sends in all: nothing after the failing record
+        std::size_t writes;
+        std::vector<std::string> positions;
+    };
+    const std::vector<std::string> reloads = {"RefreshScenarioGrid", "RefreshSettingsPage",
+                                              "reset"};
+    const auto with = [](std::string message, std::vector<std::string> rest) {
+        rest.insert(rest.begin(), "msg " + message);
+        return rest;
     };
     const Row rows[] = {
         {"read all, bad record 100",
          kReadAllMemory,
-         [](ScriptedReceiver& r) { r.badChecksumAt = 100; },
-         {"msg Blad transmisji | Błąd", "RefreshScenarioGrid", "RefreshSettingsPage", "reset"},
-         3 + 100},
+         {FaultKind::BadChecksumAtRecord, 100},
+         with("Blad transmisji | Błąd", reloads),
+         2 + 101,
+         Numbers(15, 95, 16)},
         {"read all, silent from 100",
          kReadAllMemory,
-         [](ScriptedReceiver& r) { r.silentFrom = 100; },
-         {"msg 1000R nie odpowiada! | Błąd", "RefreshScenarioGrid", "RefreshSettingsPage", "reset"},
-         3 + 100},
-        {"write all, wrong echo 100",
+         {FaultKind::SilenceFromRecord, 100},
+         with("1000R nie odpowiada! | Błąd", reloads),
+         2 + 101,
+         Numbers(15, 95, 16)},
+        {"write all, wrong echo 111",
          kWriteAllMemory,
-         [](ScriptedReceiver& r) { r.wrongEchoAt = 100; },
-         {"msg Blad transmisji | Błąd", "reset"},
-         2 + 2 * 101},
+         {FaultKind::WrongEchoAtRecord, 111},
+         with("Blad transmisji | Błąd", {"reset"}),
+         2 + 2 * 112,
+         Numbers(15, 111, 16)},
         {"write all, silent from 100",
          kWriteAllMemory,
-         [](ScriptedReceiver& r) { r.silentFrom = 100; },
-         {"msg TAV-2000 nie odpowiada! | Błąd", "reset"},
-         2 + 2 * 101},
+         {FaultKind::SilenceFromRecord, 100},
+         with("TAV-2000 nie odpowiada! | Błąd", {"reset"}),
+         2 + 2 * 101,
+         Numbers(15, 95, 16)},
         {"scenarios, wrong echo 1010",
          kWriteScenarios,
-         [](ScriptedReceiver& r) { r.wrongEchoAt = 1010; },
-         {"msg Blad transmisji | Błąd", "reset"},
-         1 + 3 * 3},
-        {"read clock events, silent from 1002",
+         {FaultKind::WrongEchoAtRecord, 1010},
+         with("Blad transmisji | Błąd", {"reset"}),
+         1 + 3 * 3,
+         Numbers(8, 10, 1)},
+        {"clock events, silent from 1002",
          kReadClockEvents,
-         [](ScriptedReceiver& r) { r.silentFrom = 1002; },
-         {"msg TAV-1000R nie odpowiada! | Błąd", "reset"},
-         1 + 3},
-        {"read display, bad checksum",
+         {FaultKind::SilenceFromRecord, 1002},
+         with("TAV-1000R nie odpowiada! | Błąd", {"reset"}),
+         1 + 3,
+         Numbers(0, 2, 1)},
+        {"display, bad checksum",
          kReadDisplaySettings,
-         [](ScriptedReceiver& r) { r.badChecksumAt = 1005; },
-         {"msg Blad transmisji | Błąd", "reset"},
-         2},
-    };
-    for (const Row& row : rows) {
-        DispatchRig rig;
-        row.fault(rig.receiver);
-        EXPECT_EQ(rig.Run(row.operation), OperationOutcome::Failed) << row.name;
-        EXPECT_EQ(
-            rig.host.Without({"version", "range", "pos", "RepaintWindow", "RefreshRemoteGrid"}),
-            row.story)
-            << row.name;
-        EXPECT_EQ(rig.device.Writes().size(), row.writes) << row.name;
-        EXPECT_FALSE(rig.device.IsOpen());
-    }
-}
-
-TEST(DispatcherFailures, BadRecord100KeepsRecords0To99And101Acknowledgements) {
-    DispatchRig rig;
-    rig.receiver.badChecksumAt = 100;
-    const MemoryImage before = rig.image;
-    rig.Run(kReadAllMemory);
-    for (int r = 0; r < kRecordCount; ++r) {
-        const auto expected = r < 100 ? rig.receiver.memory.RecordAt(r) : before.RecordAt(r);
-        ASSERT_TRUE(std::ranges::equal(rig.image.RecordAt(r), expected)) << r;
-    }
-    const Bytes written = rig.device.Written();
-    EXPECT_EQ(std::count(written.begin(), written.end(), 'x'), 101);
-    EXPECT_EQ(written.back(), 'x');  // nothing after the failed record's "x"
-    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "RefreshRemoteGrid"), 101);
-}
-
-TEST(DispatcherFailures, ScenarioWriteFailingAt1010) {
-    DispatchRig rig;
-    rig.receiver.wrongEchoAt = 1010;
-    const MemoryImage device = rig.receiver.memory;
-    rig.Run(kWriteScenarios);
-    std::vector<int> headers;
-    for (const Bytes& w : rig.device.Writes()) {
-        if (w.size() == 3 && w[0] == 'z') {
-            headers.push_back(w[1] * 256 + w[2]);
-        }
-    }
-    EXPECT_THAT(headers, ElementsAre(1008, 1009, 1010));
-    EXPECT_EQ(rig.Positions(), Numbers(8, 10, 1));
-    EXPECT_TRUE(std::ranges::equal(rig.receiver.memory.RecordAt(1009), rig.image.RecordAt(1009)));
-    EXPECT_TRUE(std::ranges::equal(rig.receiver.memory.RecordAt(1011), device.RecordAt(1011)));
-}
-
-TEST(DispatcherFailures, FirmwareWrongEchoAtBlock17) {
-    struct Row {
-        std::function<void(ScriptedReceiver&)> fault;
-        std::string message;
-        int blocksSent;
-        std::vector<std::string> positions;
-    };
-    const Row rows[] = {
-        {[](ScriptedReceiver& r) { r.wrongEchoAt = 17; }, "Blad transmisji | BŁĄD", 18,
+         {FaultKind::BadChecksumAtRecord, 1005},
+         with("Blad transmisji | Błąd", {"reset"}),
+         2,
+         {}},
+        {"firmware, wrong echo 17",
+         kUpdateFirmware,
+         {FaultKind::WrongEchoAtBlock, 17},
+         with("Blad transmisji | BŁĄD", {"reset"}),
+         2 + 2 * 18,
          Numbers(3, 15, 4)},
-        {[](ScriptedReceiver& r) { r.silentFrom = 19; }, "TAV-1000R nie odpowiada! | Błąd", 20,
+        {"firmware, silent from 19",
+         kUpdateFirmware,
+         {FaultKind::SilenceFromBlock, 19},
+         with("TAV-1000R nie odpowiada! | Błąd", {"reset"}),
+         2 + 2 * 20,
          Numbers(3, 19, 4)},
     };
     for (const Row& row : rows) {
         DispatchRig rig;
-        rig.receiver.version = kBoot126;
-        row.fault(rig.receiver);
-        EXPECT_EQ(rig.Run(kUpdateFirmware), OperationOutcome::Failed);
-        EXPECT_THAT(rig.host.Messages(), ElementsAre(row.message));
-        // "?" and "F", then two sends per block tried.
-        EXPECT_EQ(rig.device.Writes().size(), 2u + 2 * static_cast<std::size_t>(row.blocksSent));
-        EXPECT_EQ(rig.Positions(), row.positions);
+        if (row.operation == kUpdateFirmware) {
+            rig.Answer(ReceiverMode::BootLoader, sim::kDefaultBootLoaderVersion);
+        }
+        const MemoryImage tool = rig.image, device = rig.receiver->Memory();
+        rig.receiver->InjectFault(row.fault);
+        EXPECT_EQ(rig.Run(row.operation), OperationOutcome::Failed) << row.name;
+        EXPECT_EQ(rig.host.Story(), row.story) << row.name;
+        EXPECT_EQ(rig.device.Writes().size(), row.writes) << row.name;
+        EXPECT_EQ(rig.host.Lines("pos "), row.positions) << row.name;
+        EXPECT_FALSE(rig.device.IsOpen());
+        if (row.operation == kReadAllMemory) {
+            // Records 0..99 arrived and stay; the rest are as they were.
+            for (int r = 0; r < kRecordCount; ++r) {
+                const auto want = (r < 100 ? device : tool).RecordAt(r);
+                ASSERT_TRUE(std::ranges::equal(rig.image.RecordAt(r), want)) << r;
+            }
+            EXPECT_EQ(rig.Sent('x'), 101);
+        }
+        if (row.operation == kWriteScenarios) {
+            EXPECT_TRUE(
+                std::ranges::equal(rig.receiver->Memory().RecordAt(1009), tool.RecordAt(1009)));
+            EXPECT_TRUE(
+                std::ranges::equal(rig.receiver->Memory().RecordAt(1011), device.RecordAt(1011)));
+        }
     }
 }
 

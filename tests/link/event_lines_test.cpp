@@ -181,9 +181,10 @@ class EventHistoryRequest : public ::testing::TestWithParam<HistoryVersion> {};
 
 TEST_P(EventHistoryRequest, SendsHiFromVersion112On) {
     linktest::Rig rig;
-    linktest::ScriptedReceiver& receiver = rig.Attach();
-    receiver.version[4] = GetParam().major;
-    receiver.version[5] = GetParam().minor;
+    sim::VersionBytes version = sim::kDefaultApplicationVersion;
+    version[4] = GetParam().major;
+    version[5] = GetParam().minor;
+    rig.receiver->SetApplicationVersion(version);
     Recorder r;
     rig.host.online = true;
     ASSERT_TRUE(StartOnlineReception(rig.ctx, r.assembler));
