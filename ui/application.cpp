@@ -47,14 +47,24 @@ void ShowExceptionMessage(const QString& text) {
 }
 
 int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& createAndRun) {
-    std::unique_ptr<Application> app;
+    std::unique_ptr<Application> owned;
+    auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
     return RunGuarded(
         [&] {
-            app = std::make_unique<Application>(argc, argv);
+            if (app == nullptr) {
+                owned = std::make_unique<Application>(argc, argv);
+                app = owned.get();
+            }
             QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
             createAndRun(*app);
         },
-        ShowExceptionMessage);
+        [&](const QString& text) {
+            if (app != nullptr) {
+                app->reportException(text);
+            } else {
+                ShowExceptionMessage(text);
+            }
+        });
 }
 
 }  // namespace tav::ui

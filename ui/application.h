@@ -34,8 +34,9 @@ QString ExceptionText(const std::exception_ptr& error);
 int RunGuarded(const std::function<void()>& body,
                const std::function<void(const QString&)>& report);
 
-// Initialises the application, sets its title, then lets `createAndRun` make
-// the main window and run the event loop. Exit code 0.
+// Initialises the application (unless one runs already), sets its title, then
+// lets `createAndRun` make the main window and run the event loop. An
+// exception that escapes goes to the application's reportException. Exit code 0.
 int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& createAndRun);
 
 }  // namespace tav::ui

@@ -276,27 +276,6 @@ TEST_F(StartStateTest, LayoutFollowsTheControlTable) {
     }
 }
 
-TEST_F(StartStateTest, CaptionsOfButtonsAndBoxes) {
-    const std::vector<std::pair<const char*, QString>> captions = {
-        {"Button1", "ODCZYTAJ WYBRANY PILOT  Z TAV-1000"},
-        {"Button2", "ZAPISZ WYBRANY PILOT DO TAV-1000"},
-        {"Button3", "ODCZYTAJ WSZYSTKIE USTAWIENIA Z TAV-1000"},
-        {"Button4", "ZAPISZ WSZYSTKIE USTAWIENIA DO TAV-1000"},
-        {"Button10", "ROZPOCZNIJ ODBIERANIE ZDRZEŃ ON-LINE"},
-        {"Button11", "ZAKOŃCZ ODBIERANIE ZDARZEŃ ON-LINE"},
-        {"Button14", "ODBIERZ HISTORIĘ ZDARZEŃ  Z TAV-1000"},
-        {"Button12", "SKASUJ PAMIEC TAV-1000"},
-        {"Button5", "+"},
-        {"Button9", "-"}};
-    for (const auto& [name, text] : captions) {
-        EXPECT_EQ(Find<QPushButton>(name)->text(), text) << name;
-    }
-    EXPECT_EQ(Find<QCheckBox>("potw_zd_CBox")->text(),
-              "wymagane potwierdzanie zdarzeń przyciskiem");
-    EXPECT_EQ(Find<QLabel>("Label10")->text(), "NADAJNIK 1003");
-    EXPECT_EQ(Find<QLabel>("Label13")->text(), "20RR-MM-DD gg:mm:ss");
-}
-
 TEST_F(StartStateTest, ReceiverTextsUseFixedPitchOthersProportional) {
     for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "MaskEdit1",
                              "MaskEdit2", "MaskEdit3", "MaskEdit4", "RichEdit1", "Label13"}) {

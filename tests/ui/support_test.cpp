@@ -61,6 +61,26 @@ TEST(ProgramEntryTest, ExceptionInAnEventHandlerIsShownAndTheLoopGoesOn) {
     EXPECT_TRUE(later);
 }
 
+TEST(ProgramEntryTest, RunProgramSetsTheTitleAndReportsWhatEscapes) {
+    auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    std::vector<QString> reported;
+    const auto saved = app->reportException;
+    app->reportException = [&](const QString& text) { reported.push_back(text); };
+    int argc = 1;
+    char name[] = "tav1000r";
+    char* argv[] = {name, nullptr};
+    QString title;
+    const int code = RunProgram(argc, argv, [&](Application&) {
+        title = QCoreApplication::applicationName();
+        throw std::runtime_error("okno");
+    });
+    app->reportException = saved;
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(title, "TAV-1000R Duzedevezivi 1.26");
+    EXPECT_EQ(reported, (std::vector<QString>{"okno"}));
+}
+
 TEST_F(WindowTest, FileDialogsGoThroughTheServices) {
     std::vector<FileDialogRequest> asked;
     WindowServices s = RecordingServices();
