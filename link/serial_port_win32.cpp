@@ -1,7 +1,12 @@
 // The Win32 backend: plain blocking (non-overlapped) I/O on a comm handle.
+#ifndef NOMINMAX
+#define NOMINMAX  // keep std::min usable
+#endif
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <string>
 
 #include "link/serial_port.h"
 
@@ -48,9 +53,10 @@ bool Win32SerialPort::Open(const std::string& devicePath, PortOpenError* error) 
     HANDLE h = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
         if (error != nullptr) {
-            error->code = static_cast<int>(GetLastError());
-            error->reason = ErrorText(GetLastError());
+            error->code = static_cast<int>(code);
+            error->reason = ErrorText(code);
         }
         return false;
     }
@@ -141,12 +147,12 @@ int Win32SerialPort::ReadQueued(std::span<std::uint8_t> buffer) {
 bool Win32SerialPort::WaitReadable(int ms) {
     // Only EV_TXEMPTY is enabled and the handle is not overlapped, so there is
     // no waitable receive event: look at the queue every millisecond.
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (IsOpen()) {
         if (BytesQueued() > 0) {
             return true;
         }
-        if (GetTickCount64() >= deadline) {
+        if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         Sleep(1);
