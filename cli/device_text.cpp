@@ -7,9 +7,11 @@
 namespace tav::cli {
 
 std::string Windows1250ToUtf8(std::string_view text) {
+    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
     QStringDecoder decoder("windows-1250");
-    const QString decoded =
-        decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    // A Qt built without ICU knows no Windows-1250: show the bytes as Latin-1
+    // rather than lose them.
+    const QString decoded = decoder.isValid() ? decoder.decode(bytes) : QString::fromLatin1(bytes);
     return decoded.toStdString();
 }
 
