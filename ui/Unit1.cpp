@@ -89,6 +89,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     setFont(base);
     ui_->setupUi(this);
     context_.firmware = FirmwareImage();
+    move(90, 167);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     for (int b = 0; b < 256; ++b) {

@@ -26,6 +26,7 @@ class StartStateTest : public WindowTest {
 TEST_F(StartStateTest, PagesTitleAndMenu) {
     EXPECT_EQ(form->objectName(), "Form1");
     EXPECT_EQ(form->windowTitle(), "TAV-1000R Duzedevezivi v1.26");
+    EXPECT_EQ(form->pos(), QPoint(90, 167));
 
     auto* pages = Find<QTabWidget>("PageControl1");
     const std::vector<std::pair<QString, QString>> expected = {{"TabSheet1", "PILOTY"},
