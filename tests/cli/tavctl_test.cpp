@@ -439,16 +439,7 @@ TEST(TavctlHelp, ForTheToolAndItsCommands) {
 
 // ---- File commands ------------------------------------------------------------
 
-class TavctlFiles : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tavctl-files-" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string File(const std::string& name) const { return (dir_ / name).string(); }
-    fs::path dir_;
-};
+using TavctlFiles = TavctlTest;  // file commands need no receiver, but a folder
 
 TEST_F(TavctlFiles, ShowJsonDecodesTheImage) {
     MemoryImage m;
@@ -460,7 +451,7 @@ TEST_F(TavctlFiles, ShowJsonDecodesTheImage) {
     WriteDisplayText(m, "Witaj");
     m.at(ScenarioCellOffset(1, 13, 2)) = ComposeActionByte(1, 2, 3);
     m.at(TimerFieldOffset(1, 5, 2)) = 42;
-    ASSERT_EQ(WriteSettingsFile(m, File("a.tv2")), SettingsSaveResult::Saved);
+    Save(m, "a.tv2");
 
     const Result r = Tavctl({"show", File("a.tv2"), "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -502,8 +493,8 @@ TEST_F(TavctlFiles, DiffNamesEachChangedField) {
     b.at(kClockEventOffset + 8) = 0x01;  // still "off" after 0xFF: bytes shown
     a.at(kClockEventOffset + 8) = 0xFF;
     b.at(1021 * 32 + 4) = 0x99;
-    ASSERT_EQ(WriteSettingsFile(a, File("a.tv2")), SettingsSaveResult::Saved);
-    ASSERT_EQ(WriteSettingsFile(b, File("b.tv2")), SettingsSaveResult::Saved);
+    Save(a, "a.tv2");
+    Save(b, "b.tv2");
     const Result r = Tavctl({"diff", File("a.tv2"), File("b.tv2")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
@@ -530,7 +521,7 @@ TEST_F(TavctlFiles, ImportIntoANewOrAnExistingFile) {
 
     MemoryImage named;
     WriteDeviceText(named, TextFieldOffset(1), "Brama");
-    ASSERT_EQ(WriteSettingsFile(named, File("named.tv2")), SettingsSaveResult::Saved);
+    Save(named, "named.tv2");
     r = Tavctl({"import-tav500", File("old.tvs"), "--image", File("named.tv2")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadDeviceText(LoadFile(File("named.tv2")), TextFieldOffset(1)), "Brama");
