@@ -102,6 +102,58 @@ TEST_F(DeviceOperationsTest, ReadSelectedRemoteShowsItAndReportsSuccess) {
     EXPECT_EQ(Grid("StringGrid2").Cell(1, 0), "#");
 }
 
+// Each device button runs its own operation: the first command after the
+// version query tells which, and the message which outcome.
+TEST_F(DeviceOperationsTest, EveryDeviceButtonRunsItsOperation) {
+    struct Row {
+        const char* button;
+        std::vector<std::uint8_t> commandStart;  // after "?"
+        const char* message;
+    };
+    const Row rows[] = {
+        {"Button1", {'p', 0x00, 0x07}, "Pilot odczytano z TAV-1000/1000R"},
+        {"Button2", {'z', 0x00, 0x07}, "Pilot zapisano w TAV-2000"},
+        {"Button3", {'P', 'x'}, nullptr},
+        {"Button7", {'z', 0x03, 0xF0}, "Scenariusz zostal wyslany"},
+        {"Button8", {'p', 0x03, 0xF0}, "Scenariusz zostal odebrany"},
+        {"Button13", {'t'}, "Ustawiono zegar w TAV-1000R"},
+        {"Button15", {'z', 0x03, 0xE8}, "Zd zegarowe zostaly wyslane"},
+        {"Button16", {'p', 0x03, 0xE8}, "Zd zeg zostaly odebrane"},
+        {"Button17", {'p', 0x03, 0xED}, "Stan wyswietlacza odebrano z TAV-1000R"},
+        {"Button18", {'z', 0x03, 0xED}, "Stan wyswietlacza zapisano TAV-1000R"},
+        {"Button12", {'c'}, "TAV-1000R Kasuje cala pamiec"},
+        // Last: the receiver stays in the broken transfer until its frame timeout.
+        {"Button4", {'Z'}, "Blad transmisji"},  // the first record's echo is wrong
+    };
+    PressCell("StringGrid2", 7, 0);  // slot 7: record 0x0007
+    application->InjectFault({sim::FaultKind::WrongEchoAtRecord, 0, 0});
+    for (const Row& r : rows) {
+        messages.clear();
+        application->ClearTraffic();
+        Click(r.button);
+        ASSERT_TRUE(
+            application->WaitForReceived(1 + r.commandStart.size(), std::chrono::seconds(2)))
+            << r.button;
+        const std::vector<std::uint8_t> got = application->ReceivedBytes();
+        ASSERT_GT(got.size(), r.commandStart.size()) << r.button;
+        EXPECT_EQ(got[0], '?') << r.button;
+        EXPECT_EQ(std::vector<std::uint8_t>(
+                      got.begin() + 1, got.begin() + 1 + static_cast<long>(r.commandStart.size())),
+                  r.commandStart)
+            << r.button;
+        if (r.message == nullptr) {
+            EXPECT_TRUE(messages.empty()) << r.button;
+        } else {
+            ASSERT_EQ(messages.size(), 1u) << r.button;
+            EXPECT_EQ(messages[0].text, r.message) << r.button;
+        }
+    }
+    // The clock came from the window's local clock service: 2026-12-08 10:30:00.
+    const sim::ReceiverClock clock = application->Clock();
+    EXPECT_TRUE(clock.set);
+    EXPECT_EQ(clock.bytes, (std::array<std::uint8_t, 6>{0x00, 0x30, 0x10, 0x08, 0x12, 0x26}));
+}
+
 TEST_F(DeviceOperationsTest, RefusalsArriveAsMessageBoxesWithTheirCaptions) {
     SelectPort(1);  // the boot loader
     Click("Button3");
