@@ -73,7 +73,8 @@ void FirmwareTransferStart(DeviceContext& ctx);
 // limit 50). A DeviceResult.
 int SendBlockAwaitEcho(DeviceContext& ctx, std::span<const std::uint8_t> data);
 
-// "hi", one send, flushed. Allowed from software version 1.12 on.
+// "hi", one send, flushed. Allowed when the software major (byte 4) is above
+// 0x01 or the software minor (byte 5) is 0x12 or more.
 bool HistoryRequestAllowed(const DeviceVersion& version);
 void HistoryRequest(DeviceContext& ctx);
 

@@ -174,14 +174,14 @@ TEST_F(DeviceE2e, TransferFaults) {
          "TAV-1000R nie odpowiada! | Błąd",
          2 + 6 * 129},
     };
-    const MemoryImage device = Pattern(7);
+    const MemoryImage device = Pattern(7), tool = Pattern(3);
     for (const Row& row : rows) {
         receiver->SetMemory(device);
         receiver->SetMode(row.operation == kUpdateFirmware ? ReceiverMode::BootLoader
                                                            : ReceiverMode::Application);
         receiver->ClearFaults();
         receiver->InjectFault(row.fault);
-        image = Pattern(3);
+        image = tool;
         EXPECT_EQ(Run(row.operation), OperationOutcome::Failed) << row.name;
         EXPECT_THAT(host.Messages(), ElementsAre(row.message)) << row.name;
         const Bytes sent = Sent();
@@ -191,7 +191,7 @@ TEST_F(DeviceE2e, TransferFaults) {
             const int good = row.fault.at;
             EXPECT_EQ(std::count(sent.begin(), sent.end(), 'x'), good + 1);
             for (int r = 0; r < kRecordCount; ++r) {
-                const auto want = (r < good ? device : Pattern(3)).RecordAt(r);
+                const auto want = (r < good ? device : tool).RecordAt(r);
                 ASSERT_TRUE(std::ranges::equal(image.RecordAt(r), want)) << row.name << r;
             }
         }
