@@ -6,7 +6,13 @@
 // The pty is raw on both sides, so every byte (0x00, 0x11, 0x13, CR, LF)
 // passes untouched. The tool may open and close the device any number of
 // times (every device operation does); the receiver keeps running and the
-// device stays usable. Exclusive opens (TIOCEXCL, flock) by the tool work.
+// device stays usable. Exclusive opens (TIOCEXCL, flock) by the tool work:
+// while the tool holds the device a second open is refused, and after its
+// close the next open succeeds, for an ordinary user too (the receiver clears
+// the exclusive flag, which on a pty would outlive the close, when it sees
+// the last close; a tool that clears it itself, TIOCNXCL before close(), does
+// not depend on that). Bytes the receiver sends while nobody has the device
+// open are lost, as on a line with nobody listening.
 //
 // Every public member is thread-safe.
 #pragma once

@@ -88,8 +88,9 @@ inline constexpr std::chrono::nanoseconds kByteTime{1'041'667};
 //  ShortAnswer{at, count}: answer number `at` (counted as above) is cut to its
 //    first `count` bytes. Once.
 //  HangUpAfterBytes{at}: after `at` more bytes sent by the receiver (counted
-//    from the injection; 0: at once) the receiver closes its end of the pty.
-//    Only the PtyReceiver acts on it; the engine ignores it.
+//    from the injection; 0: at once) the receiver closes its end of the pty,
+//    once the tool has taken those bytes (at most 0.5 s later). Only the
+//    PtyReceiver acts on it; the engine ignores it.
 // An "answer" is what one command or record asks for: the version, one
 // record, one echo, the history text. Event lines are not answers.
 enum class FaultKind {
