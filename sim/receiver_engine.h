@@ -1,6 +1,6 @@
-// The simulated TAV-1000R's protocol engine: the command protocol of spec
-// Parts 1.2 and 1.4 seen from the receiver's side, plus the history answer of
-// Part 5.1. Bytes in, answers out; no threads, no I/O, no clock.
+// The simulated TAV-1000R's protocol engine: the receiver's side of the command
+// protocol and the firmware transfer, plus the history it sends after "hi".
+// Bytes in, answers out; no threads, no I/O, no clock.
 //
 // The engine parses the tool's bytes one at a time, so a frame may arrive in
 // any number of pieces with any pauses between them ("z", record high, record

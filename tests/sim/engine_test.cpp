@@ -109,9 +109,9 @@ TEST(EngineVersion, BootLoaderAnswersItsOwnVersion) {
     EXPECT_EQ(e.ReceiveAll(Str("?")), B({0x76, 0x07, 0x01, 0x00, 0x01, 0x26}));
 }
 
-// ---- checksums (spec Part 1.2 examples, seen through the echoes) ----------
+// ---- checksums (the documented examples, seen through the echoes) --------
 
-TEST(EngineChecksum, EchoesOfTheSpecExamples) {
+TEST(EngineChecksum, EchoesOfTheDocumentedExamples) {
     ReceiverEngine e;
     // 32 x 0x00 -> 0x00, 32 x 0xFF -> 0xE0.
     EXPECT_EQ(e.ReceiveAll(Cat({Str("z"), B({0, 1}), Bytes(32, 0x00), B({0x00})})), B({0x00}));
@@ -216,7 +216,7 @@ TEST(EngineWriteRecord, EveryByteValueIsData) {
 
 // ---- clock -----------------------------------------------------------------
 
-TEST(EngineClock, SpecExampleSetsTheClockAndEchoesB1) {
+TEST(EngineClock, DocumentedExampleSetsTheClockAndEchoesB1) {
     ReceiverEngine e;
     const Bytes clock = B({0x43, 0x29, 0x06, 0x07, 0x12, 0x26});  // 2026-12-07 06:29:43
     EXPECT_FALSE(e.Receive('t'));
