@@ -168,8 +168,9 @@ TEST_F(DeviceOperationsTest, RefusalsArriveAsMessageBoxesWithTheirCaptions) {
     EXPECT_EQ(messages[1],
               (Message{QString::fromUtf8("Niewłaściwa nazwa portu lub port jest aktywny."),
                        QString::fromUtf8("Błąd")}));
-    EXPECT_TRUE(std::find(application->ReceivedBytes().begin(), application->ReceivedBytes().end(),
-                          'P') == application->ReceivedBytes().end());
+    ASSERT_TRUE(bootLoader->WaitForReceived(1, std::chrono::seconds(2)));
+    const std::vector<std::uint8_t> received = bootLoader->ReceivedBytes();
+    EXPECT_EQ(received, std::vector<std::uint8_t>{'?'});
 }
 
 TEST_F(DeviceOperationsTest, ReadDisplaySettingsShowsThemWithoutWritingBack) {
@@ -180,7 +181,8 @@ TEST_F(DeviceOperationsTest, ReadDisplaySettingsShowsThemWithoutWritingBack) {
     EXPECT_TRUE(Find<QCheckBox>("przyc_jako_pilotCB")->isChecked());
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Witamy! TAV-1000R demo");
     const auto shown = form->image().RecordAt(kDisplayRecord);
-    const auto sent = application->Memory().RecordAt(kDisplayRecord);
+    const MemoryImage memory = application->Memory();
+    const auto sent = memory.RecordAt(kDisplayRecord);
     EXPECT_TRUE(std::equal(shown.begin(), shown.end(), sent.begin()));
 }
 
