@@ -111,9 +111,7 @@ void EventLineAssembler::DrainCompleteLines() {
 }
 
 HistoryRequestOutcome RequestEventHistory(DeviceContext& ctx, EventLineAssembler& lines) {
-    // From 1.12 on means major 0x01 with minor 0x12 or more, or a later major;
-    // a major of 0x00 is below 1.12 whatever its minor.
-    if (!HistoryRequestAllowed(ctx.version) || ctx.version[4] < 0x01) {
+    if (!HistoryRequestAllowed(ctx.version)) {
         ctx.host.ShowMessage(kHistoryVersionNotice, "");
         return HistoryRequestOutcome::kVersionTooLow;
     }

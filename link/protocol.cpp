@@ -151,7 +151,9 @@ void ShowDeviceResult(DeviceContext& ctx, int result) {
 }
 
 bool HistoryRequestAllowed(const DeviceVersion& version) {
-    return version[4] > 0x01 || version[5] >= 0x12;
+    // From 1.12 on: a later major, or major 0x01 with minor 0x12 or more. A
+    // major of 0x00 is below 1.12 whatever its minor.
+    return version[4] > 0x01 || (version[4] == 0x01 && version[5] >= 0x12);
 }
 
 void HistoryRequest(DeviceContext& ctx) {

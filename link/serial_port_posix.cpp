@@ -106,7 +106,10 @@ bool PosixSerialPort::Open(const std::string& devicePath, PortOpenError* error) 
 
 void PosixSerialPort::Close() {
     if (fd_ >= 0) {
-        ::close(fd_);  // also releases the lock and the exclusive mode
+        // A pty keeps TIOCEXCL after the last close, so the next open by an
+        // ordinary user would fail with EBUSY: give the exclusive mode up first.
+        (void)::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);  // also releases the lock
         fd_ = -1;
     }
 }
