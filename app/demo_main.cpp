@@ -56,6 +56,7 @@ void TakeScreenshots(tav::ui::TForm1& form, const QString& dir) {
             throw std::runtime_error("cannot save " + path.toStdString());
         }
         std::printf("%s\n", path.toLocal8Bit().constData());
+        std::fflush(stdout);
     }
 }
 
