@@ -84,10 +84,23 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     // The form's default font: a small sans-serif in pixels, as the fixed
     // control sizes expect. Fields with a font of their own (Unit1.ui) keep it.
     QFont base;
-    base.setFamilies({QStringLiteral("Arial")});
+    base.setFamilies({QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     base.setPixelSize(10);
     setFont(base);
     ui_->setupUi(this);
+    // Where the form's faces are missing, the nearest the system has.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->testAttribute(Qt::WA_SetFont) &&
+            w->font().families().value(0) == QLatin1String("Courier New")) {
+            QFont fixed = w->font();
+            fixed.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Nimbus Mono PS"),
+                               QStringLiteral("Liberation Mono"),
+                               QStringLiteral("DejaVu Sans Mono")});
+            fixed.setStyleHint(QFont::TypeWriter);
+            w->setFont(fixed);
+        }
+    }
     context_.firmware = FirmwareImage();
     move(90, 167);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
