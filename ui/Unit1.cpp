@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -116,6 +117,8 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     }
     // The dump view's byte columns; the fifth is one pixel wider.
     ui_->StringGrid4->SetColWidth(5, 16);
+    portList_ = ui_->ComboBox1->view();
+    portList_->installEventFilter(this);
     ui_->ComboBox1->installEventFilter(this);
 
     Timer2 = new QTimer(this);
@@ -365,8 +368,16 @@ QString TForm1::PortMapText() const {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The devices behind the names change as adapters come and go: look now.
-    if (watched == ui_->ComboBox1 && event->type() == QEvent::ToolTip) {
+    const bool hover = watched == ui_->ComboBox1 && event->type() == QEvent::ToolTip;
+    const bool listOpens = watched == portList_ && event->type() == QEvent::Show;
+    if (hover || listOpens) {
         ui_->ComboBox1->setToolTip(PortMapText());
+        for (int i = 0; i < ui_->ComboBox1->count() && i < kPortCount; ++i) {
+            const auto path = services_.portResolver->DevicePath(i);
+            ui_->ComboBox1->setItemData(
+                i, path ? QString::fromStdString(*path) : QStringLiteral("brak urządzenia"),
+                Qt::ToolTipRole);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -180,6 +180,7 @@ class TForm1 : public QMainWindow {
     SerialLink link_;
     DeviceContext context_;
     QTimer* Timer2 = nullptr;
+    QWidget* portList_ = nullptr;  // ComboBox1's drop-down list
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
 

@@ -200,6 +200,10 @@ TEST_F(RemotesPageTest, PortTooltipShowsTheDevicesNow) {
     QCoreApplication::sendEvent(ports, &help);
     EXPECT_TRUE(ports->toolTip().contains("COM2: /dev/pts/7"));
     EXPECT_TRUE(ports->toolTip().endsWith("COM15: brak urządzenia"));
+    ports->showPopup();  // each entry of the open list names its device
+    EXPECT_EQ(ports->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/7");
+    EXPECT_EQ(ports->itemData(2, Qt::ToolTipRole).toString(), "brak urządzenia");
+    ports->hidePopup();
 }
 
 }  // namespace
