@@ -9,63 +9,12 @@
 
 #include "image/settings_file.h"
 #include "sim/receiver_engine.h"
+#include "tests/sim/sim_test_support.h"
 
 namespace tav::sim {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes B(std::initializer_list<int> values) {
-    Bytes out;
-    for (int v : values) {
-        out.push_back(static_cast<std::uint8_t>(v));
-    }
-    return out;
-}
-
-Bytes Str(std::string_view s) {
-    return Bytes(s.begin(), s.end());
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
-std::uint8_t Sum(const Bytes& b) {
-    return static_cast<std::uint8_t>(std::accumulate(b.begin(), b.end(), 0u) & 0xFF);
-}
-
-Bytes Pattern(std::size_t n, int seed) {
-    Bytes out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out[i] =
-            static_cast<std::uint8_t>((i * 7 + static_cast<std::size_t>(seed) * 13 + 1) & 0xFF);
-    }
-    return out;
-}
-
-MemoryImage PatternMemory() {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>((i * 31 + i / 32) & 0xFF);
-    }
-    return m;
-}
-
-Bytes RecordBytes(const MemoryImage& m, int record) {
-    const ConstRecord r = m.RecordAt(record);
-    return Bytes(r.begin(), r.end());
-}
-
-Bytes RecordFrame(const MemoryImage& m, int record) {
-    Bytes frame = RecordBytes(m, record);
-    frame.push_back(Sum(frame));
-    return frame;
-}
+using namespace tav::sim::testing;
 
 // Feeds bytes one at a time and collects every reply.
 std::vector<Reply> FeedEach(ReceiverEngine& e, const Bytes& bytes) {

@@ -15,50 +15,19 @@
 
 #include "sim/receiver.h"
 #include "tests/sim/raw_client.h"
+#include "tests/sim/sim_test_support.h"
 
 namespace tav::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
+using namespace tav::sim::testing;
 using tav::sim::testing::RawClient;
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr auto kIdle = 500ms;  // a generous answer time-out for unpaced tests
 
 const Bytes kVersion{0x76, 0x07, 0x01, 0x00, 0x01, 0x26};
-
-Bytes Str(std::string_view s) {
-    return Bytes(s.begin(), s.end());
-}
-
-std::uint8_t Sum(const Bytes& b) {
-    return static_cast<std::uint8_t>(std::accumulate(b.begin(), b.end(), 0u) & 0xFF);
-}
-
-Bytes Pattern(std::size_t n, int seed) {
-    Bytes out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out[i] =
-            static_cast<std::uint8_t>((i * 11 + static_cast<std::size_t>(seed) * 29 + 3) & 0xFF);
-    }
-    return out;
-}
-
-MemoryImage PatternMemory() {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>((i * 31 + i / 32) & 0xFF);
-    }
-    return m;
-}
-
-Bytes RecordFrame(const MemoryImage& m, int record) {
-    const ConstRecord r = m.RecordAt(record);
-    Bytes frame(r.begin(), r.end());
-    frame.push_back(Sum(frame));
-    return frame;
-}
 
 double Ms(SteadyClock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
