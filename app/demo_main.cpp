@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
                              text.toLocal8Bit().constData());
             };
         }
-        tav::ui::TForm1 form(services);
+        tav::MemoryImage image;
+        tav::ui::TForm1 form(image, services);
         form.show();
         if (screenshots) {
             TakeScreenshots(form, screenshotDir);

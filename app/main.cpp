@@ -4,7 +4,8 @@
 
 int main(int argc, char** argv) {
     return tav::ui::RunProgram(argc, argv, [](tav::ui::Application& app) {
-        tav::ui::TForm1 form(tav::ui::SystemWindowServices());
+        tav::MemoryImage image;  // the program's one copy of the receiver's memory
+        tav::ui::TForm1 form(image, tav::ui::SystemWindowServices());
         form.show();
         QApplication::exec();
         (void)app;

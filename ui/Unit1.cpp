@@ -73,10 +73,11 @@ QString FromUtf8(std::string_view text) {
 
 }  // namespace
 
-TForm1::TForm1(WindowServices services, QWidget* parent)
+TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::TForm1>()),
       services_(Completed(std::move(services))),
+      image_(image),
       host_(*this),
       link_(services_.makePort, *services_.portResolver, *services_.timing),
       context_{link_, image_, host_, *services_.localClock},

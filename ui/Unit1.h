@@ -1,7 +1,7 @@
 // Unit1: the main window Form1 of class TForm1. It owns the controls of the
-// form (Unit1.ui), the one MemoryImage, the selection state and the serial
-// link, and holds the event handlers the form names. The work behind them
-// lives in image/ and link/.
+// form (Unit1.ui), the selection state and the serial link, works on the
+// program's one MemoryImage, and holds the event handlers the form names. The
+// work behind them lives in image/ and link/.
 #pragma once
 
 #include <QMainWindow>
@@ -43,9 +43,10 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
   public:
-    // Builds the form and runs FormCreate. Members of `services` left empty
-    // are taken from SystemWindowServices().
-    explicit TForm1(WindowServices services, QWidget* parent = nullptr);
+    // Builds the form and runs FormCreate. `image` is the program's one memory
+    // image; it must outlive the window. Members of `services` left empty are
+    // taken from SystemWindowServices().
+    TForm1(MemoryImage& image, WindowServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
     MemoryImage& image() { return image_; }
@@ -173,7 +174,7 @@ class TForm1 : public QMainWindow {
 
     std::unique_ptr<Ui::TForm1> ui_;
     WindowServices services_;
-    MemoryImage image_;
+    MemoryImage& image_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
     QtOperationHost host_;

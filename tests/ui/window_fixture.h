@@ -87,7 +87,7 @@ class WindowTest : public ::testing::Test {
 
     void MakeForm() { MakeForm(RecordingServices()); }
     void MakeForm(WindowServices services) {
-        form = std::make_unique<TForm1>(std::move(services));
+        form = std::make_unique<TForm1>(image, std::move(services));
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -110,6 +110,7 @@ class WindowTest : public ::testing::Test {
 
     std::shared_ptr<FixedPortResolver> resolver = std::make_shared<FixedPortResolver>();
     std::vector<Message> messages;
+    MemoryImage image;  // declared before the form, which works on it
     std::unique_ptr<TForm1> form;
 };
 
