@@ -29,8 +29,30 @@ std::string Hex(const MemoryImage& image, std::size_t offset, std::size_t length
     return s;
 }
 
+// A name between quotes, with control characters (C0, DEL and the C1 range)
+// written as escapes: a name stored in a receiver must not be able to drive
+// the terminal it is shown on.
 std::string Quoted(const std::string& utf8) {
-    return "\"" + utf8 + "\"";
+    std::string out = "\"";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+        char escape[8];
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escape, sizeof escape, "\\x%02x", c);
+            out += escape;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(escape, sizeof escape, "\\u%04x", next);
+            out += escape;
+            ++i;
+        } else {
+            if (c == '"' || c == '\\') {
+                out += '\\';
+            }
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
 }
 
 std::string Text(const MemoryImage& image, std::size_t offset) {

@@ -39,6 +39,7 @@ class PosixSerialPort final : public SerialPort {
 bool Fail(int fd, PortOpenError* error) {
     const int code = errno;
     if (fd >= 0) {
+        (void)::ioctl(fd, TIOCNXCL);  // a pty would keep the exclusive mode
         ::close(fd);
     }
     if (error != nullptr) {

@@ -23,5 +23,20 @@ TEST(ImageFields, CoverEveryByteOfTheImage) {
     }
 }
 
+// A stored name reaches the terminal as text, never as control sequences.
+TEST(ImageText, ControlCharactersInNamesAreEscaped) {
+    MemoryImage image;
+    image.RecordAt(0)[0] = 0x12;  // a slot in use, so that it is listed
+    WriteDeviceText(image, TextFieldOffset(0), "a\x1b[2Jb\"c\\d\x81");
+    WriteDisplayText(image, "\x07\x7f");
+    const std::string text = FormatImageText(image);
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(text.find('\x07'), std::string::npos);
+    EXPECT_EQ(text.find('\x7f'), std::string::npos);
+    EXPECT_EQ(text.find("\xc2\x81"), std::string::npos);
+    EXPECT_NE(text.find(R"("a\x1b[2Jb\"c\\d)"), std::string::npos) << text.substr(0, 400);
+    EXPECT_NE(text.find(R"("\x07\x7f")"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tav::cli
