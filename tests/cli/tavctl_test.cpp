@@ -220,6 +220,7 @@ struct Transfer {
     const char* readMessage;
     const char* writeMessage;
     const char* remote = nullptr;
+    friend void PrintTo(const Transfer& t, std::ostream* os) { *os << t.read << '/' << t.write; }
 };
 
 class TavctlTransfers : public TavctlTest, public ::testing::WithParamInterface<Transfer> {};

@@ -127,6 +127,9 @@ struct LongLine {
     std::size_t length;
     std::size_t chunkSize;
     std::vector<std::size_t> pieces;
+    friend void PrintTo(const LongLine& l, std::ostream* os) {
+        *os << l.length << " characters in chunks of " << l.chunkSize;
+    }
 };
 
 class EventLineLongLines : public ::testing::TestWithParam<LongLine> {};
@@ -175,6 +178,9 @@ struct HistoryVersion {
     std::uint8_t major;
     std::uint8_t minor;
     bool sent;
+    friend void PrintTo(const HistoryVersion& v, std::ostream* os) {
+        *os << std::hex << int{v.major} << '.' << int{v.minor};
+    }
 };
 
 class EventHistoryRequest : public ::testing::TestWithParam<HistoryVersion> {};

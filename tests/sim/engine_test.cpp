@@ -75,6 +75,7 @@ TEST(EngineChecksum, EchoesOfTheDocumentedExamples) {
 struct ReadRow {
     int record;
     Bytes header;
+    friend void PrintTo(const ReadRow& r, std::ostream* os) { *os << "record " << r.record; }
 };
 
 class EngineReadRecord : public ::testing::TestWithParam<ReadRow> {};
