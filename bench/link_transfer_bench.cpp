@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class QuietHost final : public tav::OperationHost {
+class QuietHost final : public tav::WindowlessOperationHost {
   public:
     std::vector<std::string> messages;
     void ShowMessage(std::string_view text, std::string_view caption) override {
@@ -25,14 +25,6 @@ class QuietHost final : public tav::OperationHost {
     void SetProgressRange(int, int) override {}
     void SetProgressPosition(int) override {}
     void ResetProgress() override {}
-    void RefreshRemoteGrid() override {}
-    void ShowSelectedRemote() override {}
-    void RefreshScenarioPage() override {}
-    void RefreshScenarioGrid() override {}
-    void ShowDisplaySettings() override {}
-    void ShowClockEvents() override {}
-    void RefreshSettingsPage() override {}
-    void RepaintWindow() override {}
     bool OnlineReceptionActive() const override { return false; }
     int SelectedPortIndex() const override { return 0; }
     int SelectedRemote() const override { return 0; }

@@ -11,7 +11,7 @@
 
 namespace tav::cli {
 
-class TerminalHost final : public OperationHost {
+class TerminalHost final : public WindowlessOperationHost {
   public:
     // `progressBar`: draw the bar (standard error is a terminal).
     TerminalHost(std::FILE* err, bool progressBar, int portIndex);
@@ -22,15 +22,6 @@ class TerminalHost final : public OperationHost {
     void SetProgressRange(int minimum, int maximum) override;
     void SetProgressPosition(int position) override;
     void ResetProgress() override;
-
-    void RefreshRemoteGrid() override {}
-    void ShowSelectedRemote() override {}
-    void RefreshScenarioPage() override {}
-    void RefreshScenarioGrid() override {}
-    void ShowDisplaySettings() override {}
-    void ShowClockEvents() override {}
-    void RefreshSettingsPage() override {}
-    void RepaintWindow() override {}
 
     bool OnlineReceptionActive() const override { return online_; }
     int SelectedPortIndex() const override { return portIndex_; }

@@ -38,4 +38,18 @@ class OperationHost {
     virtual int SelectedRemote() const = 0;
 };
 
+// A host with no window behind it (tavctl, benchmarks): nothing to reload or
+// repaint.
+class WindowlessOperationHost : public OperationHost {
+  public:
+    void RefreshRemoteGrid() override {}
+    void ShowSelectedRemote() override {}
+    void RefreshScenarioPage() override {}
+    void RefreshScenarioGrid() override {}
+    void ShowDisplaySettings() override {}
+    void ShowClockEvents() override {}
+    void RefreshSettingsPage() override {}
+    void RepaintWindow() override {}
+};
+
 }  // namespace tav
