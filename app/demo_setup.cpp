@@ -87,11 +87,15 @@ DemoReceivers StartDemoReceivers(bool demoEvents) {
     app.history = {"2026-12-01 08:02:11 nadajnik 0001 przycisk 1 przekaznik 1 zalaczony",
                    "2026-12-01 08:02:15 nadajnik 0001 przycisk 1 przekaznik 1 wylaczony",
                    "2026-12-02 17:45:03 nadajnik 0003 przycisk 2 przekaznik 2 impuls"};
+    // The demo may run for days: keep the receivers' logs bounded.
+    constexpr std::size_t kDemoLogLimit = std::size_t{1} << 20;
+    app.logLimit = kDemoLogLimit;
     r.application = std::make_unique<sim::PtyReceiver>(app);
 
     sim::ReceiverOptions boot;
     boot.mode = sim::ReceiverMode::BootLoader;
     boot.memory = DemoMemory();
+    boot.logLimit = kDemoLogLimit;
     r.bootLoader = std::make_unique<sim::PtyReceiver>(boot);
 
     std::string error;

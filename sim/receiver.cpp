@@ -100,7 +100,7 @@ std::array<std::uint8_t, 6> LocalClockBytes() {
 }  // namespace
 
 struct PtyReceiver::Impl {
-    explicit Impl(ReceiverOptions options) : engine(std::move(options)) {}
+    explicit Impl(ReceiverOptions options) : engine(options), logLimit(options.logLimit) {}
 
     struct Pending {
         std::uint8_t byte;
@@ -133,6 +133,21 @@ struct PtyReceiver::Impl {
     std::vector<TrafficEntry> traffic;
     std::vector<std::uint8_t> received;
     std::vector<std::uint8_t> sent;
+    std::size_t logLimit = 0;
+
+    // Drops the older half of a log that has reached the limit.
+    template <typename Log>
+    void Trim(Log& log) {
+        if (logLimit > 0 && log.size() >= logLimit) {
+            log.erase(log.begin(),
+                      log.begin() + static_cast<std::ptrdiff_t>(log.size() - logLimit / 2));
+        }
+    }
+    void TrimLogs() {
+        Trim(traffic);
+        Trim(received);
+        Trim(sent);
+    }
     std::optional<long long> hangUpLeft;  // bytes still to send before the hang-up
     std::optional<TimePoint> hangUpFrom;  // when the last of them was out
 
@@ -216,6 +231,7 @@ struct PtyReceiver::Impl {
                     input.push_back({b, now});
                 }
             }
+            TrimLogs();
             lastActivity = now;
             TakeInput(now);
         }
@@ -250,6 +266,7 @@ struct PtyReceiver::Impl {
             sent.push_back(buffer[i]);
             output.pop_front();
         }
+        TrimLogs();
         lastActivity = written;
         if (static_cast<std::size_t>(n) < k) {
             outputBlocked = true;

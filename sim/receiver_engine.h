@@ -138,6 +138,11 @@ struct ReceiverOptions {
     // After the last firmware block is echoed the receiver restarts into the
     // application (mode becomes Application).
     bool restartAfterFirmware = true;
+    // The pty runner keeps at most about this many bytes in each of its logs
+    // (traffic, received, sent), dropping the oldest half when it is reached;
+    // 0: keeps everything. For receivers that run for days (the demo); waits
+    // on the logs' counts are meaningless once they are trimmed.
+    std::size_t logLimit = 0;
 };
 
 // What the receiver sends in answer to one received byte.

@@ -74,6 +74,22 @@ TEST_F(PtyReceiverTest, AnswersTheVersionQueryAndLogsBothDirections) {
     EXPECT_TRUE(receiver_->ReceivedBytes().empty());
 }
 
+TEST_F(PtyReceiverTest, BoundedLogsKeepTheNewestBytes) {
+    ReceiverOptions options;
+    options.logLimit = 64;
+    StartReceiver(options);
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_EQ(Ask("?", 6), kVersion) << i;
+    }
+    ASSERT_TRUE(receiver_->WaitUntilIdle(1s));
+    const auto traffic = receiver_->Traffic();
+    EXPECT_LT(traffic.size(), 64u);
+    EXPECT_GE(traffic.size(), 32u);
+    EXPECT_EQ(traffic.back().byte, kVersion.back());
+    EXPECT_LT(receiver_->ReceivedBytes().size(), 64u);
+    EXPECT_LT(receiver_->SentBytes().size(), 64u);
+}
+
 TEST_F(PtyReceiverTest, SymlinkPointsAtTheDeviceAndIsRemovedAtTheEnd) {
     StartReceiver();
     const auto link =
