@@ -28,6 +28,7 @@ class RecordingPort final : public SerialPort {
     int BytesQueued() override { return port_->BytesQueued(); }
     int ReadQueued(std::span<std::uint8_t> buffer) override { return port_->ReadQueued(buffer); }
     bool WaitReadable(int ms) override { return port_->WaitReadable(ms); }
+    bool HungUp() override { return port_->HungUp(); }
 
   private:
     std::unique_ptr<SerialPort> port_;

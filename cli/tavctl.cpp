@@ -489,6 +489,7 @@ int RunMonitor(const Args& a) {
                                            : start + std::chrono::duration_cast<Clock::duration>(
                                                          std::chrono::duration<double>(duration));
     Clock::time_point next = start;
+    bool hungUp = false;
     while (!StopRequests::StopRequested()) {
         next += kPollPeriod;
         while (!StopRequests::StopRequested() && Clock::now() < next) {
@@ -499,13 +500,20 @@ int RunMonitor(const Args& a) {
             break;
         }
         PollEventStream(ctx, lines);
+        if (ctx.link.PortHungUp()) {
+            // What had arrived is shown; nothing more can come.
+            PollEventStream(ctx, lines);
+            Say("tavctl: the device has gone away; reception stopped");
+            hungUp = true;
+            break;
+        }
         if (Clock::now() >= deadline) {
             break;
         }
     }
     dev->host().SetOnlineReceptionActive(false);
     ctx.link.ClosePort();
-    return historyRefused ? kExitFailed : kExitDone;
+    return historyRefused || hungUp ? kExitFailed : kExitDone;
 }
 
 int RunShow(const Args& a) {

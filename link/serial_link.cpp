@@ -119,4 +119,8 @@ int SerialLink::ReceiveBytes(std::span<std::uint8_t> buffer, int idleLimit) {
     return static_cast<int>(received);
 }
 
+bool SerialLink::PortHungUp() {
+    return port_ && port_->HungUp();
+}
+
 }  // namespace tav

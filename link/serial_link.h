@@ -63,6 +63,8 @@ class SerialLink {
     // still counts as one period and lasts its 50 ms. Surplus bytes stay
     // queued for the next read. Returns the count received (0 without a port).
     int ReceiveBytes(std::span<std::uint8_t> buffer, int idleLimit);
+    // True when the open port's device has gone away; false without a port.
+    bool PortHungUp();
 
     Timing& timing() { return timing_; }
     const PortResolver& resolver() const { return resolver_; }

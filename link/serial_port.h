@@ -40,6 +40,9 @@ class SerialPort {
     // Waits up to `ms` for a byte to arrive. True when the wait ended early
     // because the device became readable (which may also mean a hang-up).
     virtual bool WaitReadable(int ms) = 0;
+    // True when the device has gone away under the open port (an unplugged
+    // USB adapter, the far end of a pty closed); never blocks.
+    virtual bool HungUp() = 0;
 };
 
 // Makes the platform's port (POSIX termios or Win32).

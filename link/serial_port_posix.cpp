@@ -31,6 +31,7 @@ class PosixSerialPort final : public SerialPort {
     int BytesQueued() override;
     int ReadQueued(std::span<std::uint8_t> buffer) override;
     bool WaitReadable(int ms) override;
+    bool HungUp() override;
 
   private:
     int fd_ = -1;
@@ -194,6 +195,14 @@ bool PosixSerialPort::WaitReadable(int ms) {
             return false;
         }
     }
+}
+
+bool PosixSerialPort::HungUp() {
+    if (fd_ < 0) {
+        return false;
+    }
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ class Win32SerialPort final : public SerialPort {
     void Flush() override;
     int BytesQueued() override;
     int ReadQueued(std::span<std::uint8_t> buffer) override;
+    bool HungUp() override;
     bool WaitReadable(int ms) override;
 
   private:
@@ -158,6 +159,13 @@ bool Win32SerialPort::WaitReadable(int ms) {
         Sleep(1);
     }
     return false;
+}
+
+bool Win32SerialPort::HungUp() {
+    // A removed device fails every call on its handle.
+    DWORD errors = 0;
+    COMSTAT status{};
+    return IsOpen() && !ClearCommError(handle_, &errors, &status);
 }
 
 }  // namespace

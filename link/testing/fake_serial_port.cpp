@@ -66,6 +66,7 @@ class FakeSerialPort final : public SerialPort {
         device_.Log(PortCall::Read, true, std::move(got));
         return static_cast<int>(n);
     }
+    bool HungUp() override { return device_.hungUp; }
     bool WaitReadable(int ms) override {
         device_.Log(PortCall::WaitReadable);
         if (device_.hungUp) {

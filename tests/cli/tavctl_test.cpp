@@ -385,6 +385,16 @@ TEST_F(TavctlTest, MonitorPrintsEventLinesInUtf8) {
     EXPECT_EQ(r.out, "nadajnik 0012 przycisk 3\nŁódź\n");
 }
 
+TEST_F(TavctlTest, MonitorStopsWhenTheDeviceGoesAway) {
+    const Result r = Monitor(sim_, {}, [&](Child&) {
+        sim_.InjectFault({sim::FaultKind::HangUpAfterBytes, 5});
+        sim_.SendEventLine("abc");
+    });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "abc\n");
+    EXPECT_THAT(r.err, HasSubstr("the device has gone away"));
+}
+
 TEST_F(TavctlTest, MonitorWithHistoryFramesTheStoredEvents) {
     sim_.SetHistory({"zd 1", "zd 2"});
     const Result r = Monitor(sim_, {"--history", "--duration", "1.5"}, [](Child&) {});

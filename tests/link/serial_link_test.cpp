@@ -131,6 +131,16 @@ TEST(SerialLinkState, NothingWorksWithoutAPort) {
     EXPECT_TRUE(rig.device.Events().empty());
 }
 
+TEST(SerialLinkState, HangUpIsSeenOnlyOnAnOpenPort) {
+    Rig rig;
+    rig.device.hungUp = true;
+    EXPECT_FALSE(rig.link.PortHungUp());
+    ASSERT_TRUE(rig.Open());
+    EXPECT_TRUE(rig.link.PortHungUp());
+    rig.device.hungUp = false;
+    EXPECT_FALSE(rig.link.PortHungUp());
+}
+
 TEST(SerialLinkState, OpeningAndClosing) {
     Rig rig;
     // No selected entry, and an entry that maps to no device: nothing opened.

@@ -65,6 +65,7 @@ class ClosedPort final : public SerialPort {
     int BytesQueued() override { return 0; }
     int ReadQueued(std::span<std::uint8_t>) override { return 0; }
     bool WaitReadable(int) override { return false; }
+    bool HungUp() override { return false; }
 };
 
 class WindowTest : public ::testing::Test {
