@@ -16,6 +16,18 @@ namespace {
 
 using namespace tav::sim::testing;
 
+// A bulk command followed by `count` blocks of `size` bytes 0xFF, each with
+// its checksum.
+Bytes BlocksOfFF(std::string_view command, int count, std::size_t size) {
+    Bytes all = Str(command);
+    const Bytes block(size, 0xFF);
+    for (int n = 0; n < count; ++n) {
+        all.insert(all.end(), block.begin(), block.end());
+        all.push_back(Sum(block));
+    }
+    return all;
+}
+
 // Feeds bytes one at a time and collects every reply.
 std::vector<Reply> FeedEach(ReceiverEngine& e, const Bytes& bytes) {
     std::vector<Reply> replies;
@@ -285,11 +297,7 @@ TEST(EngineFirmware, CanStayInTheBootLoaderAfterTheLastBlock) {
     o.mode = ReceiverMode::BootLoader;
     o.restartAfterFirmware = false;
     ReceiverEngine e(o);
-    Bytes all = Str("F");
-    for (int n = 0; n < kFirmwareBlockCount; ++n) {
-        all.insert(all.end(), 128, 0xFF);
-        all.push_back(0x80);
-    }
+    const Bytes all = BlocksOfFF("F", kFirmwareBlockCount, 128);
     EXPECT_EQ(e.ReceiveAll(all), Bytes(240, 0x80));
     EXPECT_EQ(e.Mode(), ReceiverMode::BootLoader);
 }
@@ -490,11 +498,7 @@ TEST(EngineFaults, SilenceFromBlock) {
     o.mode = ReceiverMode::BootLoader;
     ReceiverEngine e(o);
     e.InjectFault({FaultKind::SilenceFromBlock, 1});
-    Bytes all = Str("F");
-    for (int n = 0; n < 2; ++n) {
-        all.insert(all.end(), 128, 0xFF);
-        all.push_back(0x80);
-    }
+    const Bytes all = BlocksOfFF("F", 2, 128);
     EXPECT_EQ(e.ReceiveAll(all), B({0x80}));
     EXPECT_EQ(e.State(), ParseState::Muted);
     EXPECT_EQ(e.FirmwareBlocksTaken(), 1);
@@ -507,11 +511,7 @@ TEST(EngineFaults, WrongEchoAtRecordInSingleAndBulkWrite) {
     EXPECT_EQ(e.ReceiveAll(Cat({B({'z', 0, 5}), d, B({0xE0})})), B({0xE0 ^ 0xFF}));
     EXPECT_EQ(RecordBytes(e.Memory(), 5), d);  // stored: only the echo is wrong
     EXPECT_EQ(e.ReceiveAll(Cat({B({'z', 0, 4}), d, B({0xE0})})), B({0xE0}));
-    Bytes all = Str("Z");
-    for (int r = 0; r < 6; ++r) {
-        all.insert(all.end(), 32, 0xFF);
-        all.push_back(0xE0);
-    }
+    const Bytes all = BlocksOfFF("Z", 6, 32);
     EXPECT_EQ(e.ReceiveAll(all), B({0xE0, 0xE0, 0xE0, 0xE0, 0xE0, 0x1F}));
 }
 
@@ -520,11 +520,7 @@ TEST(EngineFaults, WrongEchoAtBlock) {
     o.mode = ReceiverMode::BootLoader;
     ReceiverEngine e(o);
     e.InjectFault({FaultKind::WrongEchoAtBlock, 17});
-    Bytes all = Str("F");
-    for (int n = 0; n < 19; ++n) {
-        all.insert(all.end(), 128, 0xFF);
-        all.push_back(0x80);
-    }
+    const Bytes all = BlocksOfFF("F", 19, 128);
     Bytes expected(19, 0x80);
     expected[17] = 0x7F;
     EXPECT_EQ(e.ReceiveAll(all), expected);
