@@ -10,11 +10,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 
 #include "device_text.h"
+#include "form_text.h"
 #include "link/dispatcher.h"
 #include "link/firmware.h"
 #include "link/port_resolver.h"
@@ -25,7 +25,6 @@ namespace tav::ui {
 
 namespace {
 
-constexpr int kRemoteColumns = 50;
 constexpr int kDumpBytesPerLine = 16;
 constexpr int kDumpLines = 16;
 // The client area the controls are laid out in, below the menu bar.
@@ -59,16 +58,6 @@ WindowServices Completed(WindowServices s) {
         s.makePort = system.makePort;
     }
     return s;
-}
-
-// A label keeps the size of its text, as the form's labels do.
-void SetCaption(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->adjustSize();
-}
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -383,100 +372,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// ---- Device buttons --------------------------------------------------------
+// ---- Window-wide device buttons -------------------------------------------
 
-void TForm1::Button1Click() {
-    RunDeviceOperation(kReadSelectedRemote);
-}
-void TForm1::Button2Click() {
-    RunDeviceOperation(kWriteSelectedRemote);
-}
 void TForm1::Button3Click() {
     RunDeviceOperation(kReadAllMemory);
 }
 void TForm1::Button4Click() {
     RunDeviceOperation(kWriteAllMemory);
-}
-void TForm1::Button7Click() {
-    RunDeviceOperation(kWriteScenarios);
-}
-void TForm1::Button8Click() {
-    RunDeviceOperation(kReadScenarios);
-}
-void TForm1::Button12Click() {
-    RunDeviceOperation(kEraseMemory);
-}
-void TForm1::Button13Click() {
-    RunDeviceOperation(kSetClock);
-}
-void TForm1::Button15Click() {
-    RunDeviceOperation(kWriteClockEvents);
-}
-void TForm1::Button18Click() {
-    RunDeviceOperation(kWriteDisplaySettings);
-}
-
-void TForm1::Button16Click() {
-    RunDeviceOperation(kReadClockEvents);
-    ShowDisplaySettings();
-}
-
-void TForm1::Button17Click() {
-    RunDeviceOperation(kReadDisplaySettings);
-    ShowDisplaySettings();
-}
-
-// ---- Remotes page ----------------------------------------------------------
-
-void TForm1::RefreshRemoteGrid() {
-    static const QString used = QStringLiteral("#");
-    static const QString empty = QStringLiteral("_");
-    for (int n = 0; n < kRemoteCount; ++n) {
-        const char shown = IsRemoteSlotUsed(image_, n) ? '#' : '_';
-        char& current = remoteCellShown_[static_cast<std::size_t>(n)];
-        if (current != shown) {
-            current = shown;
-            ui_->StringGrid2->SetCell(n % kRemoteColumns, n / kRemoteColumns,
-                                      shown == '#' ? used : empty);
-        }
-    }
-}
-
-void TForm1::ShowSelectedRemote() {
-    const int remote = selection_.selectedRemote;
-    SetCaption(ui_->Label1, QStringLiteral("PILOT NR:") + QString::number(remote + 1));
-    SetCaption(ui_->Label5,
-               QStringLiteral("NR SERYJNY:") + FromUtf8(FormatSerialNumber(image_, remote)));
-    // A different name runs Edit4Change, which writes it back.
-    ui_->Edit4->setText(DecodeDeviceText(ReadDeviceText(image_, TextFieldOffset(remote))));
-    ui_->ComboBox16->setCurrentIndex(RemoteScenario(image_, remote));
-    RefreshDumpView();
-    repaint();
-}
-
-void TForm1::StringGrid2MouseDown(Qt::MouseButton, QPoint pos) {
-    int col = 0;
-    int row = 0;
-    if (!ui_->StringGrid2->MouseToCell(pos, &col, &row)) {
-        return;
-    }
-    selection_.selectedRemote = row * kRemoteColumns + col;
-    selection_.selectedRemoteOffset = selection_.selectedRemote * static_cast<int>(kRecordSize);
-    ShowSelectedRemote();
-}
-
-void TForm1::Edit4Change() {
-    WriteDeviceText(image_, TextFieldOffset(selection_.selectedRemote),
-                    EncodeDeviceText(ui_->Edit4->text()));
-    RefreshDumpView();
-}
-
-void TForm1::ComboBox16Change(int index) {
-    if (index < 0) {
-        return;
-    }
-    SetRemoteScenario(image_, selection_.selectedRemote, index);
-    RefreshDumpView();
 }
 
 // ---- Memory dump view ------------------------------------------------------
@@ -510,195 +412,5 @@ void TForm1::Button9Click() {
     SetDumpStart(selection_.dumpStartOffset - 256);
     RefreshDumpView();
 }
-
-// ---- Scenarios page --------------------------------------------------------
-
-void TForm1::RefreshScenarioPage() {
-    selection_.selectedCellOffset = static_cast<std::int32_t>(ScenarioCellOffset(
-        selection_.currentScenario, selection_.selectedButton, selection_.selectedRelay));
-    RefreshScenarioGrid();
-    ShowCellEditor(image_.at(static_cast<std::size_t>(selection_.selectedCellOffset)));
-    RefreshTimerGrid();
-    repaint();
-}
-
-void TForm1::RefreshScenarioGrid() {
-    for (int r = 0; r < kRelayCount; ++r) {
-        for (int b = 0; b < kShownButtonRows; ++b) {
-            const std::uint8_t a = image_.at(ScenarioCellOffset(selection_.currentScenario, b, r));
-            ui_->StringGrid1->SetCell(r + 1, b + 1, FromUtf8(ScenarioCellText(a)));
-        }
-    }
-}
-
-void TForm1::ShowCellEditor(std::uint8_t action) {
-    const int mode = ActionMode(action);
-    if (mode < kRelayModeCount) {
-        ui_->ComboBox4->setEnabled(ModeUsesTimer(mode));
-        ui_->ComboBox5->setEnabled(ModeUsesDelay(mode));
-    }
-    ui_->ComboBox3->setCurrentIndex(mode < kRelayModeCount ? mode : -1);
-    ui_->ComboBox4->setCurrentIndex(ActionTimer(action));
-    ui_->ComboBox5->setCurrentIndex(ActionDelay(action));
-    SetCaption(ui_->Label11,
-               QString::asprintf("PRZYCISK:%d  PRZEKAZNIK:%d", selection_.selectedButton + 1,
-                                 selection_.selectedRelay + 1));
-}
-
-void TForm1::RefreshTimerGrid() {
-    for (int i = 0; i < kTimerRows; ++i) {
-        for (int f = 0; f < kTimerFields; ++f) {
-            const int v = image_.at(TimerFieldOffset(selection_.currentScenario, i, f));
-            ui_->StringGrid3->SetCell(f + 1, i + 1, QString::asprintf(f < 3 ? "%02d" : "%1d", v));
-        }
-    }
-}
-
-void TForm1::ComboBox2Change(int) {}
-void TForm1::StringGrid1MouseDown(Qt::MouseButton, QPoint) {}
-void TForm1::ComboBox3Change(int) {}
-void TForm1::ComboBox4Change(int) {}
-void TForm1::ComboBox5Change(int) {}
-void TForm1::StringGrid3Click() {}
-void TForm1::Button6Click() {}
-
-// ---- Display settings ------------------------------------------------------
-
-void TForm1::StoreDisplaySettings() {
-    WriteDisplayText(image_, EncodeDeviceText(ui_->Edit1->text()));
-    const int mode = ui_->ComboBox15->currentIndex();
-    SetDisplayMode(image_, mode < 0 ? 0xFF : static_cast<std::uint8_t>(mode));
-    ui_->Edit1->setEnabled(mode == 3);
-    SetEventConfirmation(image_, ui_->potw_zd_CBox->isChecked());
-    SetButtonAsRemote(image_, ui_->przyc_jako_pilotCB->isChecked());
-    RefreshDumpView();
-}
-
-void TForm1::ShowDisplaySettings() {
-    Ui::TForm1& f = *ui_;
-    const QSignalBlocker b1(f.ComboBox15);
-    const QSignalBlocker b2(f.potw_zd_CBox);
-    const QSignalBlocker b3(f.przyc_jako_pilotCB);
-    const QSignalBlocker b4(f.Edit1);
-    const std::uint8_t mode = DisplayMode(image_);
-    f.ComboBox15->setCurrentIndex(mode <= 3 ? mode : -1);
-    f.potw_zd_CBox->setChecked(IsEventConfirmationOn(image_));
-    const bool asRemote = IsButtonAsRemoteOn(image_);
-    f.przyc_jako_pilotCB->setChecked(asRemote);
-    f.przyc_jako_pilotCB->setEnabled(asRemote);
-    f.Edit1->setText(DecodeDeviceText(ReadDeviceText(image_, kDisplayTextOffset)));
-    f.Edit1->setEnabled(f.ComboBox15->currentIndex() == 3);
-    f.Edit1->repaint();
-    f.ComboBox15->repaint();
-    f.potw_zd_CBox->repaint();
-    f.przyc_jako_pilotCB->repaint();
-}
-
-void TForm1::RefreshSettingsPage() {
-    ShowDisplaySettings();
-    ShowClockEvents();
-}
-
-void TForm1::Edit1Change() {
-    StoreDisplaySettings();
-}
-
-void TForm1::ComboBox15Change(int) {
-    StoreDisplaySettings();
-}
-
-void TForm1::potw_zd_CBoxClick() {}
-void TForm1::przyc_jako_pilotCBClick() {}
-
-// ---- Clock events ----------------------------------------------------------
-
-void TForm1::ShowClockEvents() {
-    Ui::TForm1& f = *ui_;
-    QLineEdit* const patterns[] = {f.MaskEdit1, f.MaskEdit2, f.MaskEdit3, f.MaskEdit4};
-    QCheckBox* const boxes[] = {f.CheckBox1, f.CheckBox2, f.CheckBox3, f.CheckBox4};
-    QComboBox* const buttons[] = {f.ComboBox7, f.ComboBox8, f.ComboBox9, f.ComboBox10};
-    QComboBox* const scenarios[] = {f.ComboBox11, f.ComboBox12, f.ComboBox13, f.ComboBox14};
-    QLineEdit* const names[] = {f.Edit2, f.Edit3, f.Edit5, f.Edit6};
-    for (int i = 0; i < 4; ++i) {
-        const ClockEvent event = DecodeClockEvent(image_, i);
-        const QSignalBlocker b1(patterns[i]);
-        const QSignalBlocker b2(boxes[i]);
-        const QSignalBlocker b3(buttons[i]);
-        patterns[i]->setText(FromUtf8(event.pattern));
-        boxes[i]->setChecked(event.switchedOn);
-        buttons[i]->setCurrentIndex(event.button < kShownButtonRows ? event.button : -1);
-    }
-    for (int i = 0; i < 4; ++i) {
-        const QSignalBlocker b1(names[i]);
-        const QSignalBlocker b2(scenarios[i]);
-        names[i]->setText(DecodeDeviceText(
-            ReadDeviceText(image_, TextFieldOffset(kFirstClockTransmitterRecord + i))));
-        const std::uint8_t scenario = ClockTransmitterScenario(image_, i);
-        scenarios[i]->setCurrentIndex(scenario < kScenarioCount ? scenario : -1);
-    }
-    RefreshDumpView();
-    repaint();
-}
-
-void TForm1::StoreClockEventName(int event) {
-    QLineEdit* const names[] = {ui_->Edit2, ui_->Edit3, ui_->Edit5, ui_->Edit6};
-    WriteDeviceText(image_, TextFieldOffset(kFirstClockTransmitterRecord + event),
-                    EncodeDeviceText(names[event]->text()));
-    SetDumpStart(static_cast<std::int32_t>(kClockTransmitterOffset));
-    RefreshDumpView();
-    repaint();
-}
-
-void TForm1::Edit2Change() {
-    StoreClockEventName(0);
-}
-void TForm1::Edit3Change() {
-    StoreClockEventName(1);
-}
-void TForm1::Edit5Change() {
-    StoreClockEventName(2);
-}
-void TForm1::Edit6Change() {
-    StoreClockEventName(3);
-}
-
-void TForm1::MaskEdit1Change() {}
-void TForm1::MaskEdit2Change() {}
-void TForm1::MaskEdit3Change() {}
-void TForm1::MaskEdit4Change() {}
-void TForm1::CheckBox1Click() {}
-void TForm1::CheckBox2Click() {}
-void TForm1::CheckBox3Click() {}
-void TForm1::CheckBox4Click() {}
-void TForm1::ComboBox7Change(int) {}
-void TForm1::ComboBox8Change(int) {}
-void TForm1::ComboBox9Change(int) {}
-void TForm1::ComboBox10Change(int) {}
-void TForm1::ComboBox11Change(int) {}
-void TForm1::ComboBox12Change(int) {}
-void TForm1::ComboBox13Change(int) {}
-void TForm1::ComboBox14Change(int) {}
-
-// ---- Event page ------------------------------------------------------------
-
-void TForm1::Button10Click() {}
-void TForm1::Button11Click() {}
-void TForm1::Button14Click() {}
-void TForm1::Button19Click() {}
-void TForm1::Button20Click() {}
-void TForm1::Button21Click() {}
-
-void TForm1::Timer2Timer() {
-    if (!onlineReceptionActive_) {
-        return;
-    }
-}
-
-// ---- Menu "Plik" -----------------------------------------------------------
-
-void TForm1::N3Click() {}
-void TForm1::N2Click() {}
-void TForm1::ImportujplikzTAV5001Click() {}
-void TForm1::AktualizujoprogramowaniewTAV1000U1Click() {}
 
 }  // namespace tav::ui

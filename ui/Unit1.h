@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "image/memory_image.h"
 #include "link/protocol.h"
@@ -169,8 +170,19 @@ class TForm1 : public QMainWindow {
   private:
     void ConnectHandlers();
     void FormCreate();
-    void StoreClockEventName(int event);
     void SetDumpStart(std::int32_t offset);
+
+    // Scenarios page (scenarios_page.cpp).
+    void ReadTimerGrid();
+
+    // Device settings page (settings_page.cpp).
+    void StoreClockEventRow(int event);
+    void StoreClockEventName(int event);
+
+    // Event page (event_page.cpp).
+    void SetOnlineButtons();
+    void SetOfflineButtons();
+    void AppendEventLine(std::string_view line);
 
     std::unique_ptr<Ui::TForm1> ui_;
     WindowServices services_;

@@ -3,14 +3,9 @@
 #include <QString>
 
 #include "Unit1.h"
+#include "form_text.h"
 
 namespace tav::ui {
-
-namespace {
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-}  // namespace
 
 void QtOperationHost::ShowMessage(std::string_view text, std::string_view caption) {
     form_.ShowMessage(FromUtf8(text), FromUtf8(caption));

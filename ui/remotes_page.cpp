@@ -1,0 +1,73 @@
+// The remotes page "PILOTY": the map of the 1000 slots and the selected
+// remote's number, serial number, name and scenario.
+#include "Unit1.h"
+
+#include "device_text.h"
+#include "form_text.h"
+#include "link/dispatcher.h"
+#include "ui_Unit1.h"
+
+namespace tav::ui {
+
+namespace {
+constexpr int kRemoteColumns = 50;  // slots per row of the map
+}  // namespace
+
+void TForm1::RefreshRemoteGrid() {
+    static const QString used = QStringLiteral("#");
+    static const QString empty = QStringLiteral("_");
+    for (int n = 0; n < kRemoteCount; ++n) {
+        const char shown = IsRemoteSlotUsed(image_, n) ? '#' : '_';
+        char& current = remoteCellShown_[static_cast<std::size_t>(n)];
+        if (current != shown) {
+            current = shown;
+            ui_->StringGrid2->SetCell(n % kRemoteColumns, n / kRemoteColumns,
+                                      shown == '#' ? used : empty);
+        }
+    }
+}
+
+void TForm1::ShowSelectedRemote() {
+    const int remote = selection_.selectedRemote;
+    SetCaption(ui_->Label1, QStringLiteral("PILOT NR:") + QString::number(remote + 1));
+    SetCaption(ui_->Label5,
+               QStringLiteral("NR SERYJNY:") + FromUtf8(FormatSerialNumber(image_, remote)));
+    // A different name runs Edit4Change, which writes it back.
+    ui_->Edit4->setText(DecodeDeviceText(ReadDeviceText(image_, TextFieldOffset(remote))));
+    ui_->ComboBox16->setCurrentIndex(RemoteScenario(image_, remote));
+    RefreshDumpView();
+    repaint();
+}
+
+void TForm1::StringGrid2MouseDown(Qt::MouseButton, QPoint pos) {
+    int col = 0;
+    int row = 0;
+    if (!ui_->StringGrid2->MouseToCell(pos, &col, &row)) {
+        return;
+    }
+    selection_.selectedRemote = row * kRemoteColumns + col;
+    selection_.selectedRemoteOffset = selection_.selectedRemote * static_cast<int>(kRecordSize);
+    ShowSelectedRemote();
+}
+
+void TForm1::Edit4Change() {
+    WriteDeviceText(image_, TextFieldOffset(selection_.selectedRemote),
+                    EncodeDeviceText(ui_->Edit4->text()));
+    RefreshDumpView();
+}
+
+void TForm1::ComboBox16Change(int index) {
+    if (index < 0) {
+        return;
+    }
+    SetRemoteScenario(image_, selection_.selectedRemote, index);
+    RefreshDumpView();
+}
+
+void TForm1::Button1Click() {
+    RunDeviceOperation(kReadSelectedRemote);
+}
+void TForm1::Button2Click() {
+    RunDeviceOperation(kWriteSelectedRemote);
+}
+}  // namespace tav::ui
