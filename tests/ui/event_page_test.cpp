@@ -127,7 +127,7 @@ class EventPageTest : public WindowTest {
     QString savePath;
     QString pdfPath;
     QString printedTitle;
-    std::optional<QFont> printedFont;
+    QFont printedFont;
     QTimer* timer = nullptr;
     QPlainTextEdit* view = nullptr;
 };
@@ -204,7 +204,7 @@ TEST_F(EventPageTest, FailedStartLeavesReceptionOffAndTheButtonsAsTheyWere) {
     }
 }
 
-TEST_F(EventPageTest, ButtonSetsOfStopStartAndStop) {
+TEST_F(EventPageTest, ReceptionSwapsTheButtonSetsAndTheDispatcherRefuses) {
     // Button -> enabled in the on-line set; the off-line set is the opposite.
     const std::pair<const char*, bool> sets[] = {
         {"Button1", false},  {"Button2", false},  {"Button3", false},  {"Button4", false},
@@ -214,42 +214,31 @@ TEST_F(EventPageTest, ButtonSetsOfStopStartAndStop) {
     };
     const auto expectSet = [&](bool online, const char* when) {
         for (const auto& [button, inOnline] : sets) {
-            EXPECT_EQ(Enabled(button), online ? inOnline : !inOnline) << button << " " << when;
+            EXPECT_EQ(Enabled(button), online == inOnline) << button << " " << when;
         }
-        // Never part of either set.
-        for (const char* button : {"Button6", "Button19", "Button20"}) {
+        for (const char* button : {"Button6", "Button19", "Button20"}) {  // in neither set
             EXPECT_TRUE(Enabled(button)) << button << " " << when;
         }
-        for (const char* action : {"N2", "N3", "ImportujplikzTAV5001", "AktualizujOpr"}) {
-            EXPECT_TRUE(Find<QAction>(action)->isEnabled()) << action << " " << when;
-        }
+        EXPECT_TRUE(Find<QAction>("AktualizujOpr")->isEnabled()) << when;
     };
-    Click("Button11");  // before any start: only the off-line set
+    Click("Button11");  // before any start: the off-line set and nothing else
     expectSet(false, "stop before start");
     EXPECT_EQ(device.Count(fake::PortCall::Open), 0);
     EXPECT_TRUE(messages.empty());
     Start();
     expectSet(true, "after start");
-    Click("Button11");
-    expectSet(false, "after stop");
-    EXPECT_FALSE(device.IsOpen());
-}
-
-TEST_F(EventPageTest, EveryDeviceOperationIsRefusedWhileReceptionRuns) {
-    Start();
     const Bytes before = device.Written();
-    for (unsigned op : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 98u}) {
+    for (unsigned op :
+         {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, unsigned{kUpdateFirmware}}) {
         messages.clear();
         form->RunDeviceOperation(op);
         EXPECT_EQ(messages, std::vector<Message>{kReceiving}) << op;
     }
     EXPECT_EQ(device.Written(), before);
     EXPECT_TRUE(device.IsOpen());
-    // The disabled buttons take no click either.
-    for (const char* b : {"Button1", "Button3", "Button12", "Button18"}) {
-        QTest::mouseClick(Find<QPushButton>(b), Qt::LeftButton);
-    }
-    EXPECT_EQ(device.Written(), before);
+    Click("Button11");
+    expectSet(false, "after stop");
+    EXPECT_FALSE(device.IsOpen());
 }
 
 TEST_F(EventPageTest, ViewShowsWindows1250LinesAndTheEndMarkersEmptyLine) {
@@ -261,49 +250,33 @@ TEST_F(EventPageTest, ViewShowsWindows1250LinesAndTheEndMarkersEmptyLine) {
     Click("Button11");
     Start();  // the half line is dropped, the view is kept
     Receive("next\r\n");
-    EXPECT_EQ(ViewLines().back(), "next");
     EXPECT_EQ(ViewLines().size(), 6);
+    EXPECT_EQ(ViewLines().back(), "next");
 }
 
-TEST_F(EventPageTest, ViewFollowsTheNewestLineUnlessScrolledUp) {
+TEST_F(EventPageTest, ViewFollowsTheNewestOfAHundredThousandLinesUnlessScrolledUp) {
     Start();
-    QScrollBar& bar = *view->verticalScrollBar();
     const auto lines = [&](int from, int count) {
         std::string text;
         for (int i = from; i < from + count; ++i) {
-            text += "zdarzenie " + std::to_string(i) + "\r\n";
+            text += "2026-12-08 10:30:00 pilot " + std::to_string(i) + "\r\n";
         }
         device.Deliver(ToBytes(text));
         Drain();
     };
-    lines(0, 200);
-    ASSERT_GT(bar.maximum(), 0);
+    QScrollBar& bar = *view->verticalScrollBar();
+    lines(0, 100000);
+    ASSERT_EQ(view->blockCount(), 100000);
     EXPECT_EQ(bar.value(), bar.maximum());
-    bar.setValue(10);  // the user reads older lines
-    lines(200, 50);
-    EXPECT_EQ(bar.value(), 10);
-    bar.setValue(bar.maximum());
-    lines(250, 50);
-    EXPECT_EQ(bar.value(), bar.maximum());
-    EXPECT_EQ(view->document()->lastBlock().text(), "zdarzenie 299");
-}
-
-TEST_F(EventPageTest, AppendStaysQuickWithAHundredThousandLines) {
-    Start();
-    constexpr int kLines = 100000;
-    std::string text;
-    for (int i = 0; i < kLines; ++i) {
-        text += "2026-12-08 10:30:00 pilot " + std::to_string(i) + " przycisk 3\r\n";
-    }
-    device.Deliver(ToBytes(text));
-    Drain();
-    ASSERT_EQ(view->blockCount(), kLines);
     QElapsedTimer t;
     t.start();
-    Receive("ostatnie zdarzenie\r\n");
-    std::printf("one line appended at %d lines: %.3f ms\n", kLines, t.nsecsElapsed() / 1e6);
-    EXPECT_EQ(view->document()->lastBlock().text(), "ostatnie zdarzenie");
-    EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    lines(100000, 1);
+    std::printf("one line appended at 100000 lines: %.3f ms\n", t.nsecsElapsed() / 1e6);
+    EXPECT_EQ(bar.value(), bar.maximum());
+    bar.setValue(10);  // the user reads older lines
+    lines(100001, 50);
+    EXPECT_EQ(bar.value(), 10);
+    EXPECT_EQ(view->document()->lastBlock().text(), "2026-12-08 10:30:00 pilot 100050");
 }
 
 TEST_F(EventPageTest, HangUpStopsReceptionWithOneMessageAndKeepsTheLines) {
@@ -314,11 +287,9 @@ TEST_F(EventPageTest, HangUpStopsReceptionWithOneMessageAndKeepsTheLines) {
     Tick();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, U("Błąd"));
-    EXPECT_TRUE(messages[0].text.contains(U("przerwane"))) << messages[0].text.toStdString();
     EXPECT_FALSE(form->OnlineReceptionActive());
     EXPECT_FALSE(device.IsOpen());
     EXPECT_TRUE(Enabled("Button10"));
-    EXPECT_FALSE(Enabled("Button11"));
     EXPECT_EQ(ViewLines(), (QStringList{"pierwsze", "drugie"}));
 }
 
@@ -335,7 +306,7 @@ TEST_F(EventPageTest, LinesKeepArrivingWhileAMessageBoxIsOpen) {
     EXPECT_EQ(messages.size(), 1u);
 }
 
-// ---- Saving -----------------------------------------------------------------
+// ---- Saving and printing ---------------------------------------------------
 
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
@@ -344,35 +315,29 @@ QByteArray ReadAll(const QString& path) {
 
 TEST_F(EventPageTest, SaveWritesANewFileOnly) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    enum class Before { kNothing, kReadable, kUnreadable };
+    const QByteArray old = "stara zawartosc\r\n";
+    enum Before { kNone, kReadable, kUnreadable };
     struct Row {
-        const char* name;
-        const char* lines;  // received after a history request, then a silent tick
-        QString file;
+        const char* file;
+        const char* lines;  // after a history request, then a silent tick
         Before before;
-        std::optional<Message> message;  // the error message names the file
-        QByteArray content;              // afterwards; "<missing>" for none
+        std::optional<Message> message;  // none: an error naming the file
+        QByteArray content;              // afterwards
         rlim_t sizeLimit = RLIM_INFINITY;
     };
-    const QByteArray old = "stara zawartosc\r\n";
-    const QString missingDir = dir.filePath("brak/log.txt");
     const Row rows[] = {
-        {"empty view", nullptr, dir.filePath("empty.txt"), Before::kNothing, kSaved, ""},
-        {"history", "TAV-1000 v1.26\r\nZdarzenie \xb9\xea\r\n", dir.filePath("history.txt"),
-         Before::kNothing, kSaved,
+        {"empty.txt", nullptr, kNone, kSaved, ""},
+        {"history.txt", "TAV-1000 v1.26\r\nZdarzenie \xb9\xea\r\n", kNone, kSaved,
          "--- poczatek historii zdarzen ---\r\nTAV-1000 v1.26\r\nZdarzenie \xb9\xea\r\n"
          "--- koniec historii zdarzen ---\r\n\r\n"},
-        {"readable file exists", "nowe\r\n", dir.filePath("readable.txt"), Before::kReadable,
-         kExists, old},
-        {"unreadable file exists", "nowe\r\n", dir.filePath("unreadable.txt"), Before::kUnreadable,
-         kExists, old},
-        {"cannot create", "nowe\r\n", missingDir, Before::kNothing, std::nullopt, "<missing>"},
-        {"write fails", "bardzo dluga linia zdarzen\r\n", dir.filePath("full.txt"),
-         Before::kNothing, std::nullopt, "<missing>", 8},
+        {"readable.txt", "nowe\r\n", kReadable, kExists, old},
+        {"unreadable.txt", "nowe\r\n", kUnreadable, kExists, old},
+        {"brak/log.txt", "nowe\r\n", kNone, std::nullopt, "<missing>"},        // cannot create
+        {"full.txt", "dluga linia\r\n", kNone, std::nullopt, "<missing>", 8},  // write fails
     };
-    std::signal(SIGXFSZ, SIG_IGN);  // a write past the size limit fails instead
+    std::signal(SIGXFSZ, SIG_IGN);  // past the size limit a write fails instead
     for (const Row& r : rows) {
+        const QString path = dir.filePath(QString::fromLatin1(r.file));
         ClearView();
         messages.clear();
         if (r.lines != nullptr) {
@@ -382,17 +347,16 @@ TEST_F(EventPageTest, SaveWritesANewFileOnly) {
             Tick();
             Click("Button11");
         }
-        if (r.before != Before::kNothing) {
-            QFile f(r.file);
+        if (r.before != kNone) {
+            QFile f(path);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(old);
             f.close();
-            if (r.before == Before::kUnreadable) {
-                ::chmod(r.file.toLocal8Bit().constData(), 0);
-            }
+            f.setPermissions(r.before == kUnreadable ? QFileDevice::Permissions()
+                                                     : f.permissions());
         }
-        const QString shownBefore = view->toPlainText();
-        savePath = r.file;
+        const QString shown = view->toPlainText();
+        savePath = path;
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);
         rlimit limited = saved;
@@ -400,26 +364,19 @@ TEST_F(EventPageTest, SaveWritesANewFileOnly) {
         ::setrlimit(RLIMIT_FSIZE, &limited);
         Click("Button19");
         ::setrlimit(RLIMIT_FSIZE, &saved);
-        ::chmod(r.file.toLocal8Bit().constData(), 0644);
+        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-        ASSERT_EQ(messages.size(), 1u) << r.name;
-        if (r.message) {
-            EXPECT_EQ(messages[0], *r.message) << r.name;
-        } else {
-            EXPECT_EQ(messages[0].caption, U("Błąd")) << r.name;
-            EXPECT_TRUE(messages[0].text.contains(r.file)) << r.name;
-        }
-        EXPECT_EQ(ReadAll(r.file), r.content) << r.name;
-        EXPECT_EQ(view->toPlainText(), shownBefore) << r.name;
+        ASSERT_EQ(messages.size(), 1u) << r.file;
+        EXPECT_EQ(messages[0], r.message.value_or(Message{messages[0].text, U("Błąd")})) << r.file;
+        EXPECT_TRUE(r.message || messages[0].text.contains(path)) << r.file;
+        EXPECT_EQ(ReadAll(path), r.content) << r.file;
+        EXPECT_EQ(view->toPlainText(), shown) << r.file;
     }
-    ASSERT_FALSE(saveRequests.empty());
-    EXPECT_EQ(saveRequests[0].title, "Zapisywanie zdarzen z TAV-1000");
-    EXPECT_EQ(saveRequests[0].defaultSuffix, "txt");
-    EXPECT_TRUE(saveRequests[0].filter.contains("(*.txt)"));
-
-    // Cancelled: nothing at all.
+    EXPECT_EQ(saveRequests.at(0).title, "Zapisywanie zdarzen z TAV-1000");
+    EXPECT_EQ(saveRequests.at(0).defaultSuffix, "txt");
+    EXPECT_TRUE(saveRequests.at(0).filter.contains("(*.txt)"));
     messages.clear();
-    savePath.clear();
+    savePath.clear();  // cancelled: nothing at all
     Click("Button19");
     EXPECT_TRUE(messages.empty());
 }
@@ -440,15 +397,10 @@ TEST_F(EventPageTest, SaveDuringReceptionHoldsWhatArrivedWhileTheDialogWasOpen) 
     EXPECT_TRUE(form->OnlineReceptionActive());
 }
 
-// ---- Printing ---------------------------------------------------------------
-
 QString RunTool(const QString& tool, const QStringList& args) {
     QProcess p;
     p.start(tool, args);
-    if (!p.waitForFinished(30000)) {
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return p.waitForFinished(30000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
 TEST_F(EventPageTest, PrintPutsEveryLineOnAsManyPagesAsNeeded) {
@@ -459,11 +411,7 @@ TEST_F(EventPageTest, PrintPutsEveryLineOnAsManyPagesAsNeeded) {
         bool printer;
         int minPages;
     };
-    const Row rows[] = {
-        {"one page", 3, true, 1},
-        {"several pages", 250, true, 3},
-        {"no printer", 3, false, 0},
-    };
+    const Row rows[] = {{"one", 3, true, 1}, {"several", 250, true, 3}, {"none", 3, false, 0}};
     for (const Row& r : rows) {
         ClearView();
         messages.clear();
@@ -479,26 +427,21 @@ TEST_F(EventPageTest, PrintPutsEveryLineOnAsManyPagesAsNeeded) {
         pdfPath = r.printer ? dir.filePath(QString::fromLatin1(r.name) + ".pdf") : QString();
         Click("Button20");
         EXPECT_EQ(printedTitle, "TAV-2000 zdrzenia") << r.name;
-        ASSERT_TRUE(printedFont.has_value());
-        EXPECT_EQ(*printedFont, view->font()) << r.name;
+        EXPECT_EQ(printedFont, view->font()) << r.name;
         EXPECT_EQ(view->toPlainText(), shown) << r.name;
+        EXPECT_EQ(messages.size(), r.printer ? 0u : 1u) << r.name;
         if (!r.printer) {
-            ASSERT_EQ(messages.size(), 1u) << r.name;
-            EXPECT_EQ(messages[0].caption, U("Błąd")) << r.name;
             continue;
         }
-        EXPECT_TRUE(messages.empty()) << r.name;
-        const QString info = RunTool("pdfinfo", {pdfPath});
-        EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+TAV-2000 zdrzenia"))) << r.name;
+        EXPECT_TRUE(RunTool("pdfinfo", {pdfPath})
+                        .contains(QRegularExpression("Title: +TAV-2000 zdrzenia")));
         const QString printed = RunTool("pdftotext", {"-layout", pdfPath, "-"});
-        const int pages = static_cast<int>(printed.count(QLatin1Char('\f')));
-        EXPECT_GE(pages, r.minPages) << r.name;
-        int from = 0;
+        EXPECT_GE(printed.count(QLatin1Char('\f')), r.minPages) << r.name;
+        qsizetype from = 0;
         for (int i = 0; i < r.lines; ++i) {
             const QString line = U("zdarzenie nr ") + QString::number(i) + U(" garaż");
-            const int at = static_cast<int>(printed.indexOf(line, from));
-            ASSERT_GE(at, 0) << r.name << ": " << line.toStdString();
-            from = at + static_cast<int>(line.size());
+            from = printed.indexOf(line, from);
+            ASSERT_GE(from, 0) << r.name << ": " << line.toStdString();
         }
     }
 }
