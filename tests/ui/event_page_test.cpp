@@ -1,7 +1,6 @@
 // The event page against a scripted port on a virtual clock: start and stop,
 // the history button, the button sets, the view, saving and printing.
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <QAction>
 #include <QElapsedTimer>
