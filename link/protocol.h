@@ -73,8 +73,9 @@ void FirmwareTransferStart(DeviceContext& ctx);
 // limit 50). A DeviceResult.
 int SendBlockAwaitEcho(DeviceContext& ctx, std::span<const std::uint8_t> data);
 
-// "hi", one send, flushed. Allowed when the software major (byte 4) is above
-// 0x01 or the software minor (byte 5) is 0x12 or more.
+// "hi", one send, flushed. Allowed from software 1.12 on: a software major
+// (byte 4) above 0x01, or major 0x01 with a software minor (byte 5) of 0x12
+// or more. Major 0x00 is always below 1.12, whatever its minor.
 bool HistoryRequestAllowed(const DeviceVersion& version);
 void HistoryRequest(DeviceContext& ctx);
 

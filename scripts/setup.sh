@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-dejavu-core fonts-liberation
+    poppler-utils
 )
 
 missing=()

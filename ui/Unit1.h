@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "image/memory_image.h"
+#include "link/event_lines.h"
 #include "link/protocol.h"
 #include "link/serial_link.h"
 #include "qt_operation_host.h"
@@ -182,7 +183,11 @@ class TForm1 : public QMainWindow {
     // Event page (event_page.cpp).
     void SetOnlineButtons();
     void SetOfflineButtons();
+    // A new last line of RichEdit1, from Windows-1250 bytes; the view follows
+    // it unless the user has scrolled away from the end.
     void AppendEventLine(std::string_view line);
+    // Reception off, port closed, off-line buttons: the stop button's work.
+    void StopOnlineReception();
 
     std::unique_ptr<Ui::TForm1> ui_;
     WindowServices services_;
@@ -196,6 +201,12 @@ class TForm1 : public QMainWindow {
     QWidget* portList_ = nullptr;  // ComboBox1's drop-down list
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
+
+    // LineAccumulator and HistoryState of on-line reception.
+    EventLineAssembler eventLines_{[this](std::string_view line) { AppendEventLine(line); }};
+    // False while RichEdit1 holds no line; an empty first line leaves the
+    // document empty too.
+    bool eventViewHasLines_ = false;
 
     // What each cell of the remotes map shows now: 0 nothing yet, '#' or '_'.
     std::array<char, kRemoteCount> remoteCellShown_{};

@@ -1,21 +1,202 @@
 // The event page "ZDARZENIA": on-line reception, the history download, and
 // saving and printing the event log.
-#include "Unit1.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 
+#include "Unit1.h"
+#include "device_text.h"
+#include "form_text.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
 
-void TForm1::Button10Click() {}
-void TForm1::Button11Click() {}
-void TForm1::Button14Click() {}
-void TForm1::Button19Click() {}
-void TForm1::Button20Click() {}
-void TForm1::Button21Click() {}
+namespace {
+
+const QString kSaveTitle = QStringLiteral("Zapisywanie zdarzen z TAV-1000");
+const QString kSaveFilter = QStringLiteral("Pliki tekstowe *.txt (*.txt)");
+const QString kPrintTitle = QStringLiteral("TAV-2000 zdrzenia");
+
+// The lines of the view, in Windows-1250, each ended by CR LF.
+QByteArray EventLogBytes(const QPlainTextEdit& view, bool hasLines) {
+    QByteArray bytes;
+    if (!hasLines) {
+        return bytes;
+    }
+    const QTextDocument& document = *view.document();
+    for (QTextBlock b = document.begin(); b != document.end(); b = b.next()) {
+        const std::string line = EncodeDeviceText(b.text());
+        bytes.append(line.data(), static_cast<qsizetype>(line.size()));
+        bytes.append("\r\n", 2);
+    }
+    return bytes;
+}
+
+enum class SaveOutcome { kSaved, kExists, kFailed };
+
+// Creates `path`, which must not exist yet: the check and the creation are one
+// step, so nothing that exists (readable or not, or made meanwhile by another
+// program) is ever overwritten. On a failure after the creation the file is
+// removed again, so no part of a log is left behind.
+SaveOutcome WriteNewFile(const QString& path, const QByteArray& bytes, QString* reason) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        const QFileInfo info(path);
+        if (info.exists() || info.isSymLink()) {
+            return SaveOutcome::kExists;
+        }
+        *reason = file.errorString();
+        return SaveOutcome::kFailed;
+    }
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        *reason = file.errorString();
+    }
+    file.close();
+    if (written && file.error() == QFileDevice::NoError) {
+        return SaveOutcome::kSaved;
+    }
+    if (reason->isEmpty()) {
+        *reason = file.errorString();
+    }
+    file.remove();
+    return SaveOutcome::kFailed;
+}
+
+}  // namespace
+
+// ---- On-line reception ------------------------------------------------------
+
+void TForm1::SetOnlineButtons() {
+    Ui::TForm1& f = *ui_;
+    for (QPushButton* b :
+         {f.Button1, f.Button2, f.Button3, f.Button4, f.Button7, f.Button8, f.Button13, f.Button17,
+          f.Button18, f.Button16, f.Button15, f.Button12, f.Button10}) {
+        b->setEnabled(false);
+    }
+    f.Button11->setEnabled(true);
+    f.Button14->setEnabled(true);
+}
+
+void TForm1::SetOfflineButtons() {
+    Ui::TForm1& f = *ui_;
+    for (QPushButton* b :
+         {f.Button1, f.Button2, f.Button3, f.Button4, f.Button7, f.Button8, f.Button13, f.Button17,
+          f.Button18, f.Button16, f.Button15, f.Button12, f.Button10}) {
+        b->setEnabled(true);
+    }
+    f.Button11->setEnabled(false);
+    f.Button14->setEnabled(false);
+}
+
+void TForm1::Button10Click() {
+    // The flag goes on first: the dispatcher refuses from here on, also while
+    // a failure message of the start is open.
+    onlineReceptionActive_ = true;
+    if (!StartOnlineReception(context_, eventLines_)) {
+        onlineReceptionActive_ = false;
+        return;
+    }
+    SetOnlineButtons();
+}
+
+void TForm1::StopOnlineReception() {
+    onlineReceptionActive_ = false;
+    link_.ClosePort();
+    SetOfflineButtons();
+}
+
+void TForm1::Button11Click() {
+    StopOnlineReception();
+}
+
+void TForm1::Button14Click() {
+    if (!onlineReceptionActive_) {
+        return;  // the button is enabled only while reception holds the port
+    }
+    RequestEventHistory(context_, eventLines_);
+}
 
 void TForm1::Timer2Timer() {
     if (!onlineReceptionActive_) {
         return;
     }
+    PollEventStream(context_, eventLines_);
+    if (link_.PortHungUp()) {
+        // The adapter has gone: what had arrived is shown, nothing more can
+        // come. Reception is off before the message, so the ticks that run
+        // while it is open do nothing and it is shown once.
+        PollEventStream(context_, eventLines_);
+        StopOnlineReception();
+        ShowMessage(FromUtf8("Połączenie z TAV-1000R zostało przerwane. Odbieranie zdarzeń "
+                             "zakończone."),
+                    FromUtf8("Błąd"));
+    }
 }
+
+void TForm1::AppendEventLine(std::string_view line) {
+    QPlainTextEdit& view = *ui_->RichEdit1;
+    QScrollBar& bar = *view.verticalScrollBar();
+    const bool follow = bar.value() == bar.maximum();
+    // A cursor of its own, so that the user's selection stays where it is.
+    QTextCursor end(view.document());
+    end.movePosition(QTextCursor::End);
+    if (eventViewHasLines_) {
+        end.insertBlock();
+    }
+    end.insertText(DecodeDeviceText(line));
+    eventViewHasLines_ = true;
+    if (follow) {
+        bar.setValue(bar.maximum());
+    }
+}
+
+// ---- Saving and printing the log -------------------------------------------
+
+void TForm1::Button19Click() {
+    SaveDialog1.Title = kSaveTitle;
+    SaveDialog1.Filter = kSaveFilter;
+    SaveDialog1.DefaultExt = QStringLiteral("txt");
+    if (!SaveDialog1.Execute()) {
+        return;
+    }
+    // The lines the view holds now, after the dialog: reception went on
+    // while it was open.
+    const QString path = SaveDialog1.FileName;
+    QString reason;
+    switch (WriteNewFile(path, EventLogBytes(*ui_->RichEdit1, eventViewHasLines_), &reason)) {
+        case SaveOutcome::kSaved:
+            ShowMessage(QStringLiteral("Plik ze zdarzeniami zostal zapisany!"),
+                        QStringLiteral("OK"));
+            break;
+        case SaveOutcome::kExists:
+            ShowMessage(FromUtf8("Plik już istnieje! Zapisz pod inną nazwą!"), FromUtf8("BŁĄD!"));
+            break;
+        case SaveOutcome::kFailed:
+            ShowMessage(FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) +
+                            QStringLiteral(": ") + reason,
+                        FromUtf8("Błąd"));
+            break;
+    }
+}
+
+void TForm1::Button20Click() {
+    const QPlainTextEdit& view = *ui_->RichEdit1;
+    const QString text = eventViewHasLines_ ? view.toPlainText() : QString();
+    if (!services_.printText(kPrintTitle, text, view.font())) {
+        ShowMessage(FromUtf8("Nie można wydrukować zdarzeń: brak dostępnej drukarki."),
+                    FromUtf8("Błąd"));
+    }
+}
+
+void TForm1::Button21Click() {
+    ui_->RichEdit1->clear();
+    eventViewHasLines_ = false;
+}
+
 }  // namespace tav::ui

@@ -2,9 +2,11 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPlainTextDocumentLayout>
+#include <QPainter>
 #include <QPrinter>
-#include <QTextDocument>
+#include <QTextLayout>
+
+#include <algorithm>
 
 #include "link/serial_port.h"
 
@@ -36,23 +38,63 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
     return dialog.selectedFiles().front();
 }
 
-bool PrintOnDefaultPrinter(const QString& title, const QString& text) {
+bool PrintOnDefaultPrinter(const QString& title, const QString& text, const QFont& font) {
     QPrinter printer;
     if (!printer.isValid()) {
         return false;
     }
-    printer.setDocName(title);
-    QTextDocument document;
-    document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
-    QFont font("Courier New", 9);
-    font.setStyleHint(QFont::Monospace);
-    document.setDefaultFont(font);
-    document.setPlainText(text);
-    document.print(&printer);
-    return true;
+    return PrintPlainText(printer, title, text, font);
 }
 
 }  // namespace
+
+bool PrintPlainText(QPrinter& printer, const QString& title, const QString& text,
+                    const QFont& font) {
+    printer.setDocName(title);
+    QFont printed = font;
+    if (printed.pointSizeF() <= 0 && printed.pixelSize() > 0) {
+        // A size in screen pixels would come out tiny on paper: points it is.
+        printed.setPointSizeF(printed.pixelSize() * 72.0 / 96.0);
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    printed = QFont(printed, &printer);
+    painter.setFont(printed);
+    // The painter's origin is the top left corner of the printable area.
+    const qreal width = printer.width();
+    const qreal height = printer.height();
+    const qreal spacing = QFontMetricsF(printed, &printer).lineSpacing();
+    qreal y = 0;
+    const auto room = [&](qreal needed) {
+        if (y > 0 && y + needed > height) {
+            printer.newPage();
+            y = 0;
+        }
+    };
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(line, printed, &printer);
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(width);
+        }
+        layout.endLayout();
+        if (layout.lineCount() == 0) {
+            room(spacing);
+            y += spacing;
+            continue;
+        }
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine l = layout.lineAt(i);
+            const qreal lineHeight = std::max(spacing, l.height());
+            room(lineHeight);
+            l.draw(&painter, QPointF(0, y) - l.position());
+            y += lineHeight;
+        }
+    }
+    return painter.end();
+}
 
 WindowServices SystemWindowServices() {
     WindowServices s;

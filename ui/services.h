@@ -11,6 +11,8 @@
 #include "link/serial_link.h"
 #include "link/timing.h"
 
+class QFont;
+class QPrinter;
 class QWidget;
 
 namespace tav::ui {
@@ -28,15 +30,23 @@ struct WindowServices {
     // The chosen path, or an empty string when the user cancelled.
     std::function<QString(QWidget* parent, const FileDialogRequest&)> openFileName;
     std::function<QString(QWidget* parent, const FileDialogRequest&)> saveFileName;
-    // Prints plain text on the default printer as one job titled `title`,
-    // without a dialog; false when nothing could be printed.
-    std::function<bool(const QString& title, const QString& text)> printText;
+    // Prints plain text, lines separated by "\n", on the default printer as
+    // one job titled `title` in `font`, without a dialog; false when nothing
+    // could be printed.
+    std::function<bool(const QString& title, const QString& text, const QFont& font)> printText;
 
     std::shared_ptr<LocalClock> localClock;
     std::shared_ptr<const PortResolver> portResolver;
     std::shared_ptr<Timing> timing;
     SerialLink::PortFactory makePort;
 };
+
+// Prints `text` (lines separated by "\n") on `printer` as one job titled
+// `title`: `font` at its point size, lines wrapped at the width of the
+// printable area, as many pages as the lines need. False when the printer
+// cannot be started.
+bool PrintPlainText(QPrinter& printer, const QString& title, const QString& text,
+                    const QFont& font);
 
 // Qt's dialogs, the default printer, the computer's clock and the platform's
 // serial ports.

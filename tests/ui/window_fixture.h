@@ -78,7 +78,7 @@ class WindowTest : public ::testing::Test {
         };
         s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
-        s.printText = [](const QString&, const QString&) { return false; };
+        s.printText = [](const QString&, const QString&, const QFont&) { return false; };
         s.localClock = std::make_shared<FixedClock>();
         s.portResolver = resolver;
         s.timing = std::make_shared<SystemTiming>();
