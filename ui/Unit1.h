@@ -18,6 +18,7 @@
 #include "qt_operation_host.h"
 #include "services.h"
 
+class QPushButton;
 class QTimer;
 
 namespace Ui {
@@ -183,6 +184,7 @@ class TForm1 : public QMainWindow {
     // Event page (event_page.cpp).
     void SetOnlineButtons();
     void SetOfflineButtons();
+    std::array<QPushButton*, 15> ReceptionButtons() const;
     // A new last line of RichEdit1, from Windows-1250 bytes; the view follows
     // it unless the user has scrolled away from the end.
     void AppendEventLine(std::string_view line);

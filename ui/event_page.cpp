@@ -72,26 +72,27 @@ SaveOutcome WriteNewFile(const QString& path, const QByteArray& bytes, QString* 
 
 // ---- On-line reception ------------------------------------------------------
 
+// The buttons of both sets, in the order they are applied; the last two are
+// the stop and history buttons, which the sets switch the other way.
+std::array<QPushButton*, 15> TForm1::ReceptionButtons() const {
+    const Ui::TForm1& f = *ui_;
+    return {f.Button1,  f.Button2,  f.Button3,  f.Button4,  f.Button7,
+            f.Button8,  f.Button13, f.Button17, f.Button18, f.Button16,
+            f.Button15, f.Button12, f.Button10, f.Button11, f.Button14};
+}
+
 void TForm1::SetOnlineButtons() {
-    Ui::TForm1& f = *ui_;
-    for (QPushButton* b :
-         {f.Button1, f.Button2, f.Button3, f.Button4, f.Button7, f.Button8, f.Button13, f.Button17,
-          f.Button18, f.Button16, f.Button15, f.Button12, f.Button10}) {
-        b->setEnabled(false);
+    const auto buttons = ReceptionButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setEnabled(i >= buttons.size() - 2);
     }
-    f.Button11->setEnabled(true);
-    f.Button14->setEnabled(true);
 }
 
 void TForm1::SetOfflineButtons() {
-    Ui::TForm1& f = *ui_;
-    for (QPushButton* b :
-         {f.Button1, f.Button2, f.Button3, f.Button4, f.Button7, f.Button8, f.Button13, f.Button17,
-          f.Button18, f.Button16, f.Button15, f.Button12, f.Button10}) {
-        b->setEnabled(true);
+    const auto buttons = ReceptionButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setEnabled(i < buttons.size() - 2);
     }
-    f.Button11->setEnabled(false);
-    f.Button14->setEnabled(false);
 }
 
 void TForm1::Button10Click() {
