@@ -1,11 +1,13 @@
 #include "services.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextDocumentLayout>
 #include <QPrinter>
 #include <QTextDocument>
 
+#include "link/firmware.h"
 #include "link/serial_port.h"
 
 namespace tav::ui {
@@ -68,6 +70,7 @@ WindowServices SystemWindowServices() {
     s.portResolver = std::make_shared<PlatformPortResolver>();
     s.timing = std::make_shared<SystemTiming>();
     s.makePort = [] { return MakePlatformSerialPort(); };
+    s.firmware = FirmwareImage();
     return s;
 }
 
@@ -81,7 +84,11 @@ bool TFileDialog::Execute() {
     if (chosen.isEmpty()) {
         return false;
     }
-    FileName = chosen;
+    const QFileInfo info(chosen);
+    const bool withoutExtension = !info.fileName().contains(QLatin1Char('.'));
+    const bool addExtension =
+        !DefaultExt.isEmpty() && withoutExtension && (kind_ == Kind::Save || !info.exists());
+    FileName = addExtension ? chosen + QLatin1Char('.') + DefaultExt : chosen;
     return true;
 }
 
