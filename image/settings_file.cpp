@@ -68,7 +68,7 @@ SettingsSaveResult OverwriteInPlace(const MemoryImage& image, const std::filesys
     if (ok && std::filesystem::file_size(path, error) > kSettingsFileSize && !error) {
         std::filesystem::resize_file(path, kSettingsFileSize, error);
     }
-    return ok && !error ? SettingsSaveResult::Saved : SettingsSaveResult::WriteFailed;
+    return ok && !error ? SettingsSaveResult::Saved : SettingsSaveResult::OverwriteFailed;
 }
 
 // A new file beside the target, renamed over it: an interrupted save leaves

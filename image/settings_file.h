@@ -16,8 +16,9 @@ inline constexpr char kSettingsHeader[] = "$*$10";
 
 enum class SettingsSaveResult {
     Saved,
-    CannotCreate,  // neither a new file beside the target nor the target itself could be opened
-    WriteFailed,   // a write, flush or the final rename failed (see WriteSettingsFile)
+    CannotCreate,     // neither a new file beside the target nor the target itself could be opened
+    WriteFailed,      // a write, flush or the final rename failed; the target is as it was
+    OverwriteFailed,  // a write over the old file in place failed: it may be incomplete
 };
 
 enum class SettingsLoadResult {
@@ -36,7 +37,8 @@ enum class SettingsLoadResult {
 // Where no new file can be made beside the target (a folder without create
 // permission) or renamed over it, and for a file with more than one hard link
 // (whose names must all see the new content), the existing file is overwritten
-// in place instead; a write failing there leaves it incomplete (WriteFailed).
+// in place instead; a write failing there may leave it incomplete
+// (OverwriteFailed).
 SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path);
 
 // The same check and copy over the bytes of a whole file already in memory.

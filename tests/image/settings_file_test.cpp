@@ -160,6 +160,24 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole) {
     ExpectOnlyFiles({"old.tv2"});
 }
 
+TEST_F(SettingsFileTest, FailedOverwriteInPlaceIsReported) {
+    // A hard-linked file is written in place; files may grow to 1000 bytes only.
+    const fs::path path = dir_ / "linked.tv2";
+    WriteAll(path, std::vector<std::uint8_t>(10, 0x5C));
+    fs::create_hard_link(path, dir_ / "other.tv2");
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    auto previous = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = WriteSettingsFile(RandomImage(13), path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(result, SettingsSaveResult::OverwriteFailed);
+    ExpectOnlyFiles({"linked.tv2", "other.tv2"});
+}
+
 TEST_F(SettingsFileTest, FailedRenameLeavesTheTargetAndNoTemporary) {
     // A folder of that name cannot be replaced by the file.
     fs::create_directories(dir_ / "taken.tv2" / "inside");
