@@ -46,7 +46,8 @@ class TForm1 : public QMainWindow {
   public:
     // Builds the form and runs FormCreate. `image` is the program's one memory
     // image; it must outlive the window. Members of `services` left empty are
-    // taken from SystemWindowServices().
+    // taken from SystemWindowServices(), except the firmware image: without
+    // one the update menu item is disabled.
     TForm1(MemoryImage& image, WindowServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
