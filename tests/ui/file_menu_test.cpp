@@ -267,6 +267,13 @@ TEST_F(FileMenuTest, ImportOverANamedSlotKeepsItsNameAndGivesScenario0) {
     EXPECT_EQ(DumpLabel(), "0000-00000");
     EXPECT_EQ(Grid("StringGrid2").Cell(0, 0), "#");
     EXPECT_EQ(Grid("StringGrid2").Cell(1, 0), "_");
+
+    // A file that cannot be read says so and changes nothing.
+    const MemoryImage imported = form->image();
+    openAnswer = QString::fromStdString((dir / "brak.tvs").string());
+    Trigger("ImportujplikzTAV5001");
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(form->image() == imported);
 }
 
 TEST_F(FileMenuTest, FileGivenAtStartIsLoaded) {
