@@ -2,7 +2,8 @@
 // process and "COM2" to one in boot-loader mode, so every button can be tried
 // without a receiver.
 //
-//   tav1000r-demo                    the window, as tav1000r
+//   tav1000r-demo [FILE]             the window, as tav1000r; the update
+//                                    menu item sends a generated test image
 //   tav1000r-demo --screenshots DIR  reads all settings from the simulated
 //                                    receiver, saves a picture of each page in
 //                                    DIR and prints the paths
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
         tav::demo::DemoReceivers receivers = tav::demo::StartDemoReceivers(!screenshots);
         tav::ui::WindowServices services = tav::ui::SystemWindowServices();
         services.portResolver = receivers.resolver;
+        services.firmware = tav::demo::DemoFirmware();
         if (screenshots) {
             // Nobody is there to press OK.
             services.showMessage = [](QWidget*, const QString& text, const QString& caption) {
@@ -84,14 +86,21 @@ int main(int argc, char** argv) {
         tav::MemoryImage image;
         tav::ui::TForm1 form(image, services);
         form.show();
+        if (!screenshots) {
+            std::printf("COM1: %s (TAV-1000R)\nCOM2: %s (TAV-1000R w trybie bootloadera)\n",
+                        receivers.application->DevicePath().c_str(),
+                        receivers.bootLoader->DevicePath().c_str());
+            std::fflush(stdout);
+        }
+        if (const QString file = tav::ui::SettingsFileArgument(QCoreApplication::arguments(),
+                                                               {QStringLiteral("--screenshots")});
+            !file.isEmpty()) {
+            form.LoadSettingsFile(file);
+        }
         if (screenshots) {
             TakeScreenshots(form, screenshotDir);
             return;
         }
-        std::printf("COM1: %s (TAV-1000R)\nCOM2: %s (TAV-1000R w trybie bootloadera)\n",
-                    receivers.application->DevicePath().c_str(),
-                    receivers.bootLoader->DevicePath().c_str());
-        std::fflush(stdout);
         QApplication::exec();
     });
 }

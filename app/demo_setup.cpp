@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "link/firmware.h"
 #include "ui/device_text.h"
 
 namespace tav::demo {
@@ -78,6 +79,21 @@ MemoryImage DemoMemory() {
     WriteDisplayText(image, ui::EncodeDeviceText(QStringLiteral("Witamy! TAV-1000R demo")));
     ApplyScenarioDefaults(image);
     return image;
+}
+
+std::span<const std::uint8_t> DemoFirmware() {
+    static const std::array<std::uint8_t, kFirmwareSize> pattern = [] {
+        std::array<std::uint8_t, kFirmwareSize> bytes{};
+        std::uint32_t state = 0x1000;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            state = state * 1103515245u + 12345u;
+            bytes[i] = i % kFirmwareBlockSize == 0
+                           ? static_cast<std::uint8_t>(i / kFirmwareBlockSize)
+                           : static_cast<std::uint8_t>(state >> 16);
+        }
+        return bytes;
+    }();
+    return pattern;
 }
 
 DemoReceivers StartDemoReceivers(bool demoEvents) {

@@ -1,10 +1,13 @@
 #include "image/settings_file.h"
 
+#include "image/file_output.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <random>
 #include <system_error>
 #include <vector>
@@ -29,35 +32,94 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target) {
     return name;
 }
 
-}  // namespace
+// The file a save really writes: a symbolic link is followed to the file it
+// names (which need not exist yet), as opening the link for writing would.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    std::error_code error;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(path, error); ++hops) {
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
 
-SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path) {
+bool WriteHeaderAndImage(std::FILE* file, const MemoryImage& image) {
+    const auto bytes = image.Bytes();
+    return std::fwrite(kSettingsHeader, 1, kSettingsHeaderSize, file) == kSettingsHeaderSize &&
+           std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+           file_output::FlushToDisk(file);
+}
+
+// Writes the file over its old bytes, from the start, and cuts off what lay
+// beyond. Not atomic: used only where a new file cannot take the old one's
+// place.
+SettingsSaveResult OverwriteInPlace(const MemoryImage& image, const std::filesystem::path& path) {
+    // "r+": an existing file only, and nothing is cut before the new bytes are in.
+    File file(std::fopen(path.string().c_str(), "r+b"));
+    if (!file) {
+        return SettingsSaveResult::CannotCreate;
+    }
+    bool ok = WriteHeaderAndImage(file.get(), image);
+    ok = (std::fclose(file.release()) == 0) && ok;
+    std::error_code error;
+    if (ok && std::filesystem::file_size(path, error) > kSettingsFileSize && !error) {
+        std::filesystem::resize_file(path, kSettingsFileSize, error);
+    }
+    return ok && !error ? SettingsSaveResult::Saved : SettingsSaveResult::OverwriteFailed;
+}
+
+// A new file beside the target, renamed over it: an interrupted save leaves
+// the old file whole. Unset when no new file could be made or put in place.
+std::optional<SettingsSaveResult> ReplaceAtomically(const MemoryImage& image,
+                                                    const std::filesystem::path& path) {
     std::filesystem::path temporary;
     File file;
     for (int attempt = 0; attempt < 8 && !file; ++attempt) {
         temporary = TemporaryNameBeside(path);
-        // "x": fail instead of reusing a file that happens to have the name.
-        file.reset(std::fopen(temporary.string().c_str(), "wbx"));
+        file.reset(file_output::CreateNew(temporary, path));
     }
     if (!file) {
-        return SettingsSaveResult::CannotCreate;
+        return std::nullopt;
     }
-    const auto bytes = image.Bytes();
-    bool ok =
-        std::fwrite(kSettingsHeader, 1, kSettingsHeaderSize, file.get()) == kSettingsHeaderSize &&
-        std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-        std::fflush(file.get()) == 0;
+    bool ok = WriteHeaderAndImage(file.get(), image);
     ok = (std::fclose(file.release()) == 0) && ok;
     std::error_code error;
-    if (ok) {
-        std::filesystem::rename(temporary, path, error);
-        ok = !error;
-    }
     if (!ok) {
         std::filesystem::remove(temporary, error);
         return SettingsSaveResult::WriteFailed;
     }
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return std::nullopt;
+    }
     return SettingsSaveResult::Saved;
+}
+
+}  // namespace
+
+SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path) {
+    const std::filesystem::path target = FollowLinks(path);
+    std::error_code error;
+    const bool existing = std::filesystem::is_regular_file(target, error);
+    // A file with a second name keeps both names pointing at the new content,
+    // as a plain overwrite does; a rename would part them.
+    const bool hardLinked = existing && std::filesystem::hard_link_count(target, error) > 1;
+    if (!hardLinked) {
+        if (const auto result = ReplaceAtomically(image, target)) {
+            return *result;
+        }
+    }
+    // No new file could be made beside the target (a folder without create
+    // permission) or put in its place: write the old file itself.
+    if (!existing) {
+        return std::filesystem::exists(target, error) ? SettingsSaveResult::WriteFailed
+                                                      : SettingsSaveResult::CannotCreate;
+    }
+    return OverwriteInPlace(image, target);
 }
 
 SettingsLoadResult ParseSettingsBytes(MemoryImage& image, std::span<const std::uint8_t> file) {

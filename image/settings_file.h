@@ -16,8 +16,9 @@ inline constexpr char kSettingsHeader[] = "$*$10";
 
 enum class SettingsSaveResult {
     Saved,
-    CannotCreate,  // no temporary file could be made next to the target
-    WriteFailed,   // a write, flush or the final rename failed; the target is as it was
+    CannotCreate,     // neither a new file beside the target nor the target itself could be opened
+    WriteFailed,      // a write, flush or the final rename failed; the target is as it was
+    OverwriteFailed,  // a write over the old file in place failed: it may be incomplete
 };
 
 enum class SettingsLoadResult {
@@ -28,9 +29,16 @@ enum class SettingsLoadResult {
     Incomplete,          // header right, fewer than 32,768 image bytes
 };
 
-// Writes the file atomically: a temporary file in the same folder, every write
-// checked and flushed, then renamed over `path`. On any failure an existing
-// file of that name is left as it was and no temporary file remains.
+// Writes the file as a plain overwrite would, but atomically where it can: a
+// new file beside the target with the old file's permissions, every write
+// checked and flushed to the disk, then renamed over it. A symbolic link is
+// followed and the file it names is replaced; the link stays. On a failure of
+// that way an existing file is left as it was and no temporary file remains.
+// Where no new file can be made beside the target (a folder without create
+// permission) or renamed over it, and for a file with more than one hard link
+// (whose names must all see the new content), the existing file is overwritten
+// in place instead; a write failing there may leave it incomplete
+// (OverwriteFailed).
 SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path);
 
 // The same check and copy over the bytes of a whole file already in memory.

@@ -16,7 +16,6 @@
 #include "device_text.h"
 #include "form_text.h"
 #include "link/dispatcher.h"
-#include "link/firmware.h"
 #include "link/port_resolver.h"
 #include "string_grid.h"
 #include "ui_Unit1.h"
@@ -92,7 +91,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
             w->setFont(fixed);
         }
     }
-    context_.firmware = FirmwareImage();
+    SetUpFileMenu();
     move(90, 167);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 

@@ -48,7 +48,8 @@ class TForm1 : public QMainWindow {
   public:
     // Builds the form and runs FormCreate. `image` is the program's one memory
     // image; it must outlive the window. Members of `services` left empty are
-    // taken from SystemWindowServices().
+    // taken from SystemWindowServices(), except the firmware image: without
+    // one the update menu item is disabled.
     TForm1(MemoryImage& image, WindowServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -89,6 +90,11 @@ class TForm1 : public QMainWindow {
 
     // ComboBox1's tooltip: the device each port name opens now.
     QString PortMapText() const;
+
+    // File menu (file_menu.cpp). Loads the settings file at `path` as the
+    // menu's load does after its dialog, with its messages and redraws; true
+    // when the image was replaced.
+    bool LoadSettingsFile(const QString& path);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -180,6 +186,11 @@ class TForm1 : public QMainWindow {
     // Device settings page (settings_page.cpp).
     void StoreClockEventRow(int event);
     void StoreClockEventName(int event);
+
+    // Menu "Plik" (file_menu.cpp).
+    void SetUpFileMenu();
+    void RefreshAfterFileRead(std::int32_t dumpStart);
+    void ShowCannotOpen(const QString& path);
 
     // Event page (event_page.cpp).
     void SetOnlineButtons();

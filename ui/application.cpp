@@ -46,6 +46,18 @@ void ShowExceptionMessage(const QString& text) {
     QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text);
 }
 
+QString SettingsFileArgument(const QStringList& arguments, const QStringList& valueOptions) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (valueOptions.contains(a)) {
+            ++i;
+        } else if (!a.startsWith(QLatin1Char('-'))) {
+            return a;
+        }
+    }
+    return {};
+}
+
 int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& createAndRun) {
     std::unique_ptr<Application> owned;
     auto* app = dynamic_cast<Application*>(QCoreApplication::instance());

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
 
@@ -33,6 +34,12 @@ QString ExceptionText(const std::exception_ptr& error);
 // Always 0, the program's exit code.
 int RunGuarded(const std::function<void()>& body,
                const std::function<void(const QString&)>& report);
+
+// The settings file a program was started with: the first of `arguments`
+// (the program's name first, Qt's own options already taken out) that is not
+// an option, or an empty string. Each of `valueOptions` takes the argument
+// after it as its value.
+QString SettingsFileArgument(const QStringList& arguments, const QStringList& valueOptions = {});
 
 // Initialises the application (unless one runs already), sets its title, then
 // lets `createAndRun` make the main window and run the event loop. An

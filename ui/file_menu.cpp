@@ -1,13 +1,136 @@
 // The menu "Plik": settings files, the older model's files and the firmware
 // update.
-#include "Unit1.h"
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
 
+#include "Unit1.h"
+#include "form_text.h"
+#include "image/older_model_import.h"
+#include "image/settings_file.h"
+#include "link/dispatcher.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
 
-void TForm1::N3Click() {}
-void TForm1::N2Click() {}
-void TForm1::ImportujplikzTAV5001Click() {}
-void TForm1::AktualizujoprogramowaniewTAV1000U1Click() {}
+namespace {
+
+// The form's filter "Pliki TAV-1000R *.tv2|*.tv2" in Qt's syntax. The open
+// dialog also lists "*.tv1": the default extension "tv1" is what a name typed
+// without one gets, and such files must be found again.
+const QString kSettingsSaveFilter = QStringLiteral("Pliki TAV-1000R *.tv2 (*.tv2)");
+const QString kSettingsOpenFilter = QStringLiteral("Pliki TAV-1000R *.tv2 *.tv1 (*.tv2 *.tv1)");
+const QString kSettingsExt = QStringLiteral("tv1");
+const QString kOlderModelFilter = QStringLiteral("Pliki TAV-500 *.tvs (*.tvs)");
+const QString kOlderModelExt = QStringLiteral("tvs");
+
+// The dump view's start after a load: record 1000, the clock transmitters.
+constexpr std::int32_t kDumpAfterLoad = 32000;
+
+std::filesystem::path ToPath(const QString& path) {
+    return QFileInfo(path).filesystemFilePath();
+}
+
+}  // namespace
+
+void TForm1::SetUpFileMenu() {
+    context_.firmware = services_.firmware;
+    QAction* update = ui_->AktualizujOpr;
+    if (context_.firmware.empty()) {
+        const QString why =
+            QStringLiteral("Ta wersja programu nie zawiera oprogramowania TAV-1000R");
+        update->setEnabled(false);
+        update->setStatusTip(why);
+        update->setToolTip(why);
+        // A disabled item has no other way to say why.
+        ui_->Plik1->setToolTipsVisible(true);
+    }
+}
+
+void TForm1::RefreshAfterFileRead(std::int32_t dumpStart) {
+    SetDumpStart(dumpStart);
+    RefreshDumpView();
+    RefreshRemoteGrid();
+    RefreshScenarioPage();
+    RefreshSettingsPage();
+    repaint();
+}
+
+void TForm1::ShowCannotOpen(const QString& path) {
+    ShowMessage(QStringLiteral("Nie można otworzyć pliku ") + QDir::toNativeSeparators(path),
+                QStringLiteral("Błąd"));
+}
+
+bool TForm1::LoadSettingsFile(const QString& path) {
+    const QString error = QStringLiteral("Błąd");
+    switch (ReadSettingsFile(image_, ToPath(path))) {
+        case SettingsLoadResult::Loaded:
+            RefreshAfterFileRead(kDumpAfterLoad);
+            ShowMessage(QStringLiteral("Plik wczytano poprawnie"), QStringLiteral("OK"));
+            return true;
+        case SettingsLoadResult::CannotOpen:
+            ShowCannotOpen(path);
+            return false;
+        case SettingsLoadResult::WrongType:
+            ShowMessage(QStringLiteral("Niewlasciwy typ pliku!"), error);
+            return false;
+        case SettingsLoadResult::UnsupportedVersion:
+            ShowMessage(QStringLiteral("Nieobslugiwana wersja pliku!"), error);
+            return false;
+        case SettingsLoadResult::Incomplete:
+            ShowMessage(QStringLiteral("Plik jest niekompletny - ustawień nie wczytano!"), error);
+            return false;
+    }
+    return false;
+}
+
+void TForm1::N3Click() {
+    SaveDialog1.Title = QStringLiteral("Zapisywanie danych TAV-1000R");
+    SaveDialog1.Filter = kSettingsSaveFilter;
+    SaveDialog1.DefaultExt = kSettingsExt;
+    if (!SaveDialog1.Execute()) {
+        return;
+    }
+    // Any failure leaves an old file of that name as it was, or says so.
+    if (WriteSettingsFile(image_, ToPath(SaveDialog1.FileName)) != SettingsSaveResult::Saved) {
+        ShowMessage(QStringLiteral("Zapis do pliku nieudany!"), QStringLiteral("Błąd"));
+    }
+}
+
+void TForm1::N2Click() {
+    OpenDialog1.Title = QStringLiteral("Otwieranie pliku danych");
+    OpenDialog1.Filter = kSettingsOpenFilter;
+    OpenDialog1.DefaultExt = kSettingsExt;
+    if (OpenDialog1.Execute()) {
+        LoadSettingsFile(OpenDialog1.FileName);
+    }
+}
+
+void TForm1::ImportujplikzTAV5001Click() {
+    OpenDialog1.Title = QStringLiteral("Otwieranie pliku danych");
+    OpenDialog1.Filter = kOlderModelFilter;
+    OpenDialog1.DefaultExt = kOlderModelExt;
+    if (!OpenDialog1.Execute()) {
+        return;
+    }
+    // Any file that opens is taken: the older model's files carry no mark.
+    if (ImportOlderModelFile(image_, ToPath(OpenDialog1.FileName)) !=
+        OlderModelImportResult::Imported) {
+        ShowCannotOpen(OpenDialog1.FileName);
+        return;
+    }
+    RefreshAfterFileRead(0);
+}
+
+void TForm1::AktualizujoprogramowaniewTAV1000U1Click() {
+    if (context_.firmware.empty()) {
+        return;  // the item is disabled; nothing to send
+    }
+    ShowMessage(QStringLiteral("Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a "
+                               "następnie włączyć przytrzymując przyciski YES i NO."),
+                QStringLiteral("UWAGA!"));
+    RunDeviceOperation(kUpdateFirmware);
+}
+
 }  // namespace tav::ui

@@ -1,6 +1,7 @@
 #include "services.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 
+#include "link/firmware.h"
 #include "link/serial_port.h"
 
 namespace tav::ui {
@@ -110,6 +112,7 @@ WindowServices SystemWindowServices() {
     s.portResolver = std::make_shared<PlatformPortResolver>();
     s.timing = std::make_shared<SystemTiming>();
     s.makePort = [] { return MakePlatformSerialPort(); };
+    s.firmware = FirmwareImage();
     return s;
 }
 
@@ -123,7 +126,11 @@ bool TFileDialog::Execute() {
     if (chosen.isEmpty()) {
         return false;
     }
-    FileName = chosen;
+    const QFileInfo info(chosen);
+    const bool withoutExtension = !info.fileName().contains(QLatin1Char('.'));
+    const bool addExtension =
+        !DefaultExt.isEmpty() && withoutExtension && (kind_ == Kind::Save || !info.exists());
+    FileName = addExtension ? chosen + QLatin1Char('.') + DefaultExt : chosen;
     return true;
 }
 

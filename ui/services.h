@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 
 #include "link/port_resolver.h"
 #include "link/serial_link.h"
@@ -39,6 +41,11 @@ struct WindowServices {
     std::shared_ptr<const PortResolver> portResolver;
     std::shared_ptr<Timing> timing;
     SerialLink::PortFactory makePort;
+
+    // The firmware image the update menu item sends; empty: this build carries
+    // none and the item is disabled. Not taken from SystemWindowServices when
+    // left empty. The bytes must outlive the window.
+    std::span<const std::uint8_t> firmware;
 };
 
 // Prints `text` (lines separated by "\n") on `printer` as one job titled
@@ -65,7 +72,10 @@ class TFileDialog {
     QString DefaultExt;
     QString FileName;
 
-    // True when the user chose a file; FileName then holds it.
+    // True when the user chose a file; FileName then holds it. A name chosen
+    // without an extension gets DefaultExt, as the toolkit's own dialog adds
+    // it (whether the dialog did so or not): always when saving, and when
+    // opening unless a file of the name as typed exists.
     bool Execute();
 
   private:
