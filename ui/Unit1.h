@@ -93,8 +93,10 @@ class TForm1 : public QMainWindow {
 
     // File menu (file_menu.cpp). Loads the settings file at `path` as the
     // menu's load does after its dialog, with its messages and redraws; true
-    // when the image was replaced.
-    bool LoadSettingsFile(const QString& path);
+    // when the image was replaced. A file that cannot be opened gets a
+    // message only with `sayWhenCannotOpen` (a file named at start does; one
+    // chosen in the dialog does not).
+    bool LoadSettingsFile(const QString& path, bool sayWhenCannotOpen = true);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -62,7 +62,7 @@ void TForm1::ShowCannotOpen(const QString& path) {
                 QStringLiteral("Błąd"));
 }
 
-bool TForm1::LoadSettingsFile(const QString& path) {
+bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
     const QString error = QStringLiteral("Błąd");
     switch (ReadSettingsFile(image_, ToPath(path))) {
         case SettingsLoadResult::Loaded:
@@ -70,7 +70,9 @@ bool TForm1::LoadSettingsFile(const QString& path) {
             ShowMessage(QStringLiteral("Plik wczytano poprawnie"), QStringLiteral("OK"));
             return true;
         case SettingsLoadResult::CannotOpen:
-            ShowCannotOpen(path);
+            if (sayWhenCannotOpen) {
+                ShowCannotOpen(path);
+            }
             return false;
         case SettingsLoadResult::WrongType:
             ShowMessage(QStringLiteral("Niewlasciwy typ pliku!"), error);
@@ -102,8 +104,10 @@ void TForm1::N2Click() {
     OpenDialog1.Title = QStringLiteral("Otwieranie pliku danych");
     OpenDialog1.Filter = kSettingsOpenFilter;
     OpenDialog1.DefaultExt = kSettingsExt;
+    // A file chosen in the dialog that cannot be opened is passed over
+    // without a message.
     if (OpenDialog1.Execute()) {
-        LoadSettingsFile(OpenDialog1.FileName);
+        LoadSettingsFile(OpenDialog1.FileName, false);
     }
 }
 
@@ -115,9 +119,9 @@ void TForm1::ImportujplikzTAV5001Click() {
         return;
     }
     // Any file that opens is taken: the older model's files carry no mark.
+    // One that cannot be opened is passed over without a message.
     if (ImportOlderModelFile(image_, ToPath(OpenDialog1.FileName)) !=
         OlderModelImportResult::Imported) {
-        ShowCannotOpen(OpenDialog1.FileName);
         return;
     }
     RefreshAfterFileRead(0);
