@@ -207,6 +207,7 @@ void TForm1::ConnectHandlers() {
                     StringGrid3Click();
                 }
             });
+    connect(f.StringGrid3, &TStringGrid::KeyMove, this, &TForm1::StringGrid3Click);
 
     connect(f.N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(f.N2, &QAction::triggered, this, &TForm1::N2Click);

@@ -173,7 +173,17 @@ class TForm1 : public QMainWindow {
     void SetDumpStart(std::int32_t offset);
 
     // Scenarios page (scenarios_page.cpp).
+    // Parses the 32 body cells of StringGrid3 into the current scenario's
+    // timers and delays, each clamped to its field, and shows them normalised.
     void ReadTimerGrid();
+    // True when a timer-grid cell shows other than its stored value: text
+    // typed since the last ReadTimerGrid.
+    bool TimerGridHoldsTypedValues() const;
+    // Commits an open timer-grid editor and reads the grid when it holds typed
+    // values, so that nothing shown is lost by a redraw or left unsent.
+    void TakeTypedTimers();
+    // The cell edit of ComboBox3..5: field 0 mode, 1 timer, 2 delay := index.
+    void EditSelectedCell(int field, int index);
 
     // Device settings page (settings_page.cpp).
     void StoreClockEventRow(int event);
