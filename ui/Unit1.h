@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -176,11 +177,11 @@ class TForm1 : public QMainWindow {
     // Parses the 32 body cells of StringGrid3 into the current scenario's
     // timers and delays, each clamped to its field, and shows them normalised.
     void ReadTimerGrid();
-    // True when a timer-grid cell shows other than its stored value: text
-    // typed since the last ReadTimerGrid.
-    bool TimerGridHoldsTypedValues() const;
-    // Commits an open timer-grid editor and reads the grid when it holds typed
-    // values, so that nothing shown is lost by a redraw or left unsent.
+    // One cell of it: timer row 0..7, field 0..3.
+    void ReadTimerCell(int row, int field);
+    // Reads the timer-grid cells the user typed into since the grid was last
+    // drawn or read (committing an open editor first), so that nothing typed
+    // is lost by a redraw or left unsent. Cells not typed into stay as stored.
     void TakeTypedTimers();
     // The cell edit of ComboBox3..5: field 0 mode, 1 timer, 2 delay := index.
     void EditSelectedCell(int field, int index);
@@ -212,6 +213,8 @@ class TForm1 : public QMainWindow {
     // Dump view texts of every byte value.
     std::array<QString, 256> hexText_;
     std::array<QString, 256> charText_;
+    // Timer-grid cells typed into and not yet read, bit i * 4 + f.
+    std::bitset<kTimerRows * kTimerFields> timerCellsTyped_;
 };
 
 }  // namespace tav::ui

@@ -42,6 +42,7 @@ void TForm1::ShowCellEditor(std::uint8_t action) {
 }
 
 void TForm1::RefreshTimerGrid() {
+    timerCellsTyped_.reset();
     for (int i = 0; i < kTimerRows; ++i) {
         for (int f = 0; f < kTimerFields; ++f) {
             const std::uint8_t v = image_.at(TimerFieldOffset(selection_.currentScenario, i, f));
@@ -50,38 +51,35 @@ void TForm1::RefreshTimerGrid() {
     }
 }
 
-void TForm1::ReadTimerGrid() {
+void TForm1::ReadTimerCell(int row, int field) {
     TStringGrid& grid = *ui_->StringGrid3;
-    for (int i = 0; i < kTimerRows; ++i) {
-        for (int f = 0; f < kTimerFields; ++f) {
-            // One byte per character, so the 49-character limit counts what is shown.
-            const QByteArray text = grid.Cell(f + 1, i + 1).toLatin1();
-            const std::uint8_t v =
-                TimerFieldFromText(std::string_view(text.constData(), text.size()), f);
-            grid.SetCell(f + 1, i + 1, FromUtf8(TimerFieldText(v, f)));
-            image_.at(TimerFieldOffset(selection_.currentScenario, i, f)) = v;
-        }
-    }
+    // One byte per character, so the 49-character limit counts what is shown.
+    const QByteArray text = grid.Cell(field + 1, row + 1).toLatin1();
+    const std::uint8_t v =
+        TimerFieldFromText(std::string_view(text.constData(), text.size()), field);
+    grid.SetCell(field + 1, row + 1, FromUtf8(TimerFieldText(v, field)));
+    image_.at(TimerFieldOffset(selection_.currentScenario, row, field)) = v;
 }
 
-bool TForm1::TimerGridHoldsTypedValues() const {
-    const TStringGrid& grid = *ui_->StringGrid3;
+void TForm1::ReadTimerGrid() {
+    timerCellsTyped_.reset();
     for (int i = 0; i < kTimerRows; ++i) {
         for (int f = 0; f < kTimerFields; ++f) {
-            const std::uint8_t v = image_.at(TimerFieldOffset(selection_.currentScenario, i, f));
-            if (grid.Cell(f + 1, i + 1) != FromUtf8(TimerFieldText(v, f))) {
-                return true;
-            }
+            ReadTimerCell(i, f);
         }
     }
-    return false;
 }
 
 void TForm1::TakeTypedTimers() {
     ui_->StringGrid3->CommitEdit();
-    if (TimerGridHoldsTypedValues()) {
-        ReadTimerGrid();
+    for (int i = 0; i < kTimerRows; ++i) {
+        for (int f = 0; f < kTimerFields; ++f) {
+            if (timerCellsTyped_.test(static_cast<std::size_t>(i * kTimerFields + f))) {
+                ReadTimerCell(i, f);
+            }
+        }
     }
+    timerCellsTyped_.reset();
 }
 
 void TForm1::EditSelectedCell(int field, int index) {

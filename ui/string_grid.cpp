@@ -188,6 +188,14 @@ void TStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
     }
 }
 
+void TStringGrid::commitData(QWidget* editor) {
+    const QModelIndex index = currentIndex();
+    QTableWidget::commitData(editor);
+    if (index.isValid()) {
+        emit CellEdited(index.column(), index.row());
+    }
+}
+
 void TStringGrid::paintEvent(QPaintEvent* event) {
     QTableWidget::paintEvent(event);
     QStyleOptionViewItem option;

@@ -69,11 +69,14 @@ class TStringGrid : public QTableWidget {
     // The user moved the current cell with the keyboard (also with Tab from
     // an open editor). The text typed in the cell left is already committed.
     void KeyMove();
+    // The user's text from an in-place editor went into a cell.
+    void CellEdited(int col, int row);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void commitData(QWidget* editor) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
