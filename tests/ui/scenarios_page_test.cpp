@@ -429,5 +429,26 @@ TEST_F(ScenarioTransferTest, WriteSendsTheEditsAndReadShowsTheReceiversScenarios
     EXPECT_EQ(Grid("StringGrid3").Cell(4, 8), "8");
 }
 
+// A full read redraws the timer grid too, so the next press in it keeps the
+// timers just read instead of writing the old ones back.
+TEST_F(ScenarioTransferTest, FullReadThenATimerPressKeepsTheReadTimers) {
+    MemoryImage memory = receiver->Memory();
+    for (int f = 0; f < kTimerFields; ++f) {
+        memory.at(TimerFieldOffset(0, 2, f)) = static_cast<std::uint8_t>(f + 5);
+    }
+    receiver->SetMemory(memory);
+    Find<QPushButton>("Button3")->click();
+    ASSERT_TRUE(messages.empty());
+    EXPECT_EQ(Grid("StringGrid3").Cell(1, 3), "05");
+    EXPECT_EQ(Grid("StringGrid3").Cell(4, 3), "8");
+    PressCell("StringGrid3", 2, 2);
+    const MemoryImage read = receiver->Memory();
+    for (int n = kFirstTimerRecord; n <= kLastScenarioGroupRecord; ++n) {
+        const auto got = image.RecordAt(n);
+        const auto want = read.RecordAt(n);
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << "record " << n;
+    }
+}
+
 }  // namespace
 }  // namespace tav::ui::testing
