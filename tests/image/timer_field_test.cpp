@@ -1,4 +1,4 @@
-// Timer-grid cells: what a typed text stores and how a stored value shows.
+// Timer-grid cells: what a typed text stores.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,7 +16,6 @@ TEST(TimerFieldTest, TypedTextIsReadAsANumberAndClampedToItsField) {
     };
     const Row rows[] = {
         {"7", 0, 7},
-        {"23", 0, 23},
         {"24", 0, 23},
         {"75", 1, 59},
         {"60", 2, 59},
@@ -46,27 +45,6 @@ TEST(TimerFieldTest, TypedTextIsReadAsANumberAndClampedToItsField) {
     for (const Row& r : rows) {
         EXPECT_EQ(TimerFieldFromText(r.text, r.field), r.stored)
             << '"' << r.text << "\" field " << r.field;
-    }
-}
-
-TEST(TimerFieldTest, StoredValuesShowWithTwoDigitsExceptTenths) {
-    struct Row {
-        int value, field;
-        const char* shown;
-    };
-    const Row rows[] = {
-        {0, 0, "00"},
-        {7, 1, "07"},
-        {59, 2, "59"},
-        {0, 3, "0"},
-        {9, 3, "9"},
-        // Out-of-range bytes from the receiver show as stored.
-        {200, 1, "200"},
-        {75, 3, "75"},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(TimerFieldText(static_cast<std::uint8_t>(r.value), r.field), r.shown)
-            << r.value << " field " << r.field;
     }
 }
 
