@@ -388,6 +388,7 @@ void TForm1::Button3Click() {
     RunDeviceOperation(kReadAllMemory);
 }
 void TForm1::Button4Click() {
+    TakeTypedTimers();
     RunDeviceOperation(kWriteAllMemory);
 }
 

@@ -386,6 +386,21 @@ TEST_F(ScenarioTransferTest, WriteSendsTheEditsAndReadShowsTheReceiversScenarios
     EXPECT_EQ(Grid("StringGrid3").Cell(4, 8), "8");
 }
 
+// Both writes send the timers typed so far, also with the editor still open.
+TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
+    const struct {
+        const char* button;
+        const char* typed;
+        std::uint8_t sent;
+    } rows[] = {{"Button7", "33", 33}, {"Button4", "7x", 7}};
+    for (const auto& r : rows) {
+        Type(2, 6, r.typed);  // minutes of delay 1
+        Find<QPushButton>(r.button)->click();
+        EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.button;
+        EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent)) << r.button;
+    }
+}
+
 // A full read redraws the timer grid too, so the next press in it keeps the
 // timers just read instead of writing the old ones back.
 TEST_F(ScenarioTransferTest, FullReadThenATimerPressKeepsTheReadTimers) {
