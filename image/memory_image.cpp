@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace tav {
 
@@ -168,6 +169,42 @@ void ApplyScenarioDefaults(MemoryImage& image) {
             image.at(TimerFieldOffset(s, t, 2)) = static_cast<std::uint8_t>(t + 1);
         }
     }
+}
+
+int TimerFieldMaximum(int field) {
+    static constexpr int kMaximum[kTimerFields] = {23, 59, 59, 9};
+    return field >= 0 && field < kTimerFields ? kMaximum[field] : 0;
+}
+
+std::uint8_t TimerFieldFromText(std::string_view text, int field) {
+    // A cell is read as "%d" reads its first 49 characters.
+    text = text.substr(0, 49);
+    std::size_t i = 0;
+    const auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    while (i < text.size() && blank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit + 1);
+    }
+    // Saturated to the 32-bit range; only the sign and the size matter below.
+    const std::int64_t value = negative ? -magnitude : std::min(magnitude, kLimit);
+    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, TimerFieldMaximum(field)));
+}
+
+std::string TimerFieldText(std::uint8_t value, int field) {
+    char text[8];
+    std::snprintf(text, sizeof text, field < 3 ? "%02d" : "%1d", value);
+    return text;
 }
 
 std::string_view RelayModeShortCode(int mode) {

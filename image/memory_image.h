@@ -165,6 +165,17 @@ constexpr int ActionDelay(std::uint8_t a) {
     return a & 3;
 }
 
+// The largest value field f (0 hours, 1 minutes, 2 seconds, 3 tenths) of a
+// timer row takes: 23, 59, 59, 9.
+int TimerFieldMaximum(int field);
+// A timer-grid cell as the user typed it -> the value stored for field f.
+// Reads the number at the start of the first 49 characters as "%d" does
+// (blanks, a sign, digits; a 32-bit overflow saturates), takes 0 when there is
+// none (also for an empty text), then clamps it to 0..TimerFieldMaximum(f).
+std::uint8_t TimerFieldFromText(std::string_view text, int field);
+// The grid's text of a stored value: "%02d" for fields 0..2, "%1d" for field 3.
+std::string TimerFieldText(std::uint8_t value, int field);
+
 // Rewrites the scenario table with the default scenarios and the seconds of
 // timers 0..3 of every scenario with 1..4; nothing else changes.
 void ApplyScenarioDefaults(MemoryImage& image);

@@ -104,6 +104,10 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     for (QLabel* label : findChildren<QLabel*>()) {
         label->adjustSize();
     }
+    // The style draws the group titles above the frames, whose top lines then
+    // run where the form puts these two labels: the labels cover them.
+    ui_->Label11->setAutoFillBackground(true);
+    ui_->Label14->setAutoFillBackground(true);
     // The dump view's byte columns; the fifth is one pixel wider.
     ui_->StringGrid4->SetColWidth(5, 16);
     portList_ = ui_->ComboBox1->view();
@@ -206,6 +210,12 @@ void TForm1::ConnectHandlers() {
                     StringGrid3Click();
                 }
             });
+    connect(f.StringGrid3, &TStringGrid::KeyMove, this, &TForm1::StringGrid3Click);
+    connect(f.StringGrid3, &TStringGrid::CellEdited, this, [this](int col, int row) {
+        if (col >= 1 && col <= kTimerFields && row >= 1 && row <= kTimerRows) {
+            timerCellsTyped_.set(static_cast<std::size_t>((row - 1) * kTimerFields + col - 1));
+        }
+    });
 
     connect(f.N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(f.N2, &QAction::triggered, this, &TForm1::N2Click);
@@ -377,6 +387,7 @@ void TForm1::Button3Click() {
     RunDeviceOperation(kReadAllMemory);
 }
 void TForm1::Button4Click() {
+    TakeTypedTimers();
     RunDeviceOperation(kWriteAllMemory);
 }
 

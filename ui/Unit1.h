@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -183,7 +184,17 @@ class TForm1 : public QMainWindow {
     void SetDumpStart(std::int32_t offset);
 
     // Scenarios page (scenarios_page.cpp).
+    // Parses the 32 body cells of StringGrid3 into the current scenario's
+    // timers and delays, each clamped to its field, and shows them normalised.
     void ReadTimerGrid();
+    // One cell of it: timer row 0..7, field 0..3.
+    void ReadTimerCell(int row, int field);
+    // Reads the timer-grid cells the user typed into since the grid was last
+    // drawn or read (committing an open editor first), so that nothing typed
+    // is lost by a redraw or left unsent. Cells not typed into stay as stored.
+    void TakeTypedTimers();
+    // The cell edit of ComboBox3..5: field 0 mode, 1 timer, 2 delay := index.
+    void EditSelectedCell(int field, int index);
 
     // Device settings page (settings_page.cpp).
     void StoreClockEventRow(int event);
@@ -228,6 +239,8 @@ class TForm1 : public QMainWindow {
     // Dump view texts of every byte value.
     std::array<QString, 256> hexText_;
     std::array<QString, 256> charText_;
+    // Timer-grid cells typed into and not yet read, bit i * 4 + f.
+    std::bitset<kTimerRows * kTimerFields> timerCellsTyped_;
 };
 
 }  // namespace tav::ui

@@ -39,8 +39,11 @@ void QtOperationHost::RefreshScenarioPage() {
     form_.RefreshScenarioPage();
 }
 
+// After a full read. The timer grid is redrawn too: left showing the timers
+// from before the read, its next press would write them back over the image.
 void QtOperationHost::RefreshScenarioGrid() {
     form_.RefreshScenarioGrid();
+    form_.RefreshTimerGrid();
 }
 
 void QtOperationHost::ShowDisplaySettings() {

@@ -4,6 +4,7 @@
 
 #include "form_text.h"
 #include "link/dispatcher.h"
+#include "string_grid.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -41,23 +42,114 @@ void TForm1::ShowCellEditor(std::uint8_t action) {
 }
 
 void TForm1::RefreshTimerGrid() {
+    timerCellsTyped_.reset();
     for (int i = 0; i < kTimerRows; ++i) {
         for (int f = 0; f < kTimerFields; ++f) {
-            const int v = image_.at(TimerFieldOffset(selection_.currentScenario, i, f));
-            ui_->StringGrid3->SetCell(f + 1, i + 1, QString::asprintf(f < 3 ? "%02d" : "%1d", v));
+            const std::uint8_t v = image_.at(TimerFieldOffset(selection_.currentScenario, i, f));
+            ui_->StringGrid3->SetCell(f + 1, i + 1, FromUtf8(TimerFieldText(v, f)));
         }
     }
 }
 
-void TForm1::ComboBox2Change(int) {}
-void TForm1::StringGrid1MouseDown(Qt::MouseButton, QPoint) {}
-void TForm1::ComboBox3Change(int) {}
-void TForm1::ComboBox4Change(int) {}
-void TForm1::ComboBox5Change(int) {}
-void TForm1::StringGrid3Click() {}
-void TForm1::Button6Click() {}
+void TForm1::ReadTimerCell(int row, int field) {
+    TStringGrid& grid = *ui_->StringGrid3;
+    // One byte per character, so the 49-character limit counts what is shown.
+    const QByteArray text = grid.Cell(field + 1, row + 1).toLatin1();
+    const std::uint8_t v =
+        TimerFieldFromText(std::string_view(text.constData(), text.size()), field);
+    grid.SetCell(field + 1, row + 1, FromUtf8(TimerFieldText(v, field)));
+    image_.at(TimerFieldOffset(selection_.currentScenario, row, field)) = v;
+}
+
+void TForm1::ReadTimerGrid() {
+    timerCellsTyped_.reset();
+    for (int i = 0; i < kTimerRows; ++i) {
+        for (int f = 0; f < kTimerFields; ++f) {
+            ReadTimerCell(i, f);
+        }
+    }
+}
+
+void TForm1::TakeTypedTimers() {
+    ui_->StringGrid3->CommitEdit();
+    for (int i = 0; i < kTimerRows; ++i) {
+        for (int f = 0; f < kTimerFields; ++f) {
+            if (timerCellsTyped_.test(static_cast<std::size_t>(i * kTimerFields + f))) {
+                ReadTimerCell(i, f);
+            }
+        }
+    }
+    timerCellsTyped_.reset();
+}
+
+void TForm1::EditSelectedCell(int field, int index) {
+    if (index < 0) {
+        return;
+    }
+    const auto offset = static_cast<std::size_t>(selection_.selectedCellOffset);
+    const std::uint8_t stored = image_.at(offset);
+    int mode = ActionMode(stored);
+    int timer = ActionTimer(stored);
+    int delay = ActionDelay(stored);
+    (field == 0 ? mode : field == 1 ? timer : delay) = index;
+    const std::uint8_t a = ComposeActionByte(mode, timer, delay);
+    ShowCellEditor(a);
+    image_.at(offset) = a;
+    RefreshScenarioGrid();
+}
+
+void TForm1::ComboBox2Change(int index) {
+    if (index < 0 || index >= kScenarioCount) {
+        return;
+    }
+    TakeTypedTimers();
+    selection_.currentScenario = static_cast<std::uint8_t>(index);
+    RefreshScenarioPage();
+}
+
+void TForm1::StringGrid1MouseDown(Qt::MouseButton, QPoint pos) {
+    int col = 0;
+    int row = 0;
+    if (!ui_->StringGrid1->MouseToCell(pos, &col, &row)) {
+        return;
+    }
+    const int b = row - 1;
+    const int r = col - 1;
+    if (b < 0 || b >= kShownButtonRows || r < 0 || r >= kRelayCount) {
+        return;
+    }
+    selection_.selectedButton = static_cast<std::uint8_t>(b);
+    selection_.selectedRelay = static_cast<std::uint8_t>(r);
+    selection_.selectedCellOffset =
+        static_cast<std::int32_t>(ScenarioCellOffset(selection_.currentScenario, b, r));
+    ShowCellEditor(image_.at(static_cast<std::size_t>(selection_.selectedCellOffset)));
+    repaint();
+}
+
+void TForm1::ComboBox3Change(int index) {
+    EditSelectedCell(0, index);
+}
+void TForm1::ComboBox4Change(int index) {
+    EditSelectedCell(1, index);
+}
+void TForm1::ComboBox5Change(int index) {
+    EditSelectedCell(2, index);
+}
+
+void TForm1::StringGrid3Click() {
+    ReadTimerGrid();
+    SetDumpStart(static_cast<std::int32_t>(kTimerTableOffset));
+    RefreshDumpView();
+}
+
+void TForm1::Button6Click() {
+    TakeTypedTimers();
+    ApplyScenarioDefaults(image_);
+    RefreshScenarioPage();
+}
 
 void TForm1::Button7Click() {
+    TakeTypedTimers();
     RunDeviceOperation(kWriteScenarios);
 }
 void TForm1::Button8Click() {

@@ -1,7 +1,11 @@
 #include "string_grid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionViewItem>
+#include <numeric>
 
 namespace tav::ui {
 
@@ -22,21 +26,28 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent) {
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A plain one-pixel frame; the view's own grid would draw a line after
+    // the last column and row too, so paintEvent draws the lines between cells.
     setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
     setLineWidth(1);
+    setShowGrid(false);
     setDefaultColWidth(defaultColWidth_);
     setDefaultRowHeight(defaultRowHeight_);
 }
 
 void TStringGrid::setCols(int n) {
     setColumnCount(n);
-    setDefaultColWidth(defaultColWidth_);
+    colWidths_.resize(static_cast<std::size_t>(std::max(n, 0)), defaultColWidth_);
+    FitLastSections();
     RebuildItems();
 }
 
 void TStringGrid::setRows(int n) {
     setRowCount(n);
-    setDefaultRowHeight(defaultRowHeight_);
+    FitLastSections();
     RebuildItems();
 }
 
@@ -53,17 +64,14 @@ void TStringGrid::setFixedRows(int n) {
 void TStringGrid::setDefaultColWidth(int w) {
     defaultColWidth_ = w;
     horizontalHeader()->setDefaultSectionSize(w + kGridLine);
-    for (int c = 0; c < columnCount(); ++c) {
-        setColumnWidth(c, w + kGridLine);
-    }
+    colWidths_.assign(static_cast<std::size_t>(columnCount()), w);
+    FitLastSections();
 }
 
 void TStringGrid::setDefaultRowHeight(int h) {
     defaultRowHeight_ = h;
     verticalHeader()->setDefaultSectionSize(h + kGridLine);
-    for (int r = 0; r < rowCount(); ++r) {
-        setRowHeight(r, h + kGridLine);
-    }
+    FitLastSections();
 }
 
 void TStringGrid::setCellsEditable(bool on) {
@@ -75,11 +83,28 @@ void TStringGrid::setCellsEditable(bool on) {
 }
 
 void TStringGrid::SetColWidth(int col, int width) {
-    setColumnWidth(col, width + kGridLine);
+    if (col < 0 || col >= columnCount()) {
+        return;
+    }
+    colWidths_[static_cast<std::size_t>(col)] = width;
+    FitLastSections();
 }
 
 int TStringGrid::ColWidth(int col) const {
-    return columnWidth(col) - kGridLine;
+    return col >= 0 && col < columnCount() ? colWidths_[static_cast<std::size_t>(col)] : 0;
+}
+
+// Each section holds its cell and the line after it; the last column and the
+// last row have no line.
+void TStringGrid::FitLastSections() {
+    const int cols = columnCount();
+    for (int c = 0; c < cols; ++c) {
+        setColumnWidth(c, colWidths_[static_cast<std::size_t>(c)] + (c + 1 < cols ? kGridLine : 0));
+    }
+    const int rows = rowCount();
+    for (int r = 0; r < rows; ++r) {
+        setRowHeight(r, defaultRowHeight_ + (r + 1 < rows ? kGridLine : 0));
+    }
 }
 
 QString TStringGrid::Cell(int col, int row) const {
@@ -114,9 +139,82 @@ QPoint TStringGrid::CellCentre(int col, int row) const {
     return visualRect(model()->index(row, col)).center();
 }
 
+QSize TStringGrid::CellsExtent() const {
+    int width = 0;
+    for (int c = 0; c < columnCount(); ++c) {
+        width += columnWidth(c);
+    }
+    int height = 0;
+    for (int r = 0; r < rowCount(); ++r) {
+        height += rowHeight(r);
+    }
+    return {width, height};
+}
+
+void TStringGrid::CommitEdit() {
+    if (state() != QAbstractItemView::EditingState) {
+        return;
+    }
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void TStringGrid::mousePressEvent(QMouseEvent* event) {
+    CommitEdit();
     emit MouseDown(event->button(), event->position().toPoint());
     QTableWidget::mousePressEvent(event);
+}
+
+// Arrow, Tab and page keys reach the grid here, also those an open editor
+// does not use itself; moving the current cell commits that editor first.
+void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableWidget::keyPressEvent(event);
+    if (currentIndex() != before) {
+        emit KeyMove();
+    }
+}
+
+// Tab and Backtab in an open editor end the edit and move to the next cell.
+void TStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const QModelIndex before = currentIndex();
+    QTableWidget::closeEditor(editor, hint);
+    const bool moves = hint == QAbstractItemDelegate::EditNextItem ||
+                       hint == QAbstractItemDelegate::EditPreviousItem;
+    if (moves && currentIndex() != before) {
+        emit KeyMove();
+    }
+}
+
+void TStringGrid::commitData(QWidget* editor) {
+    const QModelIndex index = currentIndex();
+    QTableWidget::commitData(editor);
+    if (index.isValid()) {
+        emit CellEdited(index.column(), index.row());
+    }
+}
+
+void TStringGrid::paintEvent(QPaintEvent* event) {
+    QTableWidget::paintEvent(event);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const auto rgb =
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this));
+    QPainter painter(viewport());
+    painter.setPen(QColor::fromRgba(rgb));
+    const QSize extent = CellsExtent();
+    const int left = columnViewportPosition(0);
+    const int top = rowViewportPosition(0);
+    for (int c = 0; c + 1 < columnCount(); ++c) {
+        const int x = columnViewportPosition(c) + columnWidth(c) - kGridLine;
+        painter.drawLine(x, top, x, top + extent.height() - 1);
+    }
+    for (int r = 0; r + 1 < rowCount(); ++r) {
+        const int y = rowViewportPosition(r) + rowHeight(r) - kGridLine;
+        painter.drawLine(left, y, left + extent.width() - 1, y);
+    }
 }
 
 void TStringGrid::RebuildItems() {

@@ -2,11 +2,17 @@
 // columns that are ordinary cells of the grid, drawn like buttons and never
 // selected or edited. Every cell holds its item from the start, so writing a
 // cell never allocates.
+//
+// The geometry is exact: a one-pixel frame, one-pixel lines between cells and
+// none after the last column or row, so a grid sized for its cells shows them
+// all and never scrolls.
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QTableWidget>
+#include <vector>
 
 namespace tav::ui {
 
@@ -50,16 +56,31 @@ class TStringGrid : public QTableWidget {
     bool MouseToCell(QPoint viewportPos, int* col, int* row) const;
     // Centre of a cell in viewport coordinates.
     QPoint CellCentre(int col, int row) const;
+    // Width and height the cells take together, lines between them included.
+    QSize CellsExtent() const;
+
+    // Ends an in-place edit in progress: the typed text goes into its cell.
+    void CommitEdit();
 
   signals:
     // A press of any mouse button on the cells' area, before the grid moves
-    // its current cell.
+    // its current cell. An edit in progress is already committed.
     void MouseDown(Qt::MouseButton button, QPoint viewportPos);
+    // The user moved the current cell with the keyboard (also with Tab from
+    // an open editor). The text typed in the cell left is already committed.
+    void KeyMove();
+    // The user's text from an in-place editor went into a cell.
+    void CellEdited(int col, int row);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void commitData(QWidget* editor) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
+    void FitLastSections();
     void RebuildItems();
     void StyleItem(QTableWidgetItem* item, int col, int row) const;
 
@@ -68,6 +89,7 @@ class TStringGrid : public QTableWidget {
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
     bool cellsEditable_ = false;
+    std::vector<int> colWidths_;  // without the line after the column
 };
 
 }  // namespace tav::ui

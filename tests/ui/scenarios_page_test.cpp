@@ -1,0 +1,426 @@
+// The scenarios page as a user meets it: selecting and editing cells, the
+// timer grid, the defaults, and the round trip to the simulated receiver.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+
+#include "app/demo_setup.h"
+#include "link/serial_port.h"
+#include "sim/receiver.h"
+#include "window_fixture.h"
+
+namespace tav::ui::testing {
+namespace {
+
+const QString kUnused = QString(13, '_');  // "___" and both parts hidden
+const QString kB = "B" + QString(12, '_');
+
+class ScenariosPageTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        MakeForm();
+        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    }
+
+    // The user's choice of item `index` in a list, by the keyboard.
+    void Choose(const char* list, int index) {
+        auto* c = Find<QComboBox>(list);
+        ASSERT_TRUE(c->isEnabled()) << list;
+        c->setCurrentIndex(index > 0 ? index - 1 : 1);
+        QTest::keyClick(c, index > 0 ? Qt::Key_Down : Qt::Key_Up);
+        ASSERT_EQ(c->currentIndex(), index) << list;
+    }
+    // A cell of the scenario grid for button b (0..13) and relay r (0..3).
+    void SelectCell(int b, int r) { PressCell("StringGrid1", r + 1, b + 1); }
+    QString CellShown(int b, int r) { return Grid("StringGrid1").Cell(r + 1, b + 1); }
+    std::uint8_t Stored(int s, int b, int r) { return image.at(ScenarioCellOffset(s, b, r)); }
+    bool Enabled(const char* list) { return Find<QComboBox>(list)->isEnabled(); }
+    int Index(const char* list) { return Find<QComboBox>(list)->currentIndex(); }
+
+    // Types `text` over a timer-grid cell in its in-place editor, which stays open.
+    void Type(int col, int row, const QString& text) {
+        TStringGrid& g = Grid("StringGrid3");
+        PressCell("StringGrid3", col, row);
+        QTest::keyClick(&g, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(g.indexWidget(g.currentIndex()));
+        ASSERT_NE(editor, nullptr) << col << "," << row;
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, text);
+    }
+    QLineEdit* OpenEditor() {
+        TStringGrid& g = Grid("StringGrid3");
+        return qobject_cast<QLineEdit*>(g.indexWidget(g.currentIndex()));
+    }
+};
+
+TEST_F(ScenariosPageTest, ModeEnablesTheTimerAndDelayItUses) {
+    struct Row {
+        int mode;
+        bool timer, delay;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {1, true, true, "Mo_  TIM:0  OP:0"}, {4, false, false, "B____________"},
+        {5, false, true, "Bo______  OP:0"},  {2, true, false, "M_k  TIM:0_____"},
+        {11, false, false, "_____________"}, {0, true, false, "M__  TIM:0_____"},
+    };
+    SelectCell(6, 2);
+    for (const Row& r : rows) {
+        Choose("ComboBox3", r.mode);
+        EXPECT_EQ(Enabled("ComboBox4"), r.timer) << r.mode;
+        EXPECT_EQ(Enabled("ComboBox5"), r.delay) << r.mode;
+        EXPECT_EQ(Stored(0, 6, 2), r.mode * 16) << r.mode;
+        EXPECT_EQ(CellShown(6, 2), r.shown) << r.mode;
+    }
+    // The edits touched the selected cell only and left the dump view alone.
+    EXPECT_EQ(Stored(0, 6, 1), 0);
+    EXPECT_EQ(form->selection().dumpStartOffset, 32000);
+}
+
+TEST_F(ScenariosPageTest, NumbersStayInTheByteWhenTheModeStopsUsingThem) {
+    SelectCell(0, 0);
+    Choose("ComboBox3", 3);  // (Mok): both lists enabled
+    Choose("ComboBox4", 2);
+    Choose("ComboBox5", 3);
+    Choose("ComboBox3", 4);  // (B__)
+    EXPECT_EQ(Stored(0, 0, 0), 0x4B);
+    EXPECT_EQ(CellShown(0, 0), kB);
+    EXPECT_EQ(Index("ComboBox4"), 2);  // disabled, still showing the number
+    Choose("ComboBox3", 3);
+    EXPECT_EQ(CellShown(0, 0), "Mok  TIM:2  OP:3");
+}
+
+TEST_F(ScenariosPageTest, EditsGoToTheSelectedCellOfTheShownScenario) {
+    struct Row {
+        const char* name;
+        int scenario, b, r;
+        std::uint8_t before;
+        int mode;
+        std::uint8_t after;
+    };
+    const Row rows[] = {
+        // A freshly selected cell keeps its own numbers, not the last edited one's.
+        {"own numbers", 0, 5, 2, 0x1E, 3, 0x3E},
+        {"other scenario", 2, 5, 2, 0x00, 4, 0x40},
+        {"last scenario, alarm row", 3, 13, 3, 0xA7, 9, 0x97},
+    };
+    image.at(ScenarioCellOffset(0, 1, 1)) = 0x1B;
+    form->RefreshScenarioPage();
+    for (const Row& r : rows) {
+        SelectCell(1, 1);  // edit another cell first
+        Choose("ComboBox3", 0);
+        image.at(ScenarioCellOffset(r.scenario, r.b, r.r)) = r.before;
+        Choose("ComboBox2", r.scenario);
+        SelectCell(r.b, r.r);
+        const MemoryImage before = image;
+        Choose("ComboBox3", r.mode);
+        EXPECT_EQ(Stored(r.scenario, r.b, r.r), r.after) << r.name;
+        MemoryImage expected = before;
+        expected.at(ScenarioCellOffset(r.scenario, r.b, r.r)) = r.after;
+        EXPECT_TRUE(image == expected) << r.name << ": another byte changed";
+        EXPECT_EQ(CellShown(r.b, r.r), QString::fromStdString(ScenarioCellText(r.after))) << r.name;
+    }
+    // The selection survives the scenario changes.
+    EXPECT_EQ(form->selection().selectedCellOffset,
+              static_cast<std::int32_t>(ScenarioCellOffset(3, 13, 3)));
+}
+
+TEST_F(ScenariosPageTest, PressesSelectBodyCellsOnly) {
+    struct Row {
+        const char* name;
+        int col, row;
+        Qt::MouseButton button;
+        int button0, relay0;  // expected selection after the press
+        const char* label;
+    };
+    const Row rows[] = {
+        {"alarm row, relay 4", 4, 14, Qt::LeftButton, 13, 3, "PRZYCISK:14  PRZEKAZNIK:4"},
+        {"header column", 0, 5, Qt::LeftButton, 13, 3, "PRZYCISK:14  PRZEKAZNIK:4"},
+        {"header row", 2, 0, Qt::LeftButton, 13, 3, "PRZYCISK:14  PRZEKAZNIK:4"},
+        {"right button", 2, 3, Qt::RightButton, 2, 1, "PRZYCISK:3  PRZEKAZNIK:2"},
+        {"first cell", 1, 1, Qt::LeftButton, 0, 0, "PRZYCISK:1  PRZEKAZNIK:1"},
+    };
+    image.at(ScenarioCellOffset(0, 13, 3)) = 0x5B;
+    form->RefreshScenarioGrid();
+    TStringGrid& g = Grid("StringGrid1");
+    for (const Row& r : rows) {
+        QTest::mousePress(g.viewport(), r.button, {}, g.CellCentre(r.col, r.row));
+        QTest::mouseRelease(g.viewport(), r.button, {}, g.CellCentre(r.col, r.row));
+        EXPECT_EQ(form->selection().selectedButton, r.button0) << r.name;
+        EXPECT_EQ(form->selection().selectedRelay, r.relay0) << r.name;
+        EXPECT_EQ(Find<QLabel>("Label11")->text(), r.label) << r.name;
+    }
+    SelectCell(13, 3);  // the editor shows the stored 0x5B: (Bo_), timer 2, delay 3
+    EXPECT_EQ(Index("ComboBox3") * 100 + Index("ComboBox4") * 10 + Index("ComboBox5"), 523);
+}
+
+TEST_F(ScenariosPageTest, TimerGridNormalisesEveryCellAndMovesTheDumpView) {
+    struct Row {
+        int col, row;
+        const char* typed;
+        const char* shown;
+        int stored;
+    };
+    const Row rows[] = {
+        {1, 1, "7", "07", 7},  {2, 1, "75", "59", 59},
+        {3, 1, "-3", "00", 0}, {1, 2, "12abc", "12", 12},
+        {2, 2, "ab", "00", 0}, {3, 2, "", "00", 0},
+        {4, 2, "", "0", 0},    {1, 3, "99", "23", 23},
+        {4, 3, "10", "9", 9},  {3, 5, "12345678901234567890", "59", 59},
+        {4, 8, "5", "5", 5},
+    };
+    Choose("ComboBox2", 2);
+    image.at(TimerFieldOffset(2, 1, 2)) = 44;  // typed over below: "" -> 0
+    image.at(TimerFieldOffset(2, 1, 3)) = 6;
+    form->RefreshTimerGrid();
+    const Row* previous = nullptr;
+    for (const Row& r : rows) {
+        Type(r.col, r.row, QString::fromUtf8(r.typed));
+        // The press on this cell read the text still open in the last editor.
+        if (previous != nullptr) {
+            EXPECT_EQ(image.at(TimerFieldOffset(2, previous->row - 1, previous->col - 1)),
+                      previous->stored)
+                << previous->typed;
+        }
+        previous = &r;
+    }
+    // The press that ended the last edit read the grid; one more shows it all.
+    PressCell("StringGrid3", 2, 7);
+    TStringGrid& g = Grid("StringGrid3");
+    for (const Row& r : rows) {
+        EXPECT_EQ(g.Cell(r.col, r.row), r.shown) << r.typed;
+        EXPECT_EQ(image.at(TimerFieldOffset(2, r.row - 1, r.col - 1)), r.stored) << r.typed;
+        EXPECT_EQ(image.at(TimerFieldOffset(0, r.row - 1, r.col - 1)), 0) << r.typed;
+    }
+    EXPECT_EQ(g.Cell(2, 7), "00");
+    EXPECT_EQ(form->selection().dumpStartOffset, 0x7F00);
+    EXPECT_EQ(Grid("StringGrid4").Cell(0, 1), "7f00-32512");
+    EXPECT_EQ(Grid("StringGrid4").Cell(0, 31), "7ff0-32752");
+    // Timer 0 of scenario 2 at 0x7F40: line 4 of the view, "07" at its first byte.
+    EXPECT_EQ(Grid("StringGrid4").Cell(1, 9), "07");
+}
+
+TEST_F(ScenariosPageTest, KeyboardMovesReadTheGridWithTheTypedText) {
+    struct Row {
+        const char* name;
+        Qt::Key key;
+        int nextCol, nextRow;
+    };
+    const Row rows[] = {
+        {"down from the editor", Qt::Key_Down, 2, 3},
+        {"tab from the editor", Qt::Key_Tab, 3, 2},
+        {"up from the editor", Qt::Key_Up, 2, 1},
+    };
+    int typed = 10;
+    for (const Row& r : rows) {
+        Find<QPushButton>("Button9")->click();  // the dump view somewhere else
+        Type(2, 2, QString::number(++typed));
+        QLineEdit* editor = OpenEditor();
+        ASSERT_NE(editor, nullptr) << r.name;
+        QTest::keyClick(editor, r.key);
+        EXPECT_EQ(image.at(TimerFieldOffset(0, 1, 1)), typed) << r.name;
+        EXPECT_EQ(form->selection().dumpStartOffset, 0x7F00) << r.name;
+        const QModelIndex current = Grid("StringGrid3").currentIndex();
+        EXPECT_EQ(current.column(), r.nextCol) << r.name;
+        EXPECT_EQ(current.row(), r.nextRow) << r.name;
+        Grid("StringGrid3").CommitEdit();  // Tab opens the next cell's editor
+    }
+    // A move without an editor reads the grid too.
+    image.at(TimerFieldOffset(0, 0, 0)) = 30;  // shown as "00" until read
+    Find<QPushButton>("Button9")->click();
+    QTest::keyClick(&Grid("StringGrid3"), Qt::Key_Right);
+    EXPECT_EQ(image.at(TimerFieldOffset(0, 0, 0)), 0);
+    EXPECT_EQ(form->selection().dumpStartOffset, 0x7F00);
+}
+
+TEST_F(ScenariosPageTest, TypedTimersAreNotLostByAScenarioChangeOrDefaults) {
+    Type(1, 5, "3");  // hours of delay 0, editor still open
+    Choose("ComboBox2", 1);
+    EXPECT_EQ(image.at(TimerFieldOffset(0, 4, 0)), 3);
+    EXPECT_EQ(Grid("StringGrid3").Cell(1, 5), "00");  // scenario 1 shown
+    // Stored values out of range stay as they are while nobody types.
+    image.at(TimerFieldOffset(1, 6, 1)) = 75;
+    Choose("ComboBox2", 0);
+    Choose("ComboBox2", 1);
+    EXPECT_EQ(Grid("StringGrid3").Cell(2, 7), "75");
+    Find<QPushButton>("Button6")->click();
+    EXPECT_EQ(image.at(TimerFieldOffset(1, 6, 1)), 75);
+    Type(1, 1, "2");
+    Find<QPushButton>("Button6")->click();
+    EXPECT_EQ(image.at(TimerFieldOffset(1, 0, 0)), 2);
+    EXPECT_EQ(Grid("StringGrid3").Cell(1, 1), "02");
+}
+
+TEST_F(ScenariosPageTest, DefaultsRewriteTheScenariosAndTimerSeconds) {
+    image.at(TimerFieldOffset(1, 0, 0)) = 1;
+    image.at(TimerFieldOffset(1, 0, 2)) = 3;
+    image.at(TimerFieldOffset(1, 0, 3)) = 4;
+    image.at(ScenarioCellOffset(1, 14, 0)) = 0x33;  // row 14 is never shown or changed
+    Choose("ComboBox2", 1);
+    SelectCell(2, 2);
+    Find<QPushButton>("Button6")->click();
+    EXPECT_EQ(CellShown(0, 0) + CellShown(2, 2) + CellShown(0, 1), kB + kB + kUnused);
+    EXPECT_EQ(Index("ComboBox3"), 4);  // the selected cell's new byte
+    TStringGrid& t = Grid("StringGrid3");
+    EXPECT_EQ(t.Cell(1, 1) + t.Cell(2, 1) + t.Cell(3, 1) + t.Cell(4, 1), "0100014");
+    EXPECT_EQ(t.Cell(3, 4), "04");
+    EXPECT_EQ(image.at(ScenarioCellOffset(1, 14, 0)), 0x33);
+    EXPECT_EQ(Stored(2, 1, 1), 0xA0);
+    EXPECT_EQ(form->selection().dumpStartOffset, 32000);
+}
+
+TEST_F(ScenariosPageTest, ModesWithoutAnEntryShowWithoutFailing) {
+    struct Row {
+        std::uint8_t stored;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {0xE6, "???  TIM:1_____"}, {0xD0, "???  TIM:0_____"}, {0xFF, "???  TIM:3_____"}};
+    for (const Row& r : rows) {
+        SelectCell(0, 0);
+        Choose("ComboBox3", 5);  // (Bo_): timer list off, delay list on
+        image.at(ScenarioCellOffset(0, 0, 1)) = r.stored;
+        form->RefreshScenarioGrid();
+        EXPECT_EQ(CellShown(0, 1), r.shown);
+        SelectCell(0, 1);
+        EXPECT_EQ(Index("ComboBox3"), -1);
+        EXPECT_FALSE(Enabled("ComboBox4"));
+        EXPECT_TRUE(Enabled("ComboBox5"));
+        EXPECT_EQ(Index("ComboBox4"), ActionTimer(r.stored));
+        EXPECT_EQ(Index("ComboBox5"), ActionDelay(r.stored));
+        Choose("ComboBox5", 0);  // the mode stays as stored
+        EXPECT_EQ(Stored(0, 0, 1), r.stored & 0xFC);
+    }
+}
+
+// Every cell of every grid lies wholly inside the viewport, which never scrolls.
+TEST_F(ScenariosPageTest, GridsShowEveryCellWithoutScrolling) {
+    const char* grids[] = {"StringGrid1", "StringGrid2", "StringGrid3", "StringGrid4"};
+    for (const char* name : grids) {
+        TStringGrid& g = Grid(name);
+        if (!g.isVisible()) {
+            // The hidden dump view is sized for its cells here.
+            g.resize(g.CellsExtent() + QSize(2 * g.frameWidth(), 2 * g.frameWidth()));
+            g.show();
+        }
+        EXPECT_EQ(g.frameWidth(), 1) << name;
+        const QRect view = g.viewport()->rect();
+        const QSize extent = g.CellsExtent();
+        EXPECT_LE(extent.width(), view.width()) << name;
+        EXPECT_LE(extent.height(), view.height()) << name;
+        for (int row = 0; row < g.rows(); ++row) {
+            for (int col = 0; col < g.cols(); ++col) {
+                g.setCurrentCell(row, col);  // the keyboard's way to the cell
+                const QRect cell = g.visualRect(g.model()->index(row, col));
+                ASSERT_TRUE(view.contains(cell)) << name << " " << col << "," << row;
+                ASSERT_EQ(g.horizontalScrollBar()->value(), 0) << name;
+                ASSERT_EQ(g.verticalScrollBar()->value(), 0) << name;
+            }
+        }
+    }
+    // The 50 x 12 remotes map with its 49 lines fills its 651-pixel frame exactly.
+    EXPECT_EQ(Grid("StringGrid2").CellsExtent(), QSize(649, 259));
+}
+
+// Over the simulated receiver on a pty: what the page edits is what is sent,
+// and what is read is what the page shows.
+class ScenarioTransferTest : public ScenariosPageTest {
+  protected:
+    void SetUp() override {
+        sim::ReceiverOptions app;
+        app.memory = demo::DemoMemory();
+        receiver = std::make_unique<sim::PtyReceiver>(app);
+        std::string error;
+        ASSERT_TRUE(receiver->Start(&error)) << error;
+        resolver->Set(0, receiver->DevicePath());
+        WindowServices s = RecordingServices();
+        s.makePort = [] { return MakePlatformSerialPort(); };
+        MakeForm(std::move(s));
+    }
+    std::unique_ptr<sim::PtyReceiver> receiver;
+};
+
+TEST_F(ScenarioTransferTest, WriteSendsTheEditsAndReadShowsTheReceiversScenarios) {
+    // Edit one cell of scenario 1 and one timer, with the editor still open.
+    Choose("ComboBox2", 1);
+    SelectCell(5, 2);
+    Choose("ComboBox3", 5);  // (Bo_)
+    Type(3, 2, "42");        // seconds of timer 1
+    ASSERT_NE(OpenEditor(), nullptr);
+    Find<QPushButton>("Button7")->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Scenariusz zostal wyslany");
+
+    MemoryImage expected;  // the window's image started all zeros
+    expected.at(ScenarioCellOffset(1, 5, 2)) = 0x50;
+    expected.at(TimerFieldOffset(1, 1, 2)) = 42;
+    EXPECT_TRUE(image == expected);
+    const MemoryImage sent = receiver->Memory();
+    for (int n = kFirstScenarioRecord; n <= kLastScenarioGroupRecord; ++n) {
+        const auto got = sent.RecordAt(n);
+        const auto want = expected.RecordAt(n);
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << "record " << n;
+    }
+
+    // The receiver's scenarios change; reading shows them.
+    MemoryImage changed = sent;
+    changed.at(ScenarioCellOffset(1, 5, 2)) = 0x19;
+    changed.at(ScenarioCellOffset(1, 13, 3)) = 0xB0;
+    changed.at(TimerFieldOffset(1, 1, 2)) = 17;
+    changed.at(TimerFieldOffset(1, 7, 3)) = 8;
+    receiver->SetMemory(changed);
+    messages.clear();
+    Find<QPushButton>("Button8")->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Scenariusz zostal odebrany");
+    EXPECT_EQ(Grid("StringGrid1").Cell(3, 6), "Mo_  TIM:2  OP:1");
+    EXPECT_EQ(Grid("StringGrid1").Cell(4, 14), kUnused);
+    EXPECT_EQ(Find<QLabel>("Label11")->text(), "PRZYCISK:6  PRZEKAZNIK:3");
+    EXPECT_EQ(Index("ComboBox3"), 1);
+    EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentIndex(), 2);
+    EXPECT_EQ(Grid("StringGrid3").Cell(3, 2), "17");
+    EXPECT_EQ(Grid("StringGrid3").Cell(4, 8), "8");
+}
+
+// Both writes send the timers typed so far, also with the editor still open.
+TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
+    const struct {
+        const char* button;
+        const char* typed;
+        std::uint8_t sent;
+    } rows[] = {{"Button7", "33", 33}, {"Button4", "7x", 7}};
+    for (const auto& r : rows) {
+        Type(2, 6, r.typed);  // minutes of delay 1
+        Find<QPushButton>(r.button)->click();
+        EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.button;
+        EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent)) << r.button;
+    }
+}
+
+// A full read redraws the timer grid too, so the next press in it keeps the
+// timers just read instead of writing the old ones back.
+TEST_F(ScenarioTransferTest, FullReadThenATimerPressKeepsTheReadTimers) {
+    MemoryImage memory = receiver->Memory();
+    for (int f = 0; f < kTimerFields; ++f) {
+        memory.at(TimerFieldOffset(0, 2, f)) = static_cast<std::uint8_t>(f + 5);
+    }
+    receiver->SetMemory(memory);
+    Find<QPushButton>("Button3")->click();
+    ASSERT_TRUE(messages.empty());
+    EXPECT_EQ(Grid("StringGrid3").Cell(1, 3), "05");
+    EXPECT_EQ(Grid("StringGrid3").Cell(4, 3), "8");
+    PressCell("StringGrid3", 2, 2);
+    const MemoryImage read = receiver->Memory();
+    for (int n = kFirstTimerRecord; n <= kLastScenarioGroupRecord; ++n) {
+        const auto got = image.RecordAt(n);
+        const auto want = read.RecordAt(n);
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << "record " << n;
+    }
+}
+
+}  // namespace
+}  // namespace tav::ui::testing
