@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <array>
 #include <functional>
-#include <optional>
 
 #include "app/demo_setup.h"
 #include "link/serial_port.h"
@@ -63,39 +62,25 @@ TEST_F(SettingsPageTest, DisplayModeEnablesTheUserTextAndWritesAllFields) {
     SetAt(kDisplayOffset, {0x00, 0x05, 0x00, 0x00, 0x02, 0x00, 'X', 'Y', 'Z'});
     Find<QPushButton>("Button5")->click();  // the dump view away from the record
     struct Row {
-        const char* what;
-        std::function<void()> act;
-        std::uint8_t mode;
+        int choose;         // the list position the user picks, or -1
+        const char* typed;  // then typed into Edit1
         bool textEnabled;
         Bytes record;  // bytes 0..8
     };
     const Row rows[] = {
-        {"NAPIS UŻYTKOWNIKA",
-         [&] { Choose("ComboBox15", 3); },
-         3,
-         true,
-         {3, 0, 0, 0, 0, 0, 0, 'Y', 'Z'}},
-        {"typing",
-         [&] { QTest::keyClicks(Edit("Edit1"), "Ab"); },
-         3,
-         true,
-         {3, 0, 0, 0, 0, 0, 'A', 'b', 0}},
-        {"OSTATNI NADAJNIK",
-         [&] { Choose("ComboBox15", 2); },
-         2,
-         false,
-         {2, 0, 0, 0, 0, 0, 'A', 'b', 0}},
-        {"ZEGAR (godzina)",
-         [&] { Choose("ComboBox15", 0); },
-         0,
-         false,
-         {0, 0, 0, 0, 0, 0, 'A', 'b', 0}},
+        {3, "", true, {3, 0, 0, 0, 0, 0, 0, 'Y', 'Z'}},  // "NAPIS UŻYTKOWNIKA"
+        {-1, "Ab", true, {3, 0, 0, 0, 0, 0, 'A', 'b', 0}},
+        {2, "", false, {2, 0, 0, 0, 0, 0, 'A', 'b', 0}},  // the text stays
+        {0, "", false, {0, 0, 0, 0, 0, 0, 'A', 'b', 0}},
     };
     for (const Row& r : rows) {
-        r.act();
-        EXPECT_EQ(At(kDisplayOffset, 9), r.record) << r.what;
-        EXPECT_EQ(Edit("Edit1")->isEnabled(), r.textEnabled) << r.what;
-        EXPECT_EQ(DumpStart(), 32256) << r.what;  // redrawn where it was
+        if (r.choose >= 0) {
+            Choose("ComboBox15", r.choose);
+        }
+        QTest::keyClicks(Edit("Edit1"), r.typed);
+        EXPECT_EQ(At(kDisplayOffset, 9), r.record) << r.choose << r.typed;
+        EXPECT_EQ(Edit("Edit1")->isEnabled(), r.textEnabled) << r.choose << r.typed;
+        EXPECT_EQ(DumpStart(), 32256);  // redrawn where it was
     }
     EXPECT_EQ(Grid("StringGrid4").Cell(0, 1), "7e00-32256");
 }
@@ -438,134 +423,100 @@ std::uint8_t Bcd(int v) {
 }
 
 TEST_F(SettingsTransferTest, ButtonsOfThePageMoveTheirRecords) {
-    const MemoryImage demo = receiver->Memory();
     struct Row {
-        const char* what;
-        std::function<void()> before;
-        std::optional<sim::Fault> fault;
         const char* button;
-        Message message;
-        std::function<void()> check;
+        int first, last;
+        bool read;
+        const char* message;
     };
     const Row rows[] = {
-        {"read display settings",
-         [] {},
-         {},
-         "Button17",
-         {"Stan wyswietlacza odebrano z TAV-1000R", "OK"},
-         [&] {
-             EXPECT_EQ(Records(form->image(), 1005, 1005), Records(demo, 1005, 1005));
-             EXPECT_EQ(Edit("Edit1")->text(), "Witamy! TAV-1000R demo");
-             EXPECT_TRUE(Edit("Edit1")->isEnabled());
-         }},
-        {"write display settings",
-         [&] {
-             Choose("ComboBox15", 1);
-             Tick("potw_zd_CBox");
-         },
-         {},
-         "Button18",
-         {"Stan wyswietlacza zapisano TAV-1000R", "OK"},
-         [&] {
-             EXPECT_EQ(receiver->RecordBytes(1005), Records(form->image(), 1005, 1005));
-             EXPECT_EQ(receiver->RecordBytes(1005)[0], 1);
-         }},
-        {"read clock events",
-         [] {},
-         {},
-         "Button16",
-         {"Zd zeg zostaly odebrane", "OK"},
-         [&] {
-             EXPECT_EQ(Records(form->image(), 1000, 1004), Records(demo, 1000, 1004));
-             EXPECT_EQ(Find<QComboBox>("ComboBox7")->currentText(), "6");
-             EXPECT_EQ(Edit("MaskEdit1")->displayText(), "20**-**-** 07:00:00");
-             EXPECT_EQ(Edit("Edit3")->text(), QString::fromUtf8("Zamknięcie na noc"));
-         }},
-        {"write clock events",
-         [&] {
-             Edit("Edit2")->setText(QString::fromUtf8("Żaluzje"));
-             Edit("MaskEdit1")->setCursorPosition(14);
-             QTest::keyClicks(Edit("MaskEdit1"), "15");
-         },
-         {},
-         "Button15",
-         {"Zd zegarowe zostaly wyslane", "OK"},
-         [&] {
-             const MemoryImage got = receiver->Memory();
-             EXPECT_EQ(Records(got, 1000, 1004), Records(form->image(), 1000, 1004));
-             EXPECT_EQ(got.at(kClockEventOffset + 1), 5);  // sent back as it came
-             EXPECT_EQ(got.at(kClockEventOffset + 6), 0x15);
-             EXPECT_EQ(ReadDeviceText(got, TextFieldOffset(1000)),
-                       "\xAF"
-                       "aluzje");
-         }},
-        {"set the clock",
-         [] {},
-         {},
-         "Button13",
-         {"Ustawiono zegar w TAV-1000R", "OK"},
-         [&] {
-             const LocalDateTime t = form->services().localClock->Now();
-             const sim::ReceiverClock clock = receiver->Clock();
-             EXPECT_TRUE(clock.set);
-             EXPECT_EQ(clock.bytes,
-                       (std::array<std::uint8_t, 6>{Bcd(t.second), Bcd(t.minute), Bcd(t.hour),
-                                                    Bcd(t.day), Bcd(t.month), Bcd(t.year - 2000)}));
-         }},
-        {"read display settings fails",
-         [&] { form->image().at(kDisplayModeOffset) = 2; },
-         sim::Fault{sim::FaultKind::BadChecksumAtRecord, 1005, 0},
-         "Button17",
-         {"Blad transmisji", QString::fromUtf8("Błąd")},
-         [&] {
-             EXPECT_EQ(form->image().at(kDisplayModeOffset), 2);
-             EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), 2);  // shown again
-         }},
-        {"read clock events stops at record 1002",
-         [&] {
-             MemoryImage changed = demo;
-             WriteDeviceText(changed, TextFieldOffset(1000), "Nowa nazwa");
-             WriteDeviceText(changed, TextFieldOffset(1002), "Inna nazwa");
-             receiver->SetMemory(changed);
-             form->image().at(kDisplayModeOffset) = 0;
-         },
-         sim::Fault{sim::FaultKind::SilenceFromRecord, 1002, 0},
-         "Button16",
-         {"TAV-1000R nie odpowiada!", QString::fromUtf8("Błąd")},
-         [&] {
-             EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1000)), "Nowa nazwa");
-             EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1002)),
-                       ReadDeviceText(demo, TextFieldOffset(1002)));
-             // The rows wait for a whole read; the display group is shown again.
-             EXPECT_EQ(Edit("Edit2")->text(), QString::fromUtf8("Żaluzje"));
-             EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), 0);
-         }},
-        {"erase",
-         [] {},
-         {},
-         "Button12",
-         {"TAV-1000R Kasuje cala pamiec", "OK"},
-         [&] {
-             EXPECT_TRUE(receiver->Memory() == sim::ErasedMemory());
-             EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1000)), "Nowa nazwa");
-         }},
+        {"Button17", 1005, 1005, true, "Stan wyswietlacza odebrano z TAV-1000R"},
+        {"Button16", 1000, 1004, true, "Zd zeg zostaly odebrane"},
+        {"Button18", 1005, 1005, false, "Stan wyswietlacza zapisano TAV-1000R"},
+        {"Button15", 1000, 1004, false, "Zd zegarowe zostaly wyslane"},
     };
+    bool edited = false;
     for (const Row& r : rows) {
-        r.before();
-        receiver->ClearFaults();
-        if (r.fault) {
-            receiver->InjectFault(*r.fault);
+        if (!r.read && !edited) {  // the user's edits, on a receiver that has none of it
+            edited = true;
+            Choose("ComboBox15", 1);
+            Edit("Edit2")->setText(QString::fromUtf8("Żaluzje"));
+            Edit("MaskEdit1")->setCursorPosition(14);
+            QTest::keyClicks(Edit("MaskEdit1"), "15");
+            receiver->SetMemory(sim::ErasedMemory());
         }
         messages.clear();
         const MemoryImage before = form->image();
         Find<QPushButton>(r.button)->click();
-        ASSERT_TRUE(receiver->WaitUntilIdle(std::chrono::seconds(2))) << r.what;
-        ASSERT_EQ(messages.size(), 1u) << r.what;
-        EXPECT_EQ(messages[0], r.message) << r.what << ": " << messages[0].text.toStdString();
-        if (r.button != std::string("Button16") && r.button != std::string("Button17")) {
-            EXPECT_TRUE(form->image() == before) << r.what << " changed the image";
+        ASSERT_EQ(messages, (std::vector<Message>{{r.message, "OK"}})) << r.button;
+        const MemoryImage got = receiver->Memory();
+        EXPECT_EQ(Records(got, r.first, r.last), Records(form->image(), r.first, r.last));
+        if (!r.read) {
+            EXPECT_TRUE(form->image() == before) << r.button;
         }
-        r.check();
+    }
+    // What the reads showed, and what the writes carried.
+    EXPECT_EQ(Find<QComboBox>("ComboBox7")->currentText(), "6");
+    EXPECT_EQ(Edit("Edit3")->text(), QString::fromUtf8("Zamknięcie na noc"));
+    const MemoryImage got = receiver->Memory();
+    EXPECT_EQ(got.at(kClockEventOffset + 1), 5);  // the button index as it came
+    EXPECT_EQ(Records(got, 1004, 1004)[6], 0x15);
+    EXPECT_EQ(ReadDeviceText(got, TextFieldOffset(1000)),
+              "\xAF"
+              "aluzje");
+    EXPECT_EQ(got.at(kDisplayModeOffset), 1);
+}
+
+TEST_F(SettingsTransferTest, ClockSetAndEraseLeaveTheImageAlone) {
+    const MemoryImage before = form->image();
+    Find<QPushButton>("Button13")->click();
+    receiver->ClearTraffic();
+    Find<QPushButton>("Button12")->click();
+    EXPECT_EQ(messages, (std::vector<Message>{{"Ustawiono zegar w TAV-1000R", "OK"},
+                                              {"TAV-1000R Kasuje cala pamiec", "OK"}}));
+    const LocalDateTime t = form->services().localClock->Now();
+    const sim::ReceiverClock clock = receiver->Clock();
+    EXPECT_TRUE(clock.set);
+    EXPECT_EQ(clock.bytes,
+              (std::array<std::uint8_t, 6>{Bcd(t.second), Bcd(t.minute), Bcd(t.hour), Bcd(t.day),
+                                           Bcd(t.month), Bcd(t.year - 2000)}));
+    // Nothing answers "c": wait until the receiver has taken it.
+    ASSERT_TRUE(receiver->WaitForReceived(2, std::chrono::seconds(2)));
+    ASSERT_TRUE(receiver->WaitUntilIdle(std::chrono::seconds(2)));
+    EXPECT_TRUE(receiver->Memory() == sim::ErasedMemory());
+    EXPECT_TRUE(form->image() == before);
+}
+
+// A failed read: the display group is shown again from the image as it is,
+// the clock-event rows only after a whole read.
+TEST_F(SettingsTransferTest, FailedReadsShowTheDisplayGroupAgain) {
+    struct Row {
+        const char* button;
+        sim::Fault fault;
+        const char* message;
+        std::uint8_t mode;     // put in the image before, not shown
+        std::string name1000;  // what the image holds afterwards
+    };
+    const Row rows[] = {
+        {"Button17", {sim::FaultKind::BadChecksumAtRecord, 1005, 0}, "Blad transmisji", 2, ""},
+        {"Button16",
+         {sim::FaultKind::SilenceFromRecord, 1002, 0},
+         "TAV-1000R nie odpowiada!",
+         1,
+         "Otwarcie bramy rano"},
+    };
+    for (const Row& r : rows) {
+        form->image().at(kDisplayModeOffset) = r.mode;
+        receiver->ClearFaults();
+        receiver->InjectFault(r.fault);
+        messages.clear();
+        Find<QPushButton>(r.button)->click();
+        ASSERT_EQ(messages, (std::vector<Message>{{r.message, QString::fromUtf8("Błąd")}}));
+        EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), r.mode) << r.button;
+        EXPECT_EQ(form->image().at(kDisplayModeOffset), r.mode) << r.button;
+        EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1000)), r.name1000);
+        EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1002)), "") << r.button;
+        EXPECT_EQ(Edit("Edit2")->text(), "") << r.button;
     }
 }
 
