@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
+#include <cstring>
 #include <functional>
 
 #include "app/demo_setup.h"
@@ -50,6 +51,16 @@ class SettingsPageTest : public WindowTest {
     QCheckBox* Box(const char* name) { return Find<QCheckBox>(name); }
     int DumpStart() const { return form->selection().dumpStartOffset; }
 };
+
+// "00FF" -> {0x00, 0xFF}
+Bytes Hex(std::string_view hex) {
+    Bytes b;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        b.push_back(
+            static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    }
+    return b;
+}
 
 Bytes Text26(std::string_view text) {
     Bytes b(text.begin(), text.end());
@@ -188,18 +199,16 @@ TEST_F(SettingsPageTest, ClicksEnableTheButtonOptionFromTheConfirmation) {
 TEST_F(SettingsPageTest, TypingAPatternStoresEveryIntermediateState) {
     Tick("CheckBox1");
     Choose("ComboBox7", 2);  // button "3"
-    EXPECT_EQ(Entry(0), (Bytes{0x00, 0x02, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}));
+    EXPECT_EQ(Entry(0), Hex("0002EFEFEFEFEFEF"));
     struct Step {
         char key;
-        Bytes date;  // bytes 2..7
+        const char* entry;
     };
     const Step steps[] = {
-        {'2', {0x1F, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}}, {'5', {0x25, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}},
-        {'0', {0x25, 0xFF, 0xEF, 0xEF, 0xEF, 0xEF}}, {'6', {0x25, 0x06, 0xEF, 0xEF, 0xEF, 0xEF}},
-        {'0', {0x25, 0x06, 0xFF, 0xEF, 0xEF, 0xEF}}, {'1', {0x25, 0x06, 0x01, 0xEF, 0xEF, 0xEF}},
-        {'0', {0x25, 0x06, 0x01, 0xFF, 0xEF, 0xEF}}, {'7', {0x25, 0x06, 0x01, 0x07, 0xEF, 0xEF}},
-        {'3', {0x25, 0x06, 0x01, 0x07, 0x2F, 0xEF}}, {'0', {0x25, 0x06, 0x01, 0x07, 0x30, 0xEF}},
-        {'0', {0x25, 0x06, 0x01, 0x07, 0x30, 0xFF}}, {'0', {0x25, 0x06, 0x01, 0x07, 0x30, 0x00}},
+        {'2', "00021FEFEFEFEFEF"}, {'5', "000225EFEFEFEFEF"}, {'0', "000225FFEFEFEFEF"},
+        {'6', "00022506EFEFEFEF"}, {'0', "00022506FFEFEFEF"}, {'1', "0002250601EFEFEF"},
+        {'0', "0002250601FFEFEF"}, {'7', "000225060107EFEF"}, {'3', "0002250601072FEF"},
+        {'0', "00022506010730EF"}, {'0', "00022506010730FF"}, {'0', "0002250601073000"},
     };
     QLineEdit* field = Edit("MaskEdit1");
     EXPECT_EQ(field->displayText(), "20__-__-__ __:__:__");
@@ -207,9 +216,7 @@ TEST_F(SettingsPageTest, TypingAPatternStoresEveryIntermediateState) {
     field->setCursorPosition(2);  // after the fixed "20", where Tab puts it
     for (const Step& s : steps) {
         QTest::keyClick(field, s.key);
-        Bytes expected{0x00, 0x02};
-        expected.insert(expected.end(), s.date.begin(), s.date.end());
-        ASSERT_EQ(Entry(0), expected) << field->displayText().toStdString();
+        ASSERT_EQ(Entry(0), Hex(s.entry)) << field->displayText().toStdString();
     }
     EXPECT_EQ(field->displayText(), "2025-06-01 07:30:00");
     EXPECT_EQ(DumpStart(), 32000);
@@ -221,57 +228,42 @@ TEST_F(SettingsPageTest, TypingAPatternStoresEveryIntermediateState) {
     // Typing over a filled field replaces character by character.
     field->setCursorPosition(11);
     QTest::keyClicks(field, "1*");
-    EXPECT_EQ(Entry(0)[5], 0x1F);
+    EXPECT_EQ(Entry(0), Hex("00022506011F3000"));
     EXPECT_EQ(field->displayText(), "2025-06-01 1*:30:00");
 }
 
 TEST_F(SettingsPageTest, EditedPatternsAreShownBackAsStored) {
     struct Row {
-        const char* what;
         int cursor;
-        std::function<void(QLineEdit*)> keys;
-        Bytes date;
+        const char* typed;
+        Qt::Key key;  // then pressed, Key_unknown for none
+        const char* date;
         const char* shownBack;
     };
     const Row rows[] = {
-        {"all-wildcard date",
-         2,
-         [](QLineEdit* e) { QTest::keyClicks(e, "******120000"); },
-         {0xFF, 0xFF, 0xFF, 0x12, 0x00, 0x00},
-         "20**-**-** 12:00:00"},
-        {"blank in the month's second digit",
-         6,
-         [](QLineEdit* e) { QTest::keyClick(e, Qt::Key_Delete); },
-         {0x25, 0x0F, 0x01, 0x08, 0x30, 0x00},
-         "2025-0*-01 08:30:00"},
-        {"letters",
-         2,
-         [](QLineEdit* e) { QTest::keyClicks(e, "A5x"); },
-         {0xF5, 0xF1, 0x01, 0x08, 0x30, 0x00},
-         "20*5-*1-01 08:30:00"},
-        {"deleted second",
-         19,
-         [](QLineEdit* e) { QTest::keyClick(e, Qt::Key_Backspace); },
-         {0x25, 0x11, 0x01, 0x08, 0x30, 0xFF},
-         "2025-11-01 08:30:**"},
+        {2, "******120000", Qt::Key_unknown, "FFFFFF120000", "20**-**-** 12:00:00"},
+        {6, "", Qt::Key_Delete, "250F01083000", "2025-0*-01 08:30:00"},  // month "1 "
+        {2, "A5x", Qt::Key_unknown, "F5F101083000", "20*5-*1-01 08:30:00"},
+        {19, "", Qt::Key_Backspace, "2511010830FF", "2025-11-01 08:30:**"},
     };
+    QLineEdit* field = Edit("MaskEdit4");
     for (const Row& r : rows) {
         EncodeClockEvent(form->image(), 3, "2025-11-01 08:30:00", true, 13);
         form->ShowClockEvents();
-        QLineEdit* field = Edit("MaskEdit4");
         field->setCursorPosition(r.cursor);
-        r.keys(field);
-        Bytes expected{0x00, 13};
-        expected.insert(expected.end(), r.date.begin(), r.date.end());
-        EXPECT_EQ(Entry(3), expected) << r.what;
+        QTest::keyClicks(field, r.typed);
+        if (r.key != Qt::Key_unknown) {
+            QTest::keyClick(field, r.key);
+        }
+        EXPECT_EQ(Entry(3), Hex(std::string("000D") + r.date)) << r.shownBack;
         form->ShowClockEvents();
-        EXPECT_EQ(field->displayText(), r.shownBack) << r.what;
+        EXPECT_EQ(field->displayText(), r.shownBack);
     }
 }
 
 TEST_F(SettingsPageTest, ShowClockEventsShowsEachRowWithoutWriting) {
     struct Row {
-        Bytes entry;
+        const char* entry;
         std::uint8_t scenario;
         const char* name;  // UTF-8
         const char* pattern;
@@ -279,42 +271,17 @@ TEST_F(SettingsPageTest, ShowClockEventsShowsEachRowWithoutWriting) {
         int button, scenarioShown;
     };
     const Row rows[] = {
-        {{0x00, 0x05, 0x25, 0x06, 0x01, 0x07, 0x30, 0x00},
-         2,
-         "Brama",
-         "2025-06-01 07:30:00",
-         true,
-         5,
-         2},
-        {{0xFF, 0x0D, 0xFF, 0xFF, 0xFF, 0x12, 0x00, 0x00},
-         3,
-         "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
-         "20**-**-** 12:00:00",
-         false,
-         13,
-         3},
-        {{0x01, 0x0E, 0xAB, 0x01, 0x01, 0x00, 0x00, 0x00},
-         7,
-         "",
-         "20AB-01-01 00:00:00",
-         false,
-         -1,
-         -1},
-        {{0x00, 0x00, 0xEF, 0x1F, 0xF5, 0x8F, 0x00, 0x00},
-         0,
-         "Światło",
-         "20E*-1*-*5 8*:00:00",
-         true,
-         0,
-         0},
+        {"0005250601073000", 2, "Brama", "2025-06-01 07:30:00", true, 5, 2},
+        {"FF0DFFFFFF120000", 3, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "20**-**-** 12:00:00", false, 13, 3},
+        {"010EAB0101000000", 7, "", "20AB-01-01 00:00:00", false, -1, -1},
+        {"0000EF1FF58F0000", 0, "Światło", "20E*-1*-*5 8*:00:00", true, 0, 0},
     };
-    const char* fields[][4] = {{"MaskEdit1", "CheckBox1", "ComboBox7", "ComboBox11"},
-                               {"MaskEdit2", "CheckBox2", "ComboBox8", "ComboBox12"},
-                               {"MaskEdit3", "CheckBox3", "ComboBox9", "ComboBox13"},
-                               {"MaskEdit4", "CheckBox4", "ComboBox10", "ComboBox14"}};
-    const char* names[] = {"Edit2", "Edit3", "Edit5", "Edit6"};
+    const char* fields[][5] = {{"MaskEdit1", "CheckBox1", "ComboBox7", "ComboBox11", "Edit2"},
+                               {"MaskEdit2", "CheckBox2", "ComboBox8", "ComboBox12", "Edit3"},
+                               {"MaskEdit3", "CheckBox3", "ComboBox9", "ComboBox13", "Edit5"},
+                               {"MaskEdit4", "CheckBox4", "ComboBox10", "ComboBox14", "Edit6"}};
     for (int i = 0; i < 4; ++i) {
-        SetAt(kClockEventOffset + 8 * i, rows[i].entry);
+        SetAt(kClockEventOffset + 8 * i, Hex(rows[i].entry));
         SetAt(kClockTransmitterOffset + 32 * i + 3, {rows[i].scenario});
         WriteDeviceText(form->image(), TextFieldOffset(1000 + i),
                         EncodeDeviceText(QString::fromUtf8(rows[i].name)));
@@ -330,15 +297,15 @@ TEST_F(SettingsPageTest, ShowClockEventsShowsEachRowWithoutWriting) {
         EXPECT_EQ(Box(fields[i][1])->isChecked(), r.on) << i;
         EXPECT_EQ(Find<QComboBox>(fields[i][2])->currentIndex(), r.button) << i;
         EXPECT_EQ(Find<QComboBox>(fields[i][3])->currentIndex(), r.scenarioShown) << i;
-        EXPECT_EQ(Edit(names[i])->text(), QString::fromUtf8(r.name)) << i;
+        EXPECT_EQ(Edit(fields[i][4])->text(), QString::fromUtf8(r.name)) << i;
     }
     EXPECT_EQ(Find<QComboBox>("ComboBox7")->currentText(), "6");
     // The letters stay in the image until their own row is edited; then
     // they go through the encoder, with no button selected as 0xFF.
     Tick("CheckBox4");
-    EXPECT_EQ(Entry(2), rows[2].entry);
+    EXPECT_EQ(Entry(2), Hex(rows[2].entry));
     Tick("CheckBox3");
-    EXPECT_EQ(Entry(2), (Bytes{0x00, 0xFF, 0xEF, 0x01, 0x01, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Entry(2), Hex("00FFEF0101000000"));
 }
 
 TEST_F(SettingsPageTest, RowEditsWriteTheirFields) {
@@ -346,53 +313,36 @@ TEST_F(SettingsPageTest, RowEditsWriteTheirFields) {
     form->ShowClockEvents();
     form->image().at(kClockEventOffset + 2 * 8 + 5) = 0x99;  // behind the controls' back
     SetAt(kClockTransmitterOffset + 3, {0xFE});
+    const QString name26 = QString::fromUtf8("ZAŻÓŁĆ GĘŚLĄ JAŹŃ 12345678");
     struct Row {
         const char* what;
         std::function<void()> act;
         std::size_t offset;
-        Bytes bytes;
+        const char* bytes;
         int dumpStart;
     };
-    const std::string name26 = "ZAŻÓŁĆ GĘŚLĄ JAŹŃ 12345678";
     const Row rows[] = {
-        {"unticking row 2",
-         [&] { Tick("CheckBox3"); },
-         kClockEventOffset + 16,
-         {0xFF, 11, 0x26, 0x12, 0x24, 0x16, 0x00, 0x00},
+        {"untick row 2", [&] { Tick("CheckBox3"); }, kClockEventOffset + 16, "FF0B261224160000",
          32000},
-        {"scenario 2",
-         [&] { Choose("ComboBox11", 2); },
-         kClockTransmitterOffset + 3,
-         {0x02},
-         31744},
-        {"button 14",
-         [&] { Choose("ComboBox10", 13); },
-         kClockEventOffset + 24,
-         {0x00, 13, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+        {"scenario 2", [&] { Choose("ComboBox11", 2); }, kClockTransmitterOffset + 3, "02", 31744},
+        {"button 14", [&] { Choose("ComboBox10", 13); }, kClockEventOffset + 24, "000D000000000000",
          32000},
-        {"name of 26",
-         [&] { Edit("Edit3")->setText(QString::fromUtf8(name26)); },
-         TextFieldOffset(1001),
-         {'Z', 'A', 0xAF, 0xD3, 0xA3, 0xC6, ' ', 'G', 0xCA, 0x8C, 'L', 0xA5, ' ',
-          'J', 'A', 0x8F, 0xD1, ' ',  '1',  '2', '3', '4',  '5',  '6', '7',  '8'},
-         32000},
-        {"shorter name",
-         [&] { QTest::keyClick(Edit("Edit3"), Qt::Key_Backspace); },
-         TextFieldOffset(1001) + 24,
-         {'7', 0},
-         32000},
+        {"26 characters", [&] { Edit("Edit3")->setText(name26); }, TextFieldOffset(1001),
+         "5A41AFD3A3C62047CA8C4CA5204A418FD1203132333435363738", 32000},
+        {"25", [&] { QTest::keyClick(Edit("Edit3"), Qt::Key_Backspace); },
+         TextFieldOffset(1001) + 24, "3700", 32000},
     };
     for (const Row& r : rows) {
         Find<QPushButton>("Button9")->click();  // from 32000 to 31744
         r.act();
-        EXPECT_EQ(At(r.offset, r.bytes.size()), r.bytes) << r.what;
+        EXPECT_EQ(At(r.offset, std::strlen(r.bytes) / 2), Hex(r.bytes)) << r.what;
         EXPECT_EQ(DumpStart(), r.dumpStart) << r.what;
     }
     // Byte 3 of record 1000 at 32003: the view was redrawn in place.
     Choose("ComboBox11", 1);
     EXPECT_EQ(Grid("StringGrid4").Cell(4, 1), "01");
     form->ShowClockEvents();
-    EXPECT_EQ(Edit("Edit3")->text(), QString::fromUtf8(name26).left(25));
+    EXPECT_EQ(Edit("Edit3")->text(), name26.left(25));
 }
 
 // ---- against the simulated receiver -----------------------------------------
