@@ -39,18 +39,9 @@ ClockEventRow RowOf(Ui::TForm1& f, int event) {
 
 // The pattern field's 19 characters as the encoder reads them. text() leaves
 // out the positions still blank, which would move every later digit; the
-// display text keeps them, showing the blank character there, and each is
-// handed on as a space.
+// display text keeps them as the blank character "_", handed on as a space.
 std::string PatternOf(const QLineEdit& field) {
-    QString shown = field.displayText();
-    const QChar blank = QLatin1Char('_');
-    for (int pos = 0; pos < shown.size(); ++pos) {
-        const bool fixed = pos < 2 || pos == 4 || pos == 7 || pos == 10 || pos == 13 || pos == 16;
-        if (!fixed && shown[pos] == blank) {
-            shown[pos] = QLatin1Char(' ');
-        }
-    }
-    return EncodeDeviceText(shown);
+    return EncodeDeviceText(field.displayText().replace(QLatin1Char('_'), QLatin1Char(' ')));
 }
 
 // A list's selected position as one byte; no selection gives 0xFF.
@@ -65,9 +56,8 @@ std::uint8_t SelectedByte(const QComboBox& list) {
 
 void TForm1::StoreDisplaySettings() {
     WriteDisplayText(image_, EncodeDeviceText(ui_->Edit1->text()));
-    const int mode = ui_->ComboBox15->currentIndex();
-    SetDisplayMode(image_, mode < 0 ? 0xFF : static_cast<std::uint8_t>(mode));
-    ui_->Edit1->setEnabled(mode == 3);
+    SetDisplayMode(image_, SelectedByte(*ui_->ComboBox15));
+    ui_->Edit1->setEnabled(ui_->ComboBox15->currentIndex() == 3);
     SetEventConfirmation(image_, ui_->potw_zd_CBox->isChecked());
     SetButtonAsRemote(image_, ui_->przyc_jako_pilotCB->isChecked());
     RefreshDumpView();
