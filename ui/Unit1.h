@@ -197,7 +197,12 @@ class TForm1 : public QMainWindow {
     void EditSelectedCell(int field, int index);
 
     // Device settings page (settings_page.cpp).
+    // Entry `event` of the clock events from the row's pattern, on/off box
+    // and button; moves the dump view to the clock records.
     void StoreClockEventRow(int event);
+    // Byte 3 of the row's clock-transmitter record from its scenario list.
+    void StoreClockEventScenario(int event);
+    // The row's name into its clock-transmitter record.
     void StoreClockEventName(int event);
 
     // Menu "Plik" (file_menu.cpp).

@@ -2,7 +2,12 @@
 // "NA WYSWIETLACZU" and the four clock events of "ZDARZENIA ZEGAROWE (ALARMY)".
 #include "Unit1.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSignalBlocker>
+#include <cstdint>
+#include <string>
 
 #include "device_text.h"
 #include "form_text.h"
@@ -11,13 +16,48 @@
 
 namespace tav::ui {
 
+namespace {
+
+// The controls of one clock-event row.
+struct ClockEventRow {
+    QLineEdit* pattern;
+    QCheckBox* onOff;
+    QComboBox* button;
+    QComboBox* scenario;
+    QLineEdit* name;
+};
+
+ClockEventRow RowOf(Ui::TForm1& f, int event) {
+    const ClockEventRow rows[] = {
+        {f.MaskEdit1, f.CheckBox1, f.ComboBox7, f.ComboBox11, f.Edit2},
+        {f.MaskEdit2, f.CheckBox2, f.ComboBox8, f.ComboBox12, f.Edit3},
+        {f.MaskEdit3, f.CheckBox3, f.ComboBox9, f.ComboBox13, f.Edit5},
+        {f.MaskEdit4, f.CheckBox4, f.ComboBox10, f.ComboBox14, f.Edit6},
+    };
+    return rows[event];
+}
+
+// The pattern field's 19 characters as the encoder reads them. text() leaves
+// out the positions still blank, which would move every later digit; the
+// display text keeps them as the blank character "_", handed on as a space.
+std::string PatternOf(const QLineEdit& field) {
+    return EncodeDeviceText(field.displayText().replace(QLatin1Char('_'), QLatin1Char(' ')));
+}
+
+// A list's selected position as one byte; no selection gives 0xFF.
+std::uint8_t SelectedByte(const QComboBox& list) {
+    const int index = list.currentIndex();
+    return index < 0 ? std::uint8_t{0xFF} : static_cast<std::uint8_t>(index);
+}
+
+}  // namespace
+
 // ---- Display settings ------------------------------------------------------
 
 void TForm1::StoreDisplaySettings() {
     WriteDisplayText(image_, EncodeDeviceText(ui_->Edit1->text()));
-    const int mode = ui_->ComboBox15->currentIndex();
-    SetDisplayMode(image_, mode < 0 ? 0xFF : static_cast<std::uint8_t>(mode));
-    ui_->Edit1->setEnabled(mode == 3);
+    SetDisplayMode(image_, SelectedByte(*ui_->ComboBox15));
+    ui_->Edit1->setEnabled(ui_->ComboBox15->currentIndex() == 3);
     SetEventConfirmation(image_, ui_->potw_zd_CBox->isChecked());
     SetButtonAsRemote(image_, ui_->przyc_jako_pilotCB->isChecked());
     RefreshDumpView();
@@ -56,8 +96,19 @@ void TForm1::ComboBox15Change(int) {
     StoreDisplaySettings();
 }
 
-void TForm1::potw_zd_CBoxClick() {}
-void TForm1::przyc_jako_pilotCBClick() {}
+// Either option's click enables the button option exactly when confirmation
+// is on; showing the record enables it from its own flag instead.
+void TForm1::potw_zd_CBoxClick() {
+    SetEventConfirmation(image_, ui_->potw_zd_CBox->isChecked());
+    ui_->przyc_jako_pilotCB->setEnabled(ui_->potw_zd_CBox->isChecked());
+    ui_->przyc_jako_pilotCB->repaint();
+}
+
+void TForm1::przyc_jako_pilotCBClick() {
+    SetButtonAsRemote(image_, ui_->przyc_jako_pilotCB->isChecked());
+    ui_->przyc_jako_pilotCB->setEnabled(ui_->potw_zd_CBox->isChecked());
+    ui_->przyc_jako_pilotCB->repaint();
+}
 
 void TForm1::Button12Click() {
     RunDeviceOperation(kEraseMemory);
@@ -78,36 +129,46 @@ void TForm1::Button17Click() {
 
 void TForm1::ShowClockEvents() {
     Ui::TForm1& f = *ui_;
-    QLineEdit* const patterns[] = {f.MaskEdit1, f.MaskEdit2, f.MaskEdit3, f.MaskEdit4};
-    QCheckBox* const boxes[] = {f.CheckBox1, f.CheckBox2, f.CheckBox3, f.CheckBox4};
-    QComboBox* const buttons[] = {f.ComboBox7, f.ComboBox8, f.ComboBox9, f.ComboBox10};
-    QComboBox* const scenarios[] = {f.ComboBox11, f.ComboBox12, f.ComboBox13, f.ComboBox14};
-    QLineEdit* const names[] = {f.Edit2, f.Edit3, f.Edit5, f.Edit6};
     for (int i = 0; i < 4; ++i) {
+        const ClockEventRow row = RowOf(f, i);
         const ClockEvent event = DecodeClockEvent(image_, i);
-        const QSignalBlocker b1(patterns[i]);
-        const QSignalBlocker b2(boxes[i]);
-        const QSignalBlocker b3(buttons[i]);
-        patterns[i]->setText(FromUtf8(event.pattern));
-        boxes[i]->setChecked(event.switchedOn);
-        buttons[i]->setCurrentIndex(event.button < kShownButtonRows ? event.button : -1);
+        const QSignalBlocker b1(row.pattern);
+        const QSignalBlocker b2(row.onOff);
+        const QSignalBlocker b3(row.button);
+        row.pattern->setText(FromUtf8(event.pattern));
+        row.onOff->setChecked(event.switchedOn);
+        row.button->setCurrentIndex(event.button < kShownButtonRows ? event.button : -1);
     }
     for (int i = 0; i < 4; ++i) {
-        const QSignalBlocker b1(names[i]);
-        const QSignalBlocker b2(scenarios[i]);
-        names[i]->setText(DecodeDeviceText(
+        const ClockEventRow row = RowOf(f, i);
+        const QSignalBlocker b1(row.name);
+        const QSignalBlocker b2(row.scenario);
+        row.name->setText(DecodeDeviceText(
             ReadDeviceText(image_, TextFieldOffset(kFirstClockTransmitterRecord + i))));
         const std::uint8_t scenario = ClockTransmitterScenario(image_, i);
-        scenarios[i]->setCurrentIndex(scenario < kScenarioCount ? scenario : -1);
+        row.scenario->setCurrentIndex(scenario < kScenarioCount ? scenario : -1);
     }
     RefreshDumpView();
     repaint();
 }
 
+void TForm1::StoreClockEventRow(int event) {
+    const ClockEventRow row = RowOf(*ui_, event);
+    EncodeClockEvent(image_, event, PatternOf(*row.pattern), row.onOff->isChecked(),
+                     SelectedByte(*row.button));
+    SetDumpStart(static_cast<std::int32_t>(kClockTransmitterOffset));
+    RefreshDumpView();
+}
+
+void TForm1::StoreClockEventScenario(int event) {
+    // No selection (-1) stores 3, as the core's AND with 3 gives.
+    SetClockTransmitterScenario(image_, event, RowOf(*ui_, event).scenario->currentIndex());
+    RefreshDumpView();
+}
+
 void TForm1::StoreClockEventName(int event) {
-    QLineEdit* const names[] = {ui_->Edit2, ui_->Edit3, ui_->Edit5, ui_->Edit6};
     WriteDeviceText(image_, TextFieldOffset(kFirstClockTransmitterRecord + event),
-                    EncodeDeviceText(names[event]->text()));
+                    EncodeDeviceText(RowOf(*ui_, event).name->text()));
     SetDumpStart(static_cast<std::int32_t>(kClockTransmitterOffset));
     RefreshDumpView();
     repaint();
@@ -126,22 +187,54 @@ void TForm1::Edit6Change() {
     StoreClockEventName(3);
 }
 
-void TForm1::MaskEdit1Change() {}
-void TForm1::MaskEdit2Change() {}
-void TForm1::MaskEdit3Change() {}
-void TForm1::MaskEdit4Change() {}
-void TForm1::CheckBox1Click() {}
-void TForm1::CheckBox2Click() {}
-void TForm1::CheckBox3Click() {}
-void TForm1::CheckBox4Click() {}
-void TForm1::ComboBox7Change(int) {}
-void TForm1::ComboBox8Change(int) {}
-void TForm1::ComboBox9Change(int) {}
-void TForm1::ComboBox10Change(int) {}
-void TForm1::ComboBox11Change(int) {}
-void TForm1::ComboBox12Change(int) {}
-void TForm1::ComboBox13Change(int) {}
-void TForm1::ComboBox14Change(int) {}
+void TForm1::MaskEdit1Change() {
+    StoreClockEventRow(0);
+}
+void TForm1::MaskEdit2Change() {
+    StoreClockEventRow(1);
+}
+void TForm1::MaskEdit3Change() {
+    StoreClockEventRow(2);
+}
+void TForm1::MaskEdit4Change() {
+    StoreClockEventRow(3);
+}
+void TForm1::CheckBox1Click() {
+    StoreClockEventRow(0);
+}
+void TForm1::CheckBox2Click() {
+    StoreClockEventRow(1);
+}
+void TForm1::CheckBox3Click() {
+    StoreClockEventRow(2);
+}
+void TForm1::CheckBox4Click() {
+    StoreClockEventRow(3);
+}
+void TForm1::ComboBox7Change(int) {
+    StoreClockEventRow(0);
+}
+void TForm1::ComboBox8Change(int) {
+    StoreClockEventRow(1);
+}
+void TForm1::ComboBox9Change(int) {
+    StoreClockEventRow(2);
+}
+void TForm1::ComboBox10Change(int) {
+    StoreClockEventRow(3);
+}
+void TForm1::ComboBox11Change(int) {
+    StoreClockEventScenario(0);
+}
+void TForm1::ComboBox12Change(int) {
+    StoreClockEventScenario(1);
+}
+void TForm1::ComboBox13Change(int) {
+    StoreClockEventScenario(2);
+}
+void TForm1::ComboBox14Change(int) {
+    StoreClockEventScenario(3);
+}
 
 void TForm1::Button15Click() {
     RunDeviceOperation(kWriteClockEvents);
