@@ -94,6 +94,8 @@ void TForm1::N3Click() {
     if (!SaveDialog1.Execute()) {
         return;
     }
+    // What the user typed into the timer grid belongs to the image saved.
+    TakeTypedTimers();
     // Any failure leaves an old file of that name as it was, or says so.
     if (WriteSettingsFile(image_, ToPath(SaveDialog1.FileName)) != SettingsSaveResult::Saved) {
         ShowMessage(QStringLiteral("Zapis do pliku nieudany!"), QStringLiteral("Błąd"));

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cstdio>
+#include <thread>
 
 #include "app/demo_setup.h"
 #include "link/serial_port.h"
@@ -129,6 +130,10 @@ TEST_F(DeviceOperationsTest, EveryDeviceButtonRunsItsOperation) {
     application->InjectFault({sim::FaultKind::WrongEchoAtRecord, 0, 0});
     for (const Row& r : rows) {
         messages.clear();
+        // The last bytes of the operation before may still be on their way
+        // through the pty: let them arrive before the log is cleared.
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        ASSERT_TRUE(application->WaitUntilIdle(std::chrono::seconds(2)));
         application->ClearTraffic();
         Click(r.button);
         ASSERT_TRUE(

@@ -22,6 +22,7 @@
 
 #include "link/dispatcher.h"
 #include "link/event_lines.h"
+#include "link/firmware.h"
 #include "link/testing/fake_serial_port.h"
 #include "ui/form_text.h"
 #include "window_fixture.h"
@@ -81,6 +82,10 @@ class EventPageTest : public WindowTest {
             printer.setOutputFileName(pdfPath);
             return PrintPlainText(printer, title, text, font);
         };
+        // A build that carries firmware: its menu item stays usable during
+        // reception, and the dispatcher refuses it.
+        static const std::vector<std::uint8_t> firmware(kFirmwareSize, 0x5A);
+        s.firmware = firmware;
         MakeForm(std::move(s));
         // Polls run when a test says so, except where it lets the timer run.
         timer = form->findChild<QTimer*>(QStringLiteral("Timer2"));
