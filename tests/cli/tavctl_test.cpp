@@ -15,6 +15,7 @@
 #include <QJsonObject>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -544,6 +545,183 @@ TEST_F(TavctlFiles, ImportIntoANewOrAnExistingFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\n");
 }
+
+// ---- Backups and verification -------------------------------------------------
+
+// The records each write command changes, written with a backup and verified.
+struct GuardedWrite {
+    std::vector<std::string> command;
+    int first;
+    int last;
+    bool full = false;  // --backup-full
+};
+
+class TavctlGuardedWrites : public TavctlTest,
+                            public ::testing::WithParamInterface<GuardedWrite> {};
+
+TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
+    const GuardedWrite& w = GetParam();
+    Save(Pattern(9), "send.tv2");
+    fs::create_directories(dir_ / "backups");
+    std::vector<std::string> args = w.command;
+    args.insert(args.end(), {"--image", File("send.tv2"), "--backup", File("backups"), "--verify"});
+    if (w.full) {
+        args.push_back("--backup-full");
+    }
+    const Result r = Tavctl(Dev(args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("tavctl: verified: the receiver holds the "));
+
+    std::vector<fs::path> backups(fs::directory_iterator(dir_ / "backups"), {});
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_THAT(backups[0].filename().string(), StartsWith("backup-"));
+    MemoryImage expected;  // what the receiver held, in the changed records only
+    const MemoryImage before = Pattern(1);
+    for (int rec = 0; rec < kRecordCount; ++rec) {
+        if (w.full || (rec >= w.first && rec <= w.last)) {
+            std::copy(before.RecordAt(rec).begin(), before.RecordAt(rec).end(),
+                      expected.RecordAt(rec).begin());
+        }
+    }
+    EXPECT_EQ(LoadFile(backups[0]), expected);
+    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), w.first, w.last));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, TavctlGuardedWrites,
+                         ::testing::Values(GuardedWrite{{"write-remote", "7"}, 6, 6},
+                                           GuardedWrite{{"write-scenarios"}, 1008, 1019},
+                                           GuardedWrite{{"write-clock-events"}, 1000, 1004, true},
+                                           GuardedWrite{{"write-display"}, 1005, 1005},
+                                           GuardedWrite{{"write-all"}, 0, 1023}),
+                         [](const auto& info) {
+                             std::string n =
+                                 info.param.command[0] + (info.param.full ? "full" : "");
+                             n.erase(std::remove(n.begin(), n.end(), '-'), n.end());
+                             return n;
+                         });
+
+std::string BackupName(std::time_t t, int n) {
+    char buf[32];
+    std::tm local{};
+    localtime_r(&t, &local);
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+    return std::string("backup-") + buf + (n == 1 ? "" : "-" + std::to_string(n)) + ".tv2";
+}
+
+TEST_F(TavctlTest, BackupNeverReplacesAFile) {
+    Save(Pattern(9), "send.tv2");
+    fs::create_directories(dir_ / "b");
+    // Every name of the next seconds is taken: the write is refused.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now - 1; t <= now + 20; ++t) {
+        for (int n = 1; n <= 9; ++n) {
+            std::ofstream(dir_ / "b" / BackupName(t, n)) << "mine";
+        }
+    }
+    Result r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("is taken; no backup file was replaced"));
+    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    for (const auto& entry : fs::directory_iterator(dir_ / "b")) {
+        EXPECT_EQ(FileBytes(entry.path()).size(), 4u) << entry.path();
+    }
+    // One name taken: the backup gets the next.
+    fs::remove_all(dir_ / "b");
+    fs::create_directories(dir_ / "b");
+    for (std::time_t t = now - 1; t <= now + 20; ++t) {
+        std::ofstream(dir_ / "b" / BackupName(t, 1)) << "mine";
+    }
+    r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("-2.tv2"));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), 1005, 1005));
+}
+
+// A backup that cannot be read, or has nowhere to go, stops the write before
+// anything is sent.
+struct BackupFailure {
+    const char* name;
+    std::vector<std::string> command;
+    sim::Fault fault;
+    const char* folder;
+    const char* says;
+};
+
+class TavctlBackupFailures : public TavctlTest,
+                             public ::testing::WithParamInterface<BackupFailure> {};
+
+TEST_P(TavctlBackupFailures, WriteNothing) {
+    const BackupFailure& f = GetParam();
+    Save(Pattern(9), "send.tv2");
+    fs::create_directories(dir_ / "b");
+    sim_.InjectFault(f.fault);
+    std::vector<std::string> args = f.command;
+    args.insert(args.end(), {"--image", File("send.tv2"), "--backup", File(f.folder)});
+    const Result r = Tavctl(Dev(args));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr(f.says));
+    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    const std::vector<std::uint8_t> sent = sim_.ReceivedBytes();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 'z'), 0);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 'Z'), 0);
+    EXPECT_TRUE(fs::is_empty(dir_ / "b"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TavctlBackupFailures,
+    ::testing::Values(
+        BackupFailure{"RecordSilent",
+                      {"write-scenarios"},
+                      {sim::FaultKind::SilenceFromRecord, 1012},
+                      "b",
+                      "Błąd: TAV-1000R nie odpowiada!\ntavctl: the backup could not be read"},
+        BackupFailure{"BulkChecksum",
+                      {"write-all"},
+                      {sim::FaultKind::BadChecksumAtRecord, 700},
+                      "b",
+                      "Błąd: Blad transmisji\ntavctl: the backup could not be read"},
+        BackupFailure{"NoFolder",
+                      {"write-remote", "3"},
+                      {sim::FaultKind::ShortAnswer, 99, 0},
+                      "nowhere",
+                      "no folder"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A receiver that confirms a record but keeps something else is caught.
+struct VerifyCase {
+    const char* name;
+    std::vector<std::string> command;
+    int record;
+    int byte;
+};
+
+class TavctlVerify : public TavctlTest, public ::testing::WithParamInterface<VerifyCase> {};
+
+TEST_P(TavctlVerify, ReportsTheFirstDifference) {
+    const VerifyCase& v = GetParam();
+    Save(Pattern(9), "send.tv2");
+    Save(Pattern(1), "base.tv2");
+    sim_.InjectFault({sim::FaultKind::StoresOtherAtRecord, v.record, v.byte});
+    std::vector<std::string> args = v.command;
+    args.insert(args.end(), {"--image", File("send.tv2"), "--verify"});
+    const Result r = Tavctl(Dev(args));
+    EXPECT_EQ(r.status, 1);
+    const std::size_t offset =
+        static_cast<std::size_t>(v.record) * 32 + static_cast<std::size_t>(v.byte);
+    const unsigned written = Pattern(9).at(offset);
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "tavctl: verification failed: record %d, byte %d (offset 0x%04zx): written "
+                  "0x%02x, the receiver holds 0x%02x\n",
+                  v.record, v.byte, offset, written, written ^ 0xFF);
+    EXPECT_THAT(r.err, ::testing::EndsWith(line));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, TavctlVerify,
+                         ::testing::Values(VerifyCase{"Range", {"write-scenarios"}, 1010, 5},
+                                           VerifyCase{"Bulk", {"write-all"}, 3, 31},
+                                           VerifyCase{"Single", {"write-remote", "1000"}, 999, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tav
