@@ -152,7 +152,7 @@ const CommandHelp kCommands[] = {
      "included. --history asks for the stored event history after the start.\n"
      "Without --duration it runs until interrupted (Ctrl+C)."},
     {"show", "show FILE [--json]", "Prints the configuration in the settings file FILE."},
-    {"diff", "diff FILE_A FILE_B [--json] | [--port PORT] diff FILE --port PORT [--json]",
+    {"diff", "diff FILE_A (FILE_B | --port PORT) [--json]",
      "Prints the fields in which two settings files differ, one a line:\n"
      "NAME: VALUE_A -> VALUE_B. With one FILE and --port, compares FILE (A) with\n"
      "the receiver's whole memory (B), read without changing anything. --json\n"
@@ -788,14 +788,29 @@ int RunShow(const Args& a) {
 }
 
 int RunDiff(const Args& a) {
-    if (a.positional.size() != 2) {
-        throw UsageError{"diff needs two settings files"};
+    const bool withReceiver = a.portGiven && a.positional.size() == 1;
+    if (!withReceiver && a.positional.size() != 2) {
+        throw UsageError{"diff needs two settings files, or one and --port PORT"};
     }
     MemoryImage first;
     MemoryImage second;
-    if (!LoadImage(a.positional[0], first, Missing::kRefuse) ||
-        !LoadImage(a.positional[1], second, Missing::kRefuse)) {
+    if (!LoadImage(a.positional[0], first, Missing::kRefuse)) {
         return kExitFailed;
+    }
+    if (withReceiver) {
+        // The receiver's whole memory, read into an image of its own.
+        std::unique_ptr<Device> dev = OpenDevice(a);
+        if (RunOperation(*dev, kReadAllMemory) != OperationOutcome::Done) {
+            return kExitFailed;
+        }
+        second = dev->image();
+    } else if (!LoadImage(a.positional[1], second, Missing::kRefuse)) {
+        return kExitFailed;
+    }
+    if (a.flags.count("--json") != 0) {
+        const std::string text = FormatDiffJson(DifferingFields(first, second));
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitDone;
     }
     for (const std::string& line : DiffImages(first, second)) {
         std::printf("%s\n", line.c_str());
@@ -890,7 +905,7 @@ int RunCommand(const Args& a) {
         return RunShow(a);
     }
     if (c == "diff") {
-        CheckOptions(a, {});
+        CheckOptions(a, {"--json"});
         return RunDiff(a);
     }
     if (c == "import-tav500") {

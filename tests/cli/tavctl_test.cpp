@@ -153,6 +153,23 @@ bool SameRecords(const MemoryImage& a, const MemoryImage& b, int first, int last
     return true;
 }
 
+std::uint8_t FrameChecksumOf(const std::uint8_t* record) {
+    std::uint8_t sum = 0;
+    for (int i = 0; i < 32; ++i) {
+        sum = static_cast<std::uint8_t>(sum + record[i]);
+    }
+    return sum;
+}
+
+std::vector<std::string> DiffLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = out.find('\n', start)) != std::string::npos; start = nl + 1) {
+        lines.push_back(out.substr(start, nl - start));
+    }
+    return lines;
+}
+
 class TavctlTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -703,6 +720,7 @@ TEST_P(TavctlVerify, ReportsTheFirstDifference) {
     Save(Pattern(1), "base.tv2");
     sim_.InjectFault({sim::FaultKind::StoresOtherAtRecord, v.record, v.byte});
     std::vector<std::string> args = v.command;
+    std::replace(args.begin(), args.end(), std::string("BASE"), File("base.tv2"));
     args.insert(args.end(), {"--image", File("send.tv2"), "--verify"});
     const Result r = Tavctl(Dev(args));
     EXPECT_EQ(r.status, 1);
@@ -717,11 +735,147 @@ TEST_P(TavctlVerify, ReportsTheFirstDifference) {
     EXPECT_THAT(r.err, ::testing::EndsWith(line));
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, TavctlVerify,
-                         ::testing::Values(VerifyCase{"Range", {"write-scenarios"}, 1010, 5},
-                                           VerifyCase{"Bulk", {"write-all"}, 3, 31},
-                                           VerifyCase{"Single", {"write-remote", "1000"}, 999, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Commands, TavctlVerify,
+    ::testing::Values(VerifyCase{"Range", {"write-scenarios"}, 1010, 5},
+                      VerifyCase{"Bulk", {"write-all"}, 3, 31},
+                      VerifyCase{"Single", {"write-remote", "1000"}, 999, 0},
+                      VerifyCase{"OnlyChanged", {"write-all", "--only-changed", "BASE"}, 1023, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Writing only what changed ------------------------------------------------
+
+// The records the tool sent, read off the receiver's log: "z" frames one by
+// one, or every record of a "Z" bulk write. Checks each frame's checksum.
+struct SentRecords {
+    std::vector<int> single;
+    int bulk = 0;
+};
+
+SentRecords ParseWrites(const std::vector<std::uint8_t>& bytes) {
+    SentRecords sent;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (bytes[i] == '?') {
+            ++i;
+        } else if (bytes[i] == 'z' && i + 36 <= bytes.size()) {
+            sent.single.push_back(bytes[i + 1] * 256 + bytes[i + 2]);
+            EXPECT_EQ(FrameChecksumOf(&bytes[i + 3]), bytes[i + 35]);
+            i += 36;
+        } else if (bytes[i] == 'Z') {
+            sent.bulk = static_cast<int>((bytes.size() - i - 1) / 33);
+            break;
+        } else {
+            ADD_FAILURE() << "unexpected byte " << int(bytes[i]) << " at " << i;
+            break;
+        }
+    }
+    return sent;
+}
+
+struct OnlyChanged {
+    const char* name;
+    std::vector<int> changed;
+    bool bulk;
+};
+
+class TavctlOnlyChanged : public TavctlTest, public ::testing::WithParamInterface<OnlyChanged> {};
+
+TEST_P(TavctlOnlyChanged, SendsExactlyTheDifferingRecords) {
+    const OnlyChanged& c = GetParam();
+    MemoryImage image = Pattern(1);  // what the receiver holds and BASE says
+    for (int rec : c.changed) {
+        image.RecordAt(rec)[static_cast<std::size_t>(rec) % 32] ^= 0x5A;
+    }
+    Save(Pattern(1), "base.tv2");
+    Save(image, "new.tv2");
+    sim_.ClearTraffic();
+    const Result r =
+        Tavctl(Dev({"write-all", "--image", File("new.tv2"), "--only-changed", File("base.tv2")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const SentRecords sent = ParseWrites(sim_.ReceivedBytes());
+    if (c.bulk) {
+        EXPECT_TRUE(sent.single.empty());
+        EXPECT_EQ(sent.bulk, kRecordCount);
+    } else {
+        EXPECT_EQ(sent.single, c.changed);
+        EXPECT_EQ(sent.bulk, 0);
+    }
+    EXPECT_EQ(sim_.Memory(), image);
+}
+
+std::vector<int> Spread(int count) {
+    std::vector<int> v;
+    for (int i = 0; i < count; ++i) {
+        v.push_back(i * 1023 / count);
+    }
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, TavctlOnlyChanged,
+    ::testing::Values(OnlyChanged{"None", {}, false}, OnlyChanged{"One", {1005}, false},
+                      OnlyChanged{"Scattered", {0, 41, 999, 1000, 1019, 1023}, false},
+                      OnlyChanged{"ManyGoBulk", Spread(400), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- diff against the receiver ------------------------------------------------
+
+TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
+    MemoryImage file = Pattern(1);
+    WriteDeviceText(file, TextFieldOffset(0), "Brama");
+    file.at(1022 * 32 + 1) ^= 0x01;
+    Save(file, "a.tv2");
+    sim_.ClearTraffic();
+    Result r = Tavctl(Dev({"diff", File("a.tv2")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> lines = DiffLines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_THAT(lines[0], StartsWith("remote 1 name: \"Brama\" -> \""));
+    EXPECT_THAT(lines[1], StartsWith("record 1022: "));
+    const std::vector<std::uint8_t> sent = sim_.ReceivedBytes();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(std::string(sent.begin(), sent.begin() + 2), "?P");
+    EXPECT_TRUE(std::all_of(sent.begin() + 2, sent.end(), [](std::uint8_t b) { return b == 'x'; }));
+    EXPECT_EQ(sim_.Memory(), Pattern(1));
+
+    r = Tavctl(Dev({"diff", File("a.tv2"), "--json"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
+    ASSERT_EQ(list.size(), 2);
+    const QJsonObject name = list[0].toObject();
+    EXPECT_EQ(name["field"].toString(), "remote 1 name");
+    EXPECT_EQ(name["offset"].toInt(), 6);
+    EXPECT_EQ(name["length"].toInt(), 26);
+    EXPECT_EQ(name["a"].toString(), "\"Brama\"");
+    EXPECT_THAT(name["a_bytes"].toString().toStdString(), StartsWith("42 72 61 6d 61 00"));
+
+    sim_.InjectFault({sim::FaultKind::BadChecksumAtRecord, 10});
+    r = Tavctl(Dev({"diff", File("a.tv2")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(TavctlFiles, DiffJsonOfTwoFiles) {
+    MemoryImage a;
+    MemoryImage b;
+    b.at(kClockEventOffset + 8) = 0x01;
+    a.at(kClockEventOffset + 8) = 0xFF;
+    Save(a, "a.tv2");
+    Save(b, "b.tv2");
+    const Result r = Tavctl({"diff", File("a.tv2"), File("b.tv2"), "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0].toObject(), (QJsonObject{{"field", "clock event 1002 enabled"},
+                                               {"offset", int(kClockEventOffset + 8)},
+                                               {"length", 1},
+                                               {"a", "off"},
+                                               {"b", "off"},
+                                               {"a_bytes", "ff"},
+                                               {"b_bytes", "01"}}));
+    EXPECT_EQ(Tavctl({"diff", File("a.tv2"), File("a.tv2"), "--json"}).out, "[\n]\n");
+}
 
 }  // namespace
 }  // namespace tav
