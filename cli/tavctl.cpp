@@ -29,6 +29,7 @@
 #include "link/serial_link.h"
 #include "link/timing.h"
 #include "port_access.h"
+#include "remote_list.h"
 #include "terminal_host.h"
 
 namespace tav::cli {
@@ -161,6 +162,18 @@ const CommandHelp kCommands[] = {
     {"import-tav500", "import-tav500 FILE.tvs --image FILE",
      "Imports the remote serial numbers of a TAV-500 file into the settings file\n"
      "FILE (a zero-filled image when FILE does not exist)."},
+    {"remotes", "remotes export FILE --csv OUT.csv | remotes import IN.csv --image FILE",
+     "export writes the remotes in use of the settings file FILE to OUT.csv, for a\n"
+     "spreadsheet: a header row, then number,serial,scenario,name with the serial as\n"
+     "the window shows it (12:34:56:7a), the scenario 0..3 and the name in UTF-8\n"
+     "(RFC 4180 quoting, CR LF line ends).\n"
+     "import checks every row of IN.csv (number 1..1000, serial of four hex pairs,\n"
+     "scenario 0..3, a name of at most 26 characters that the receiver can store,\n"
+     "no number twice). One bad row refuses the whole file: each bad row is named\n"
+     "with its reason and FILE is not changed. Otherwise each row's remote gets its\n"
+     "serial, then its scenario (the last two bits of the serial's last byte) and\n"
+     "its name; nothing else in FILE changes (a zero-filled image when FILE does\n"
+     "not exist)."},
 };
 
 const CommandHelp* FindCommand(const std::string& name) {
@@ -834,6 +847,80 @@ int RunImport(const Args& a) {
     return SaveImage(file, image) ? kExitDone : kExitFailed;
 }
 
+// Writes `text` to `path` through a temporary file in the same folder, so an
+// interrupted run leaves an existing file whole.
+bool SaveTextFile(const std::string& path, const std::string& text) {
+    const fs::path temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            Say("tavctl: cannot write " + path + ": " + std::strerror(errno));
+            std::error_code ec;
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, path, ec);
+    if (ec) {
+        Say("tavctl: cannot write " + path + ": " + ec.message());
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+int RunRemotes(const Args& a) {
+    const std::string verb = a.positional.empty() ? "" : a.positional[0];
+    if (verb == "export") {
+        const auto csv = a.options.find("--csv");
+        if (a.positional.size() != 2 || csv == a.options.end() || a.options.count("--image")) {
+            throw UsageError{"remotes export needs a settings file and --csv OUT"};
+        }
+        MemoryImage image;
+        if (!LoadImage(a.positional[1], image, Missing::kRefuse) || !FolderExists(csv->second)) {
+            return kExitFailed;
+        }
+        return SaveTextFile(csv->second, ExportRemotesCsv(image)) ? kExitDone : kExitFailed;
+    }
+    if (verb == "import") {
+        if (a.positional.size() != 2 || a.options.count("--csv")) {
+            throw UsageError{"remotes import needs a CSV file and --image FILE"};
+        }
+        const std::string& file = RequireImageOption(a);
+        const std::string& in = a.positional[1];
+        std::ifstream csv(in, std::ios::binary);
+        if (!csv) {
+            Say("tavctl: cannot open " + in + ": " + std::strerror(errno));
+            return kExitFailed;
+        }
+        const std::string text((std::istreambuf_iterator<char>(csv)),
+                               std::istreambuf_iterator<char>());
+        MemoryImage image;
+        if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
+            return kExitFailed;
+        }
+        int imported = 0;
+        const std::vector<std::string> errors = ImportRemotesCsv(image, text, &imported);
+        if (!errors.empty()) {
+            for (const std::string& e : errors) {
+                Say("tavctl: " + in + " " + e);
+            }
+            Say("tavctl: " + Count(errors.size(), "bad row") + "; nothing was imported");
+            return kExitFailed;
+        }
+        if (!SaveImage(file, image)) {
+            return kExitFailed;
+        }
+        Say("tavctl: " + Count(static_cast<std::size_t>(imported), "remote") + " imported into " +
+            file);
+        return kExitDone;
+    }
+    throw UsageError{"remotes needs export or import"};
+}
+
 void CheckOptions(const Args& a, std::set<std::string> allowed) {
     for (const auto& [name, value] : a.options) {
         if (allowed.count(name) == 0) {
@@ -907,6 +994,10 @@ int RunCommand(const Args& a) {
     if (c == "diff") {
         CheckOptions(a, {"--json"});
         return RunDiff(a);
+    }
+    if (c == "remotes") {
+        CheckOptions(a, {"--image", "--csv"});
+        return RunRemotes(a);
     }
     if (c == "import-tav500") {
         CheckOptions(a, {"--image"});

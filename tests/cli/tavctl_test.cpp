@@ -877,5 +877,105 @@ TEST_F(TavctlFiles, DiffJsonOfTwoFiles) {
     EXPECT_EQ(Tavctl({"diff", File("a.tv2"), File("a.tv2"), "--json"}).out, "[\n]\n");
 }
 
+// ---- Remote lists as spreadsheets ---------------------------------------------
+
+std::string FileText(const fs::path& p) {
+    const auto bytes = FileBytes(p);
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST_F(TavctlFiles, RemotesRoundTripThroughASpreadsheet) {
+    MemoryImage m;
+    const std::uint8_t serial[] = {0x12, 0x34, 0x56, 0x7A};
+    std::copy(serial, serial + 4, m.RecordAt(0).begin());
+    m.at(4) = 0x44;                                      // bytes 4..5 are not the list's business
+    WriteDeviceText(m, TextFieldOffset(0), "Gara\xbf");  // "Garaż"
+    std::copy(serial, serial + 4, m.RecordAt(41).begin());
+    WriteDeviceText(m, TextFieldOffset(41), "Brama, \"wjazd\"");
+    m.at(999 * 32 + 3) = 0x01;  // in use: 00:00:00:01
+    m.at(1005 * 32 + 7) = 0x99;
+    Save(m, "a.tv2");
+
+    Result r = Tavctl({"remotes", "export", File("a.tv2"), "--csv", File("list.csv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(FileText(File("list.csv")),
+              "number,serial,scenario,name\r\n"
+              "1,12:34:56:7a,2,Garaż\r\n"
+              "42,12:34:56:7a,2,\"Brama, \"\"wjazd\"\"\"\r\n"
+              "1000,00:00:00:01,1,\r\n");
+
+    // As a spreadsheet saves it: a byte-order mark, rows edited, moved and
+    // added, bare line ends, a cell quoted that needs no quotes.
+    std::ofstream(File("list.csv"), std::ios::binary)
+        << "\xEF\xBB\xBFnumber,serial,scenario,name\n"
+           "42,12:34:56:7A,0,\"Brama, lewa\"\n"
+           "1,12:34:56:7a,3,\"Łódź\"\n"
+           "7,aa:bb:cc:dc,1,Nowy pilot z nazwą 26 znak\n"
+           "1000,00:00:00:01,1,\n"
+           "\n";
+    r = Tavctl({"remotes", "import", File("list.csv"), "--image", File("a.tv2")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "tavctl: 4 remotes imported into " + File("a.tv2") + "\n");
+
+    MemoryImage expected = m;
+    expected.at(41 * 32 + 3) = 0x78;  // scenario 0 clears the serial's last two bits
+    WriteDeviceText(expected, TextFieldOffset(41), "Brama, lewa");
+    expected.at(3) = 0x7B;
+    WriteDeviceText(expected, TextFieldOffset(0), "\xa3\xf3\x64\x9f");  // "Łódź"
+    const std::uint8_t other[] = {0xAA, 0xBB, 0xCC, 0xDD};
+    std::copy(other, other + 4, expected.RecordAt(6).begin());
+    WriteDeviceText(expected, TextFieldOffset(6), "Nowy pilot z nazw\xb9 26 znak");
+    EXPECT_EQ(LoadFile(File("a.tv2")), expected);
+}
+
+// Every bad row is named with its reason, and nothing is imported.
+TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
+    struct BadRow {
+        const char* line;
+        const char* reason;
+    };
+    const BadRow rows[] = {
+        {"0,12:34:56:78,0,a", "number \"0\" is not in 1..1000"},
+        {"1001,12:34:56:78,0,a", "number \"1001\" is not in 1..1000"},
+        {"x,12:34:56:78,0,a", "number \"x\" is not in 1..1000"},
+        {"5,12:34:56,0,a", "serial \"12:34:56\" is not four hex pairs"},
+        {"6,12-34-56-78,0,a", "serial \"12-34-56-78\" is not four hex pairs"},
+        {"7,12:34:56:7g,0,a", "serial \"12:34:56:7g\" is not four hex pairs"},
+        {"8,12:34:56:78,4,a", "scenario \"4\" is not in 0..3"},
+        {"9,12:34:56:78,0,abcdefghijklmnopqrstuvwxyz0", "the name has 27 characters"},
+        {"10,12:34:56:78,0,Ærø", "a character that the receiver cannot store"},
+        {"11,12:34:56:78,0,\"a\x1b[2J\"", "a control character"},
+        {"12,12:34:56:78,0", "3 fields, not 4"},
+        {"2,12:34:56:78,0,again", "remote 2 is already in row 2"},
+        {"13,12:34:56:78,0,\"a\"b", "text after a closing quote"},
+    };
+    std::string csv = "number,serial,scenario,name\r\n2,12:34:56:78,1,good\r\n";
+    for (const BadRow& b : rows) {
+        csv += std::string(b.line) + "\r\n";
+    }
+    csv += "14,12:34:56:78,0,\"never closed\r\n";
+    std::ofstream(File("bad.csv"), std::ios::binary) << csv;
+    MemoryImage m = Pattern(3);
+    Save(m, "a.tv2");
+    const auto before = FileBytes(File("a.tv2"));
+
+    const Result r = Tavctl({"remotes", "import", File("bad.csv"), "--image", File("a.tv2")});
+    EXPECT_EQ(r.status, 1);
+    const std::vector<std::string> lines = DiffLines(r.err);
+    ASSERT_EQ(lines.size(), std::size(rows) + 2) << r.err;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_THAT(lines[i], StartsWith("tavctl: " + File("bad.csv") + " row " +
+                                         std::to_string(i + 3) + ": "));
+        EXPECT_THAT(lines[i], HasSubstr(rows[i].reason));
+    }
+    EXPECT_THAT(lines[std::size(rows)], HasSubstr("row 16: a quoted field is not closed"));
+    EXPECT_EQ(lines.back(), "tavctl: 14 bad rows; nothing was imported");
+    EXPECT_EQ(FileBytes(File("a.tv2")), before);
+
+    // Nothing made when the file did not exist.
+    EXPECT_EQ(Tavctl({"remotes", "import", File("bad.csv"), "--image", File("new.tv2")}).status, 1);
+    EXPECT_FALSE(fs::exists(File("new.tv2")));
+}
+
 }  // namespace
 }  // namespace tav
