@@ -29,6 +29,7 @@
 #include "link/serial_link.h"
 #include "link/timing.h"
 #include "port_access.h"
+#include "port_list.h"
 #include "remote_list.h"
 #include "terminal_host.h"
 
@@ -152,6 +153,11 @@ const CommandHelp kCommands[] = {
      "Prints the receiver's event lines as they arrive, in UTF-8, history markers\n"
      "included. --history asks for the stored event history after the start.\n"
      "Without --duration it runs until interrupted (Ctrl+C)."},
+    {"ports", "ports [--json]",
+     "Lists COM1..COM15 with the device each opens now and what the system knows of\n"
+     "it: for a USB adapter its vendor:product ids, manufacturer, product name,\n"
+     "serial number and stable links (/dev/serial/by-id/...), which --port also\n"
+     "takes; for a built-in UART only its path. --json prints one JSON array."},
     {"show", "show FILE [--json]", "Prints the configuration in the settings file FILE."},
     {"diff", "diff FILE_A (FILE_B | --port PORT) [--json]",
      "Prints the fields in which two settings files differ, one a line:\n"
@@ -193,8 +199,8 @@ void PrintToolHelp(std::FILE* out) {
                  "path such as /dev/ttyUSB0. Default: COM1.\n\n"
                  "Device commands:\n");
     for (const CommandHelp& c : kCommands) {
-        if (std::string_view(c.name) == "show") {
-            std::fprintf(out, "\nFile commands (no port):\n");
+        if (std::string_view(c.name) == "ports") {
+            std::fprintf(out, "\nOther commands:\n");
         }
         std::fprintf(out, "  %s\n", c.synopsis);
     }
@@ -332,6 +338,13 @@ std::unique_ptr<Device> OpenDevice(const Args& a) {
     std::optional<PortChoice> choice = ChoosePort(a.port);
     if (!choice) {
         throw UsageError{"unknown port " + a.port + " (COM1..COM15 or a device path)"};
+    }
+    // A stable link (/dev/serial/by-id/...): say once which port it is.
+    static bool linkNamed = false;
+    std::error_code ec;
+    if (!linkNamed && a.port.find('/') != std::string::npos && fs::is_symlink(a.port, ec)) {
+        linkNamed = true;
+        Say("tavctl: " + DescribePortLink(a.port, PlatformPortResolver()));
     }
     return std::make_unique<Device>(a.port, std::move(*choice));
 }
@@ -986,6 +999,14 @@ int RunCommand(const Args& a) {
     if (c == "monitor") {
         CheckOptions(a, {"--history", "--duration"});
         return RunMonitor(a);
+    }
+    if (c == "ports") {
+        CheckOptions(a, {"--json"});
+        ExpectPositional(a, 0);
+        const std::string text =
+            FormatPortList(PlatformPortResolver(), a.flags.count("--json") != 0);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitDone;
     }
     if (c == "show") {
         CheckOptions(a, {"--json"});

@@ -977,5 +977,15 @@ TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
     EXPECT_FALSE(fs::exists(File("new.tv2")));
 }
 
+TEST_F(TavctlTest, APortGivenAsALinkIsNamed) {
+    std::string error;
+    ASSERT_TRUE(sim_.MakeSymlink(File("by-id-link"), &error)) << error;
+    const Result r = Tavctl({"--port", File("by-id-link"), "version"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "hardw.ver:1.00 soft.ver:1.26\n");
+    EXPECT_EQ(r.err,
+              "tavctl: " + File("by-id-link") + " is " + sim_.DevicePath() + " (no COM name)\n");
+}
+
 }  // namespace
 }  // namespace tav
