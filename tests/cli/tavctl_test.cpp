@@ -444,18 +444,26 @@ TEST_P(TavctlUsage, ExitsWithTwo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, TavctlUsage,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"frobnicate"},
-                      std::vector<std::string>{"read-all"},
-                      std::vector<std::string>{"read-remote", "0", "--image", "x.tv2"},
-                      std::vector<std::string>{"read-remote", "--image", "x.tv2"},
-                      std::vector<std::string>{"--port", "LPT1", "version"},
-                      std::vector<std::string>{"monitor", "--duration", "soon"},
-                      std::vector<std::string>{"erase", "--image", "x.tv2"},
-                      std::vector<std::string>{"version", "--port"}));
+    ::testing::Values(
+        std::vector<std::string>{}, std::vector<std::string>{"frobnicate"},
+        std::vector<std::string>{"read-all"},
+        std::vector<std::string>{"read-remote", "0", "--image", "x.tv2"},
+        std::vector<std::string>{"read-remote", "--image", "x.tv2"},
+        std::vector<std::string>{"--port", "LPT1", "version"},
+        std::vector<std::string>{"monitor", "--duration", "soon"},
+        std::vector<std::string>{"erase", "--image", "x.tv2"},
+        std::vector<std::string>{"version", "--port"},
+        std::vector<std::string>{"write-display", "--image", "x.tv2", "--backup-full"},
+        std::vector<std::string>{"read-all", "--image", "x.tv2", "--verify"},
+        std::vector<std::string>{"write-scenarios", "--image", "x.tv2", "--only-changed", "y.tv2"},
+        std::vector<std::string>{"diff", "a.tv2"},
+        std::vector<std::string>{"remotes", "list", "a.tv2"},
+        std::vector<std::string>{"remotes", "export", "a.tv2"},
+        std::vector<std::string>{"ports", "extra"}));
 
 TEST(TavctlHelp, ForTheToolAndItsCommands) {
-    for (const char* command :
-         {"", "version", "read-remote", "update-firmware", "monitor", "show"}) {
+    for (const char* command : {"", "version", "read-remote", "update-firmware", "monitor", "show",
+                                "write-all", "diff", "remotes", "ports"}) {
         std::vector<std::string> args = {"--help"};
         if (*command != '\0') {
             args.insert(args.begin(), command);
