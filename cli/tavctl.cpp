@@ -543,10 +543,12 @@ std::string FirstDifference(const MemoryImage& written, const MemoryImage& recei
             if (written.at(offset) != receiver.at(offset)) {
                 char buf[160];
                 std::snprintf(buf, sizeof buf,
-                              "record %d, byte %zu (offset 0x%04zx): written 0x%02x, the "
-                              "receiver holds 0x%02x",
-                              r, b, offset, written.at(offset), receiver.at(offset));
-                return buf;
+                              ", byte %zu (offset 0x%04zx): written 0x%02x, the receiver holds "
+                              "0x%02x",
+                              b, offset, written.at(offset), receiver.at(offset));
+                const std::string remote =
+                    r < kRemoteCount ? " (remote " + std::to_string(r + 1) + ")" : "";
+                return "record " + std::to_string(r) + remote + buf;
             }
         }
     }

@@ -735,11 +735,13 @@ TEST_P(TavctlVerify, ReportsTheFirstDifference) {
     const std::size_t offset =
         static_cast<std::size_t>(v.record) * 32 + static_cast<std::size_t>(v.byte);
     const unsigned written = Pattern(9).at(offset);
+    const std::string remote =
+        v.record < 1000 ? " (remote " + std::to_string(v.record + 1) + ")" : "";
     char line[200];
     std::snprintf(line, sizeof line,
-                  "tavctl: verification failed: record %d, byte %d (offset 0x%04zx): written "
+                  "tavctl: verification failed: record %d%s, byte %d (offset 0x%04zx): written "
                   "0x%02x, the receiver holds 0x%02x\n",
-                  v.record, v.byte, offset, written, written ^ 0xFF);
+                  v.record, remote.c_str(), v.byte, offset, written, written ^ 0xFF);
     EXPECT_THAT(r.err, ::testing::EndsWith(line));
 }
 
