@@ -233,8 +233,9 @@ void PrintCommandHelp(const CommandHelp& c, std::FILE* out) {
             out,
             "\n--backup DIR first reads from the receiver the records this write will change\n"
             "into a new settings file DIR/backup-YYYYMMDD-HHMMSS.tv2 (the rest of it zero;\n"
-            "with --backup-full the whole memory). An existing file is never replaced;\n"
-            "if the backup cannot be read or saved, nothing is written.\n"
+            "the whole memory with --backup-full, or when the bulk read is quicker). An\n"
+            "existing file is never replaced (the same second gets -2 .. -9); if the\n"
+            "backup cannot be read or saved, nothing is written.\n"
             "--verify reads the written records back afterwards and compares them byte for\n"
             "byte; the first record that differs is reported (record, byte, offset, both\n"
             "values) and the exit status is 1.\n");
