@@ -179,7 +179,8 @@ const CommandHelp kCommands[] = {
      "with its reason and FILE is not changed. Otherwise each row's remote gets its\n"
      "serial, then its scenario (the last two bits of the serial's last byte) and\n"
      "its name; nothing else in FILE changes (a zero-filled image when FILE does\n"
-     "not exist)."},
+     "not exist). A remote left out of IN.csv stays as it is; the serial\n"
+     "00:00:00:00 empties a slot."},
 };
 
 const CommandHelp* FindCommand(const std::string& name) {
