@@ -525,8 +525,12 @@ std::string SaveBackup(const fs::path& dir, const MemoryImage& image) {
     }
     const fs::path temporary = target.string() + ".part";
     std::error_code ec;
-    if (WriteSettingsFile(image, temporary) != SettingsSaveResult::Saved ||
-        (fs::rename(temporary, target, ec), ec)) {
+    bool saved = WriteSettingsFile(image, temporary) == SettingsSaveResult::Saved;
+    if (saved) {
+        fs::rename(temporary, target, ec);
+        saved = !ec;
+    }
+    if (!saved) {
         fs::remove(temporary, ec);
         fs::remove(target, ec);
         Say("tavctl: the backup " + target.string() + " could not be written");
