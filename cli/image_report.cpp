@@ -175,28 +175,49 @@ std::vector<ImageField> ImageFields(const MemoryImage& image) {
     return f;
 }
 
-std::vector<std::string> DiffImages(const MemoryImage& a, const MemoryImage& b) {
+std::vector<FieldDifference> DifferingFields(const MemoryImage& a, const MemoryImage& b) {
     const std::vector<ImageField> fa = ImageFields(a);
     const std::vector<ImageField> fb = ImageFields(b);
-    std::vector<std::string> out;
+    std::vector<FieldDifference> out;
     for (std::size_t i = 0; i < fa.size(); ++i) {
         const ImageField& x = fa[i];
         bool same = true;
         for (std::size_t k = 0; k < x.length; ++k) {
             same = same && a.at(x.offset + k) == b.at(x.offset + k);
         }
-        if (same) {
-            continue;
+        if (!same) {
+            out.push_back({x.name, x.offset, x.length, x.value, fb[i].value,
+                           Hex(a, x.offset, x.length), Hex(b, x.offset, x.length)});
         }
-        std::string va = x.value;
-        std::string vb = fb[i].value;
-        if (va == vb) {
-            va += " [" + Hex(a, x.offset, x.length) + "]";
-            vb += " [" + Hex(b, x.offset, x.length) + "]";
-        }
-        out.push_back(x.name + ": " + va + " -> " + vb);
     }
     return out;
+}
+
+std::vector<std::string> DiffImages(const MemoryImage& a, const MemoryImage& b) {
+    std::vector<std::string> out;
+    for (const FieldDifference& d : DifferingFields(a, b)) {
+        if (d.a == d.b) {
+            out.push_back(d.name + ": " + d.a + " [" + d.aBytes + "] -> " + d.b + " [" + d.bBytes +
+                          "]");
+        } else {
+            out.push_back(d.name + ": " + d.a + " -> " + d.b);
+        }
+    }
+    return out;
+}
+
+std::string FormatDiffJson(const std::vector<FieldDifference>& differences) {
+    QJsonArray list;
+    for (const FieldDifference& d : differences) {
+        list.append(QJsonObject{{"field", Q(d.name)},
+                                {"offset", static_cast<qint64>(d.offset)},
+                                {"length", static_cast<qint64>(d.length)},
+                                {"a", Q(d.a)},
+                                {"b", Q(d.b)},
+                                {"a_bytes", Q(d.aBytes)},
+                                {"b_bytes", Q(d.bBytes)}});
+    }
+    return QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString();
 }
 
 std::string FormatImageText(const MemoryImage& image) {

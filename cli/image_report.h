@@ -23,9 +23,27 @@ struct ImageField {
 
 std::vector<ImageField> ImageFields(const MemoryImage& image);
 
+// A field whose bytes differ between two images: its shown values and its
+// bytes in hex on either side.
+struct FieldDifference {
+    std::string name;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    std::string a;
+    std::string b;
+    std::string aBytes;
+    std::string bBytes;
+};
+
+// Every field whose bytes differ, in image order.
+std::vector<FieldDifference> DifferingFields(const MemoryImage& a, const MemoryImage& b);
+
 // "NAME: A -> B" for every field whose bytes differ, in image order. When the
 // shown values are the same, both sides carry their bytes in hex.
 std::vector<std::string> DiffImages(const MemoryImage& a, const MemoryImage& b);
+
+// One JSON array of {field, offset, length, a, b, a_bytes, b_bytes}.
+std::string FormatDiffJson(const std::vector<FieldDifference>& differences);
 
 // The readable listing: used remotes, clock events, display, scenarios.
 std::string FormatImageText(const MemoryImage& image);

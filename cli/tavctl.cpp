@@ -1,9 +1,11 @@
 #include "tavctl.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,6 +29,8 @@
 #include "link/serial_link.h"
 #include "link/timing.h"
 #include "port_access.h"
+#include "port_list.h"
+#include "remote_list.h"
 #include "terminal_host.h"
 
 namespace tav::cli {
@@ -40,6 +44,7 @@ constexpr std::string_view kFirmwareWarning =
     "Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a następnie włączyć "
     "przytrzymując przyciski YES i NO.";
 constexpr auto kPollPeriod = std::chrono::milliseconds(250);
+constexpr int kBackupNamesPerSecond = 9;
 
 // ---- Arguments --------------------------------------------------------------
 
@@ -50,14 +55,16 @@ struct Args {
     std::map<std::string, std::string> options;  // --image, --firmware, --duration
     std::set<std::string> flags;                 // --json, --history
     bool help = false;
+    bool portGiven = false;
 };
 
 struct UsageError {
     std::string message;
 };
 
-const std::set<std::string> kValueOptions = {"--image", "--firmware", "--duration", "--port"};
-const std::set<std::string> kFlagOptions = {"--json", "--history"};
+const std::set<std::string> kValueOptions = {"--image",  "--firmware",     "--duration", "--port",
+                                             "--backup", "--only-changed", "--csv"};
+const std::set<std::string> kFlagOptions = {"--json", "--history", "--verify", "--backup-full"};
 
 Args ParseArgs(int argc, char** argv) {
     Args a;
@@ -90,6 +97,7 @@ Args ParseArgs(int argc, char** argv) {
             }
             if (arg == "--port") {
                 a.port = value;
+                a.portGiven = true;
             } else {
                 a.options[arg] = value;
             }
@@ -116,22 +124,24 @@ const CommandHelp kCommands[] = {
     {"version", "version", "Asks the receiver for its version and prints the answer."},
     {"read-all", "read-all --image FILE",
      "Reads the receiver's whole memory (1024 records) into the settings file FILE."},
-    {"write-all", "write-all --image FILE",
+    {"write-all",
+     "write-all --image FILE [--only-changed BASE] [--backup DIR [--backup-full]] [--verify]",
      "Writes the whole memory image of the settings file FILE to the receiver."},
     {"read-remote", "read-remote N --image FILE",
      "Reads remote N (1..1000) from the receiver into FILE; the rest of FILE stays."},
-    {"write-remote", "write-remote N --image FILE",
+    {"write-remote", "write-remote N --image FILE [--backup DIR [--backup-full]] [--verify]",
      "Writes remote N (1..1000) of FILE to the receiver."},
     {"read-scenarios", "read-scenarios --image FILE",
      "Reads the four scenarios with their timers and delays into FILE."},
-    {"write-scenarios", "write-scenarios --image FILE",
+    {"write-scenarios", "write-scenarios --image FILE [--backup DIR [--backup-full]] [--verify]",
      "Writes the four scenarios with their timers and delays of FILE to the receiver."},
     {"read-clock-events", "read-clock-events --image FILE",
      "Reads the four clock events and their transmitters into FILE."},
-    {"write-clock-events", "write-clock-events --image FILE",
+    {"write-clock-events",
+     "write-clock-events --image FILE [--backup DIR [--backup-full]] [--verify]",
      "Writes the four clock events and their transmitters of FILE to the receiver."},
     {"read-display", "read-display --image FILE", "Reads the display settings into FILE."},
-    {"write-display", "write-display --image FILE",
+    {"write-display", "write-display --image FILE [--backup DIR [--backup-full]] [--verify]",
      "Writes the display settings of FILE to the receiver."},
     {"set-clock", "set-clock", "Sets the receiver's clock from this computer's local time."},
     {"erase", "erase", "Erases the receiver's whole memory."},
@@ -143,13 +153,34 @@ const CommandHelp kCommands[] = {
      "Prints the receiver's event lines as they arrive, in UTF-8, history markers\n"
      "included. --history asks for the stored event history after the start.\n"
      "Without --duration it runs until interrupted (Ctrl+C)."},
+    {"ports", "ports [--json]",
+     "Lists COM1..COM15 with the device each opens now and what the system knows of\n"
+     "it: for a USB adapter its vendor:product ids, manufacturer, product name,\n"
+     "serial number and stable links (/dev/serial/by-id/...), which --port also\n"
+     "takes; for a built-in UART only its path. --json prints one JSON array."},
     {"show", "show FILE [--json]", "Prints the configuration in the settings file FILE."},
-    {"diff", "diff FILE_A FILE_B",
+    {"diff", "diff FILE_A (FILE_B | --port PORT) [--json]",
      "Prints the fields in which two settings files differ, one a line:\n"
-     "NAME: VALUE_A -> VALUE_B. Exit status 0 also when they differ."},
+     "NAME: VALUE_A -> VALUE_B. With one FILE and --port, compares FILE (A) with\n"
+     "the receiver's whole memory (B), read without changing anything. --json\n"
+     "prints one JSON array of {field, offset, length, a, b, a_bytes, b_bytes}.\n"
+     "Exit status 0 also when they differ."},
     {"import-tav500", "import-tav500 FILE.tvs --image FILE",
      "Imports the remote serial numbers of a TAV-500 file into the settings file\n"
      "FILE (a zero-filled image when FILE does not exist)."},
+    {"remotes", "remotes export FILE --csv OUT.csv | remotes import IN.csv --image FILE",
+     "export writes the remotes in use of the settings file FILE to OUT.csv, for a\n"
+     "spreadsheet: a header row, then number,serial,scenario,name with the serial as\n"
+     "the window shows it (12:34:56:7a), the scenario 0..3 and the name in UTF-8\n"
+     "(RFC 4180 quoting, CR LF line ends).\n"
+     "import checks every row of IN.csv (number 1..1000, serial of four hex pairs,\n"
+     "scenario 0..3, a name of at most 26 characters that the receiver can store,\n"
+     "no number twice). One bad row refuses the whole file: each bad row is named\n"
+     "with its reason and FILE is not changed. Otherwise each row's remote gets its\n"
+     "serial, then its scenario (the last two bits of the serial's last byte) and\n"
+     "its name; nothing else in FILE changes (a zero-filled image when FILE does\n"
+     "not exist). A remote left out of IN.csv stays as it is; the serial\n"
+     "00:00:00:00 empties a slot."},
 };
 
 const CommandHelp* FindCommand(const std::string& name) {
@@ -169,8 +200,8 @@ void PrintToolHelp(std::FILE* out) {
                  "path such as /dev/ttyUSB0. Default: COM1.\n\n"
                  "Device commands:\n");
     for (const CommandHelp& c : kCommands) {
-        if (std::string_view(c.name) == "show") {
-            std::fprintf(out, "\nFile commands (no port):\n");
+        if (std::string_view(c.name) == "ports") {
+            std::fprintf(out, "\nOther commands:\n");
         }
         std::fprintf(out, "  %s\n", c.synopsis);
     }
@@ -180,10 +211,36 @@ void PrintToolHelp(std::FILE* out) {
 }
 
 void PrintCommandHelp(const CommandHelp& c, std::FILE* out) {
-    const bool device = std::string_view(c.name) != "show" && std::string_view(c.name) != "diff" &&
-                        std::string_view(c.name) != "import-tav500";
+    const std::string_view name = c.name;
+    const bool device = name != "show" && name != "diff" && name != "import-tav500" &&
+                        name.rfind("remotes", 0) != 0 && name != "ports";
     std::fprintf(out, "Usage: tavctl %s%s\n%s\n", device ? "[--port PORT] " : "", c.synopsis,
                  c.text);
+    if (name == "write-all") {
+        std::fprintf(
+            out,
+            "\n--only-changed BASE writes only the records in which FILE differs from BASE\n"
+            "(typically the file the receiver was last read into), one record at a time\n"
+            "over one open port after one version query. On the 9600-baud line one\n"
+            "record costs %.1f ms (37 bytes and the pauses of 50 and 10 ms), the bulk\n"
+            "write %.1f s (34 bytes a record for 1024 records and a pause of 50 ms), so\n"
+            "up to %d changed records go one at a time and more go by the bulk write.\n"
+            "Nothing is written when FILE and BASE hold the same records.\n",
+            kSingleWriteMicros / 1000, kBulkTransferMicros / 1e6,
+            SingleRecordLimit(kSingleWriteMicros));
+    }
+    if (name.rfind("write-", 0) == 0) {
+        std::fprintf(
+            out,
+            "\n--backup DIR first reads from the receiver the records this write will change\n"
+            "into a new settings file DIR/backup-YYYYMMDD-HHMMSS.tv2 (the rest of it zero;\n"
+            "the whole memory with --backup-full, or when the bulk read is quicker). An\n"
+            "existing file is never replaced (the same second gets -2 .. -9); if the\n"
+            "backup cannot be read or saved, nothing is written.\n"
+            "--verify reads the written records back afterwards and compares them byte for\n"
+            "byte; the first record that differs is reported (record, byte, offset, both\n"
+            "values) and the exit status is 1.\n");
+    }
 }
 
 // ---- Files ------------------------------------------------------------------
@@ -284,6 +341,13 @@ std::unique_ptr<Device> OpenDevice(const Args& a) {
     if (!choice) {
         throw UsageError{"unknown port " + a.port + " (COM1..COM15 or a device path)"};
     }
+    // A stable link (/dev/serial/by-id/...): say once which port it is.
+    static bool linkNamed = false;
+    std::error_code ec;
+    if (!linkNamed && a.port.find('/') != std::string::npos && fs::is_symlink(a.port, ec)) {
+        linkNamed = true;
+        Say("tavctl: " + DescribePortLink(a.port, PlatformPortResolver()));
+    }
     return std::make_unique<Device>(a.port, std::move(*choice));
 }
 
@@ -368,14 +432,241 @@ int RunRead(const Args& a, unsigned operation, int remote) {
     return SaveImage(file, dev->image()) ? kExitDone : kExitFailed;
 }
 
+// ---- Writes: backup, write, verification ---------------------------------------
+
+// The records a write command sends, in order.
+std::vector<int> RecordsOf(unsigned operation, int remote) {
+    std::vector<int> records;
+    auto range = [&records](int first, int last) {
+        for (int r = first; r <= last; ++r) {
+            records.push_back(r);
+        }
+    };
+    switch (operation) {
+        case kWriteSelectedRemote:
+            range(remote - 1, remote - 1);
+            break;
+        case kWriteScenarios:
+            range(kFirstScenarioRecord, kLastScenarioGroupRecord);
+            break;
+        case kWriteClockEvents:
+            range(kFirstClockTransmitterRecord, kClockEventRecord);
+            break;
+        case kWriteDisplaySettings:
+            range(kDisplayRecord, kDisplayRecord);
+            break;
+        default:
+            range(0, kRecordCount - 1);
+            break;
+    }
+    return records;
+}
+
+bool IsWholeMemory(const std::vector<int>& records) {
+    return records.size() == static_cast<std::size_t>(kRecordCount);
+}
+
+// Reads `records` from the receiver into `into` (the rest of `into` stays as
+// it is): record by record while that is faster, otherwise the whole memory.
+bool ReadFromReceiver(const Args& a, const std::vector<int>& records, bool whole,
+                      MemoryImage& into) {
+    std::unique_ptr<Device> dev = OpenDevice(a);
+    dev->image() = into;
+    OperationOutcome outcome;
+    if (whole || records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleReadMicros))) {
+        outcome = RunOperation(*dev, kReadAllMemory);
+    } else {
+        outcome = RunDeviceWork(
+            dev->ctx(), [&records](DeviceContext& ctx) { return ReadRecordList(ctx, records); });
+    }
+    if (outcome != OperationOutcome::Done) {
+        return false;
+    }
+    into = dev->image();
+    return true;
+}
+
+std::string TimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+    return buf;
+}
+
+// Saves `image` as a new file DIR/backup-YYYYMMDD-HHMMSS[-N].tv2; never
+// replaces an existing file. The name is taken first (created exclusively),
+// then the whole file is renamed onto it, so a reader never sees half a
+// backup. The path, or empty after saying why not.
+std::string SaveBackup(const fs::path& dir, const MemoryImage& image) {
+    const std::string stamp = TimeStamp();
+    fs::path target;
+    for (int n = 1; n <= kBackupNamesPerSecond && target.empty(); ++n) {
+        const fs::path candidate =
+            dir / ("backup-" + stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".tv2");
+        if (std::FILE* f = std::fopen(candidate.string().c_str(), "wbx")) {
+            std::fclose(f);
+            target = candidate;
+        } else if (errno != EEXIST) {
+            Say("tavctl: cannot create the backup " + candidate.string() + ": " +
+                std::strerror(errno));
+            return {};
+        }
+    }
+    if (target.empty()) {
+        Say("tavctl: every backup name for " + stamp + " in " + dir.string() +
+            " is taken; no backup file was replaced");
+        return {};
+    }
+    const fs::path temporary = target.string() + ".part";
+    std::error_code ec;
+    bool saved = WriteSettingsFile(image, temporary) == SettingsSaveResult::Saved;
+    if (saved) {
+        fs::rename(temporary, target, ec);
+        saved = !ec;
+    }
+    if (!saved) {
+        fs::remove(temporary, ec);
+        fs::remove(target, ec);
+        Say("tavctl: the backup " + target.string() + " could not be written");
+        return {};
+    }
+    return target.string();
+}
+
+// The first byte in which the receiver differs from what was written, among
+// `records`; "" when none.
+std::string FirstDifference(const MemoryImage& written, const MemoryImage& receiver,
+                            const std::vector<int>& records) {
+    for (int r : records) {
+        for (std::size_t b = 0; b < kRecordSize; ++b) {
+            const std::size_t offset = static_cast<std::size_t>(r) * kRecordSize + b;
+            if (written.at(offset) != receiver.at(offset)) {
+                char buf[160];
+                std::snprintf(buf, sizeof buf,
+                              ", byte %zu (offset 0x%04zx): written 0x%02x, the receiver holds "
+                              "0x%02x",
+                              b, offset, written.at(offset), receiver.at(offset));
+                const std::string remote =
+                    r < kRemoteCount ? " (remote " + std::to_string(r + 1) + ")" : "";
+                return "record " + std::to_string(r) + remote + buf;
+            }
+        }
+    }
+    return {};
+}
+
+std::string Count(std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// Records in which `image` differs from `base`, in order.
+std::vector<int> ChangedRecords(const MemoryImage& image, const MemoryImage& base) {
+    std::vector<int> changed;
+    for (int r = 0; r < kRecordCount; ++r) {
+        if (!std::equal(image.RecordAt(r).begin(), image.RecordAt(r).end(),
+                        base.RecordAt(r).begin())) {
+            changed.push_back(r);
+        }
+    }
+    return changed;
+}
+
 int RunWrite(const Args& a, unsigned operation, int remote) {
     const std::string& file = RequireImageOption(a);
-    std::unique_ptr<Device> dev = OpenDevice(a);
-    if (!LoadImage(file, dev->image(), Missing::kRefuse)) {
+    const bool verify = a.flags.count("--verify") != 0;
+    const auto backupOption = a.options.find("--backup");
+    const auto onlyChanged = a.options.find("--only-changed");
+    if (a.flags.count("--backup-full") != 0 && backupOption == a.options.end()) {
+        throw UsageError{"--backup-full goes with --backup DIR"};
+    }
+    MemoryImage image;
+    if (!LoadImage(file, image, Missing::kRefuse)) {
         return kExitFailed;
     }
+    std::vector<int> records = RecordsOf(operation, remote);
+    bool bulk = IsWholeMemory(records);
+    if (onlyChanged != a.options.end()) {
+        MemoryImage base;
+        if (!LoadImage(onlyChanged->second, base, Missing::kRefuse)) {
+            return kExitFailed;
+        }
+        records = ChangedRecords(image, base);
+        if (records.empty()) {
+            Say("tavctl: " + file + " holds the same records as " + onlyChanged->second +
+                "; nothing was written");
+            return kExitDone;
+        }
+        bulk = records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleWriteMicros));
+    }
+
+    if (backupOption != a.options.end()) {
+        const fs::path dir = backupOption->second;
+        std::error_code ec;
+        if (!fs::is_directory(dir, ec)) {
+            Say("tavctl: no folder " + dir.string() + " for the backup; nothing was written");
+            return kExitFailed;
+        }
+        MemoryImage backup;
+        if (!ReadFromReceiver(a, records, a.flags.count("--backup-full") != 0 || bulk, backup)) {
+            Say("tavctl: the backup could not be read from the receiver; nothing was written");
+            return kExitFailed;
+        }
+        const std::string saved = SaveBackup(dir, backup);
+        if (saved.empty()) {
+            Say("tavctl: nothing was written");
+            return kExitFailed;
+        }
+        Say("tavctl: backup of " + Count(records.size(), "record") + " saved in " + saved);
+    }
+
+    std::unique_ptr<Device> dev = OpenDevice(a);
+    dev->image() = image;
     dev->host().SetSelectedRemote(remote - 1);
-    return ExitFor(RunOperation(*dev, operation));
+    OperationOutcome outcome;
+    if (onlyChanged == a.options.end()) {
+        outcome = RunOperation(*dev, operation);
+    } else if (bulk) {
+        Say("tavctl: " + Count(records.size(), "record") +
+            " differ; the bulk write of the whole memory is faster");
+        outcome = RunOperation(*dev, kWriteAllMemory);
+        records = RecordsOf(kWriteAllMemory, 0);
+    } else {
+        outcome = RunDeviceWork(dev->ctx(), [&records](DeviceContext& ctx) {
+            const OperationOutcome o = WriteRecordList(ctx, records);
+            if (o == OperationOutcome::Done) {
+                ctx.host.ShowMessage("OK", "OK");
+            }
+            return o;
+        });
+        if (outcome == OperationOutcome::Done) {
+            Say("tavctl: wrote the " + Count(records.size(), "changed record") + " one at a time");
+        }
+    }
+    if (outcome != OperationOutcome::Done) {
+        return kExitFailed;
+    }
+
+    if (verify) {
+        MemoryImage readBack;
+        if (!ReadFromReceiver(a, records, bulk, readBack)) {
+            Say("tavctl: the written records could not be read back for verification");
+            return kExitFailed;
+        }
+        const std::string difference = FirstDifference(image, readBack, records);
+        if (!difference.empty()) {
+            Say("tavctl: verification failed: " + difference);
+            return kExitFailed;
+        }
+        Say("tavctl: verified: the receiver holds the " + Count(records.size(), "record") +
+            " written");
+    }
+    return kExitDone;
 }
 
 int RunPlain(const Args& a, unsigned operation) {
@@ -531,14 +822,29 @@ int RunShow(const Args& a) {
 }
 
 int RunDiff(const Args& a) {
-    if (a.positional.size() != 2) {
-        throw UsageError{"diff needs two settings files"};
+    const bool withReceiver = a.portGiven && a.positional.size() == 1;
+    if (!withReceiver && a.positional.size() != 2) {
+        throw UsageError{"diff needs two settings files, or one and --port PORT"};
     }
     MemoryImage first;
     MemoryImage second;
-    if (!LoadImage(a.positional[0], first, Missing::kRefuse) ||
-        !LoadImage(a.positional[1], second, Missing::kRefuse)) {
+    if (!LoadImage(a.positional[0], first, Missing::kRefuse)) {
         return kExitFailed;
+    }
+    if (withReceiver) {
+        // The receiver's whole memory, read into an image of its own.
+        std::unique_ptr<Device> dev = OpenDevice(a);
+        if (RunOperation(*dev, kReadAllMemory) != OperationOutcome::Done) {
+            return kExitFailed;
+        }
+        second = dev->image();
+    } else if (!LoadImage(a.positional[1], second, Missing::kRefuse)) {
+        return kExitFailed;
+    }
+    if (a.flags.count("--json") != 0) {
+        const std::string text = FormatDiffJson(DifferingFields(first, second));
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitDone;
     }
     for (const std::string& line : DiffImages(first, second)) {
         std::printf("%s\n", line.c_str());
@@ -562,6 +868,80 @@ int RunImport(const Args& a) {
     return SaveImage(file, image) ? kExitDone : kExitFailed;
 }
 
+// Writes `text` to `path` through a temporary file in the same folder, so an
+// interrupted run leaves an existing file whole.
+bool SaveTextFile(const std::string& path, const std::string& text) {
+    const fs::path temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            Say("tavctl: cannot write " + path + ": " + std::strerror(errno));
+            std::error_code ec;
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, path, ec);
+    if (ec) {
+        Say("tavctl: cannot write " + path + ": " + ec.message());
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+int RunRemotes(const Args& a) {
+    const std::string verb = a.positional.empty() ? "" : a.positional[0];
+    if (verb == "export") {
+        const auto csv = a.options.find("--csv");
+        if (a.positional.size() != 2 || csv == a.options.end() || a.options.count("--image")) {
+            throw UsageError{"remotes export needs a settings file and --csv OUT"};
+        }
+        MemoryImage image;
+        if (!LoadImage(a.positional[1], image, Missing::kRefuse) || !FolderExists(csv->second)) {
+            return kExitFailed;
+        }
+        return SaveTextFile(csv->second, ExportRemotesCsv(image)) ? kExitDone : kExitFailed;
+    }
+    if (verb == "import") {
+        if (a.positional.size() != 2 || a.options.count("--csv")) {
+            throw UsageError{"remotes import needs a CSV file and --image FILE"};
+        }
+        const std::string& file = RequireImageOption(a);
+        const std::string& in = a.positional[1];
+        std::ifstream csv(in, std::ios::binary);
+        if (!csv) {
+            Say("tavctl: cannot open " + in + ": " + std::strerror(errno));
+            return kExitFailed;
+        }
+        const std::string text((std::istreambuf_iterator<char>(csv)),
+                               std::istreambuf_iterator<char>());
+        MemoryImage image;
+        if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
+            return kExitFailed;
+        }
+        int imported = 0;
+        const std::vector<std::string> errors = ImportRemotesCsv(image, text, &imported);
+        if (!errors.empty()) {
+            for (const std::string& e : errors) {
+                Say("tavctl: " + in + " " + e);
+            }
+            Say("tavctl: " + Count(errors.size(), "bad row") + "; nothing was imported");
+            return kExitFailed;
+        }
+        if (!SaveImage(file, image)) {
+            return kExitFailed;
+        }
+        Say("tavctl: " + Count(static_cast<std::size_t>(imported), "remote") + " imported into " +
+            file);
+        return kExitDone;
+    }
+    throw UsageError{"remotes needs export or import"};
+}
+
 void CheckOptions(const Args& a, std::set<std::string> allowed) {
     for (const auto& [name, value] : a.options) {
         if (allowed.count(name) == 0) {
@@ -574,6 +954,10 @@ void CheckOptions(const Args& a, std::set<std::string> allowed) {
         }
     }
 }
+
+const std::set<std::string> kWriteOptions = {"--image", "--backup", "--backup-full", "--verify"};
+const std::set<std::string> kWriteAllOptions = {"--image", "--backup", "--backup-full", "--verify",
+                                                "--only-changed"};
 
 int RunCommand(const Args& a) {
     const std::string& c = a.command;
@@ -594,13 +978,19 @@ int RunCommand(const Args& a) {
     };
     for (const Transfer& t : kTransfers) {
         if (c == t.name) {
-            CheckOptions(a, {"--image"});
+            if (t.read) {
+                CheckOptions(a, {"--image"});
+            } else if (t.operation == kWriteAllMemory) {
+                CheckOptions(a, kWriteAllOptions);
+            } else {
+                CheckOptions(a, kWriteOptions);
+            }
             ExpectPositional(a, 0);
             return t.read ? RunRead(a, t.operation, 1) : RunWrite(a, t.operation, 1);
         }
     }
     if (c == "read-remote" || c == "write-remote") {
-        CheckOptions(a, {"--image"});
+        CheckOptions(a, c == "read-remote" ? std::set<std::string>{"--image"} : kWriteOptions);
         const int n = RemoteArgument(a);
         return c == "read-remote" ? RunRead(a, kReadSelectedRemote, n)
                                   : RunWrite(a, kWriteSelectedRemote, n);
@@ -618,13 +1008,25 @@ int RunCommand(const Args& a) {
         CheckOptions(a, {"--history", "--duration"});
         return RunMonitor(a);
     }
+    if (c == "ports") {
+        CheckOptions(a, {"--json"});
+        ExpectPositional(a, 0);
+        const std::string text =
+            FormatPortList(PlatformPortResolver(), a.flags.count("--json") != 0);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitDone;
+    }
     if (c == "show") {
         CheckOptions(a, {"--json"});
         return RunShow(a);
     }
     if (c == "diff") {
-        CheckOptions(a, {});
+        CheckOptions(a, {"--json"});
         return RunDiff(a);
+    }
+    if (c == "remotes") {
+        CheckOptions(a, {"--image", "--csv"});
+        return RunRemotes(a);
     }
     if (c == "import-tav500") {
         CheckOptions(a, {"--image"});

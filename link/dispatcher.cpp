@@ -209,7 +209,9 @@ OperationOutcome RunApplicationWork(DeviceContext& ctx, unsigned operation) {
 
 }  // namespace
 
-OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation) {
+namespace {
+
+OperationOutcome RunFrame(DeviceContext& ctx, unsigned operation, const DeviceWork& work) {
     if (ctx.operationRunning) {
         return OperationOutcome::Refused;
     }
@@ -230,7 +232,7 @@ OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation) {
     const int kind = QueryVersion(ctx);
     if (kind == 1) {
         if (ApplicationAccepted(ctx.version)) {
-            outcome = RunApplicationWork(ctx, operation);
+            outcome = work(ctx);
         } else {
             host.ShowMessage("Niewłaściwa wersja programu!", kRefusal);
         }
@@ -249,6 +251,45 @@ OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation) {
     host.ResetProgress();
     ctx.link.ClosePort();
     return outcome;
+}
+
+OperationOutcome TransferList(DeviceContext& ctx, Direction direction,
+                              std::span<const int> records) {
+    ctx.host.SetProgressRange(0, static_cast<int>(records.size()));
+    int result = kDeviceOk;
+    for (std::size_t i = 0; i < records.size() && result == kDeviceOk; ++i) {
+        const int record = records[i];
+        if (record < 0 || record >= kRecordCount) {
+            return OperationOutcome::Refused;
+        }
+        result = direction == Direction::Read ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
+        ctx.host.SetProgressPosition(static_cast<int>(i) + 1);
+    }
+    if (result != kDeviceOk) {
+        ShowDeviceResult(ctx, result);
+        return OperationOutcome::Failed;
+    }
+    return OperationOutcome::Done;
+}
+
+}  // namespace
+
+OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation) {
+    return RunFrame(ctx, operation,
+                    [operation](DeviceContext& c) { return RunApplicationWork(c, operation); });
+}
+
+OperationOutcome RunDeviceWork(DeviceContext& ctx, const DeviceWork& work) {
+    // 0 is no operation: a receiver in boot-loader mode is told so.
+    return RunFrame(ctx, 0, work);
+}
+
+OperationOutcome ReadRecordList(DeviceContext& ctx, std::span<const int> records) {
+    return TransferList(ctx, Direction::Read, records);
+}
+
+OperationOutcome WriteRecordList(DeviceContext& ctx, std::span<const int> records) {
+    return TransferList(ctx, Direction::Write, records);
 }
 
 }  // namespace tav

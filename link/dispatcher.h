@@ -2,6 +2,9 @@
 // that talks to the receiver runs its work.
 #pragma once
 
+#include <functional>
+#include <span>
+
 #include "protocol.h"
 
 namespace tav {
@@ -39,5 +42,18 @@ enum class OperationOutcome {
 // same context (a message box of a running operation may run a nested event
 // loop), and operation 98 when ctx.firmware is not a whole image.
 OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation);
+
+// The same common frame (guard, port, version query, application gate, reset,
+// close) around work of the caller's own, run only when the application gate
+// lets it through. A receiver in boot-loader mode gets the boot-loader notice.
+using DeviceWork = std::function<OperationOutcome(DeviceContext&)>;
+OperationOutcome RunDeviceWork(DeviceContext& ctx, const DeviceWork& work);
+
+// Reads or writes the listed records one at a time ("p" / "z"), in the given
+// order, with the progress range 0..count; stops at the first failure and
+// shows its result (ShowDeviceResult). No success message. Reads copy each
+// good record into ctx.image.
+OperationOutcome ReadRecordList(DeviceContext& ctx, std::span<const int> records);
+OperationOutcome WriteRecordList(DeviceContext& ctx, std::span<const int> records);
 
 }  // namespace tav

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tav {
 
@@ -20,12 +21,37 @@ class PortResolver {
     virtual std::optional<std::string> DevicePath(int index) const = 0;
 };
 
+// What the system knows of a serial device. USB fields are empty for a
+// device that does not hang off USB (a built-in UART).
+struct SerialDeviceInfo {
+    std::string vendorId;   // "0403"
+    std::string productId;  // "6001"
+    std::string manufacturer;
+    std::string product;
+    std::string serialNumber;
+    std::vector<std::string> stableLinks;  // /dev/serial/by-id/... pointing at it
+    bool IsUsb() const { return !vendorId.empty(); }
+};
+
 // Linux: COMn is the n-th serial device present, USB adapters (/dev/ttyUSB*)
 // first, then CDC-ACM devices (/dev/ttyACM*), then built-in UARTs (/dev/ttyS*)
 // that have hardware behind them. Windows: \\.\COMn.
 class PlatformPortResolver final : public PortResolver {
   public:
+    PlatformPortResolver() = default;
+    // Linux: look for devices in `devRoot` (normally /dev) and in the sysfs
+    // tree `sysRoot` (normally /sys); device paths are then under `devRoot`.
+    // Tests build such trees of their own. Windows ignores both.
+    PlatformPortResolver(std::string devRoot, std::string sysRoot)
+        : devRoot_(std::move(devRoot)), sysRoot_(std::move(sysRoot)) {}
+
     std::optional<std::string> DevicePath(int index) const override;
+    // From sysfs on Linux; nothing on Windows.
+    SerialDeviceInfo DescribeDevice(const std::string& devicePath) const;
+
+  private:
+    std::string devRoot_ = "/dev";
+    std::string sysRoot_ = "/sys";
 };
 
 // A fixed table, for tests and the demo.

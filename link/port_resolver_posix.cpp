@@ -13,11 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The numbers N of the devices /dev/<prefix>N, in ascending order.
-std::vector<int> DeviceNumbers(const std::string& prefix) {
+// The numbers N of the devices <dev>/<prefix>N, in ascending order.
+std::vector<int> DeviceNumbers(const fs::path& dev, const std::string& prefix) {
     std::vector<int> numbers;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator("/dev", ec)) {
+    for (const auto& entry : fs::directory_iterator(dev, ec)) {
         const std::string name = entry.path().filename().string();
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
             continue;
@@ -36,8 +36,8 @@ std::vector<int> DeviceNumbers(const std::string& prefix) {
 
 // The kernel creates ttyS0..ttyS31 whether or not a UART is fitted; a port
 // without hardware reports the type 0 (unknown) in sysfs.
-bool UartPresent(int number) {
-    const fs::path sys = fs::path("/sys/class/tty") / ("ttyS" + std::to_string(number));
+bool UartPresent(const fs::path& sysRoot, int number) {
+    const fs::path sys = sysRoot / "class/tty" / ("ttyS" + std::to_string(number));
     std::error_code ec;
     if (!fs::exists(sys / "device", ec)) {
         return false;
@@ -47,27 +47,67 @@ bool UartPresent(int number) {
     return type >> value && value != 0;
 }
 
+std::string FirstLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
 }  // namespace
 
 std::optional<std::string> PlatformPortResolver::DevicePath(int index) const {
     if (index < 0 || index >= kPortCount) {
         return std::nullopt;
     }
+    const fs::path dev = devRoot_;
     std::vector<std::string> devices;
     for (const char* prefix : {"ttyUSB", "ttyACM"}) {
-        for (int n : DeviceNumbers(prefix)) {
-            devices.push_back("/dev/" + std::string(prefix) + std::to_string(n));
+        for (int n : DeviceNumbers(dev, prefix)) {
+            devices.push_back((dev / (prefix + std::to_string(n))).string());
         }
     }
-    for (int n : DeviceNumbers("ttyS")) {
-        if (UartPresent(n)) {
-            devices.push_back("/dev/ttyS" + std::to_string(n));
+    for (int n : DeviceNumbers(dev, "ttyS")) {
+        if (UartPresent(sysRoot_, n)) {
+            devices.push_back((dev / ("ttyS" + std::to_string(n))).string());
         }
     }
     if (static_cast<std::size_t>(index) >= devices.size()) {
         return std::nullopt;
     }
     return devices[static_cast<std::size_t>(index)];
+}
+
+SerialDeviceInfo PlatformPortResolver::DescribeDevice(const std::string& devicePath) const {
+    SerialDeviceInfo info;
+    std::error_code ec;
+    const fs::path device = fs::weakly_canonical(devicePath, ec);
+    // The USB device is the nearest folder above the tty's own device that
+    // carries idVendor (ttyUSB: interface, then device; ttyACM: the same).
+    const fs::path sys = sysRoot_;
+    fs::path at = fs::canonical(sys / "class/tty" / device.filename() / "device", ec);
+    const fs::path top = fs::weakly_canonical(sys, ec);
+    for (int depth = 0; !ec && depth < 8 && !at.empty() && at != top && at != at.root_path();
+         ++depth, at = at.parent_path()) {
+        if (fs::exists(at / "idVendor", ec)) {
+            info.vendorId = FirstLine(at / "idVendor");
+            info.productId = FirstLine(at / "idProduct");
+            info.manufacturer = FirstLine(at / "manufacturer");
+            info.product = FirstLine(at / "product");
+            info.serialNumber = FirstLine(at / "serial");
+            break;
+        }
+    }
+    ec.clear();
+    for (const auto& entry : fs::directory_iterator(fs::path(devRoot_) / "serial/by-id", ec)) {
+        std::error_code linkError;
+        if (entry.is_symlink(linkError) &&
+            fs::weakly_canonical(entry.path(), linkError) == device && !linkError) {
+            info.stableLinks.push_back(entry.path().string());
+        }
+    }
+    std::sort(info.stableLinks.begin(), info.stableLinks.end());
+    return info;
 }
 
 }  // namespace tav

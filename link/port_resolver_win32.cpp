@@ -13,4 +13,8 @@ std::optional<std::string> PlatformPortResolver::DevicePath(int index) const {
     return "\\\\.\\" + std::string(PortNames[static_cast<std::size_t>(index)]);
 }
 
+SerialDeviceInfo PlatformPortResolver::DescribeDevice(const std::string&) const {
+    return {};
+}
+
 }  // namespace tav

@@ -41,7 +41,7 @@ std::uint8_t Bcd(int value) {
 // Sends the data, pauses 10 ms, sends the checksum; the answer is its echo.
 int SendChecked(DeviceContext& ctx, std::span<const std::uint8_t> data) {
     SendFlushed(ctx, data);
-    Pause(ctx, 10);
+    Pause(ctx, kChecksumPauseMs);
     const std::uint8_t sum = FrameChecksum(data);
     SendByteFlushed(ctx, sum);
     std::uint8_t echo = 0;
@@ -89,7 +89,7 @@ int QueryVersion(DeviceContext& ctx) {
     // The answer goes straight into the kept version: a short answer leaves
     // the bytes that did arrive over the start of the previous one.
     const int n = ctx.link.ReceiveBytes(ctx.version, kSingleIdleLimit);
-    Pause(ctx, 50);
+    Pause(ctx, kFramePauseMs);
     if (n < static_cast<int>(ctx.version.size()) || ctx.version[0] != kVersionMark) {
         ctx.host.ShowMessage("TAV-1000R nie odpowiada!", "Błąd");
         return 0;
@@ -107,7 +107,7 @@ int QueryVersion(DeviceContext& ctx) {
 
 int ReadRecord(DeviceContext& ctx, int record) {
     SendRecordHeader(ctx, 'p', record);
-    Pause(ctx, 50);
+    Pause(ctx, kFramePauseMs);
     std::array<std::uint8_t, kRecordSize + 1> answer{};
     if (ctx.link.ReceiveBytes(answer, kSingleIdleLimit) < static_cast<int>(answer.size())) {
         return kNoAnswer;
@@ -122,7 +122,7 @@ int ReadRecord(DeviceContext& ctx, int record) {
 
 int WriteRecord(DeviceContext& ctx, int record) {
     SendRecordHeader(ctx, 'z', record);
-    Pause(ctx, 50);
+    Pause(ctx, kFramePauseMs);
     return SendChecked(ctx, ctx.image.RecordAt(record));
 }
 
@@ -133,7 +133,7 @@ int SetDeviceClock(DeviceContext& ctx) {
     const std::array<std::uint8_t, 6> frame = {Bcd(now.second), Bcd(now.minute), Bcd(now.hour),
                                                Bcd(now.day),    Bcd(now.month),  Bcd(year)};
     SendByteFlushed(ctx, 't');
-    Pause(ctx, 50);
+    Pause(ctx, kFramePauseMs);
     return SendChecked(ctx, frame);
 }
 
@@ -164,7 +164,7 @@ void HistoryRequest(DeviceContext& ctx) {
 void BulkReadStart(DeviceContext& ctx) {
     const std::uint8_t command = 'P';
     Send(ctx, std::span<const std::uint8_t>(&command, 1));
-    Pause(ctx, 50);
+    Pause(ctx, kFramePauseMs);
 }
 
 int BulkReadReceive(DeviceContext& ctx, std::span<std::uint8_t, kBulkRecordFrame> frame) {
@@ -178,7 +178,7 @@ void BulkReadAcknowledge(DeviceContext& ctx) {
 void BulkWriteStart(DeviceContext& ctx) {
     const std::uint8_t command = 'Z';
     Send(ctx, std::span<const std::uint8_t>(&command, 1));
-    Pause(ctx, 50);
+    Pause(ctx, kFramePauseMs);
 }
 
 void FirmwareTransferStart(DeviceContext& ctx) {

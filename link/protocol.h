@@ -57,6 +57,33 @@ int EraseDeviceMemory(DeviceContext& ctx);
 // kTransmissionError (caption "Błąd"); nothing for any other value.
 void ShowDeviceResult(DeviceContext& ctx, int result);
 
+// The fixed pauses: after the answer to "?", after the header of a record
+// read or write, after "t", "P" and "Z"; and between the data and the
+// checksum of a record write or of the clock frame.
+inline constexpr int kFramePauseMs = 50;
+inline constexpr int kChecksumPauseMs = 10;
+
+// What the transfers cost on the 9600-baud line (10 bits a byte), both
+// directions, with their fixed pauses, in microseconds; the receiver's own
+// processing time is not counted.
+inline constexpr double kLineByteMicros = 1e6 * 10 / 9600;
+// "z", record number, 32 bytes, checksum; the echo.
+inline constexpr double kSingleWriteMicros =
+    (3 + 32 + 1 + 1) * kLineByteMicros + (kFramePauseMs + kChecksumPauseMs) * 1000.0;
+// "p", record number; 32 bytes and the checksum.
+inline constexpr double kSingleReadMicros = (3 + 33) * kLineByteMicros + kFramePauseMs * 1000.0;
+// "Z" (or "P"), then 1024 x 34 bytes (33 one way, the echo or "x" the other).
+inline constexpr double kBulkTransferMicros =
+    kLineByteMicros + kFramePauseMs * 1000.0 + 1024 * 34 * kLineByteMicros;
+// The most records for which single-record commands beat one bulk transfer.
+constexpr int SingleRecordLimit(double singleMicros) {
+    int n = 0;
+    while ((n + 1) * singleMicros < kBulkTransferMicros) {
+        ++n;
+    }
+    return n;
+}
+
 // Frames of the bulk loops, which live in the dispatcher.
 inline constexpr int kBulkIdleLimit = 50;
 inline constexpr std::size_t kBulkRecordFrame = kRecordSize + 1;

@@ -61,6 +61,8 @@ Faults (repeatable):
       silence-block:N      firmware blocks N and above get no echo
       wrong-echo-record:N  the echo of record N is wrong
       wrong-echo-block:N   the echo of firmware block N is wrong
+      stores-other:N[:B]   a write of record N is confirmed, but its byte B
+                           (default 0) is kept inverted
       garbage:N:COUNT      COUNT garbage bytes before answer N (0: the next one)
       short:N:COUNT        answer N is cut to its first COUNT bytes
       hang-up:N            close the receiver's end after sending N bytes
@@ -119,6 +121,7 @@ bool ParseFault(std::string_view text, Fault* fault) {
         {"garbage", FaultKind::GarbageBeforeAnswer, true},
         {"short", FaultKind::ShortAnswer, true},
         {"hang-up", FaultKind::HangUpAfterBytes, false},
+        {"stores-other", FaultKind::StoresOtherAtRecord, false},
     };
     std::vector<std::string_view> parts;
     std::size_t start = 0;
@@ -135,14 +138,17 @@ bool ParseFault(std::string_view text, Fault* fault) {
         if (parts[0] != k.name) {
             continue;
         }
-        if (parts.size() != (k.needsCount ? 3u : 2u)) {
+        // stores-other takes its byte optionally.
+        const bool optionalCount = k.kind == FaultKind::StoresOtherAtRecord && parts.size() == 3;
+        if (parts.size() != (k.needsCount || optionalCount ? 3u : 2u)) {
             return false;
         }
         fault->kind = k.kind;
+        fault->count = 0;
         if (!ParseInt(parts[1], &fault->at)) {
             return false;
         }
-        return !k.needsCount || ParseInt(parts[2], &fault->count);
+        return !(k.needsCount || optionalCount) || ParseInt(parts[2], &fault->count);
     }
     return false;
 }

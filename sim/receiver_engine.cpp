@@ -86,6 +86,18 @@ bool ReceiverEngine::HasFault(FaultKind kind, int index) const {
                        [&](const Fault& f) { return f.kind == kind && f.at == index; });
 }
 
+void ReceiverEngine::StoreRecord(int record, std::span<const std::uint8_t> data) {
+    auto target = options_.memory.RecordAt(record);
+    std::copy(data.begin(), data.end(), target.begin());
+    for (const Fault& f : faults_) {
+        if (f.kind == FaultKind::StoresOtherAtRecord && f.at == record && f.count >= 0 &&
+            f.count < static_cast<int>(kRecordSize)) {
+            target[static_cast<std::size_t>(f.count)] ^= 0xFF;
+        }
+    }
+    ++recordsWritten_;
+}
+
 bool ReceiverEngine::SilentFrom(FaultKind kind, int index) const {
     return std::any_of(faults_.begin(), faults_.end(),
                        [&](const Fault& f) { return f.kind == kind && index >= f.at; });
@@ -264,9 +276,7 @@ std::optional<Reply> ReceiverEngine::Receive(std::uint8_t byte) {
                 return std::nullopt;
             }
             if (byte == sum) {
-                auto target = options_.memory.RecordAt(record_);
-                std::copy(data.begin(), data.end(), target.begin());
-                ++recordsWritten_;
+                StoreRecord(record_, data);
             }
             const bool wrong = HasFault(FaultKind::WrongEchoAtRecord, record_);
             return Answer({static_cast<std::uint8_t>(wrong ? sum ^ 0xFF : sum)},
@@ -334,9 +344,7 @@ std::optional<Reply> ReceiverEngine::Receive(std::uint8_t byte) {
             const std::span<const std::uint8_t> data(buffer_.data(), kRecordSize);
             const std::uint8_t sum = Checksum(data);
             if (byte == sum) {
-                auto target = options_.memory.RecordAt(record);
-                std::copy(data.begin(), data.end(), target.begin());
-                ++recordsWritten_;
+                StoreRecord(record, data);
             }
             const bool wrong = HasFault(FaultKind::WrongEchoAtRecord, record);
             return Answer({static_cast<std::uint8_t>(wrong ? sum ^ 0xFF : sum)},

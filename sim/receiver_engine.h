@@ -82,6 +82,9 @@ inline constexpr std::chrono::nanoseconds kByteTime{1'041'667};
 //    checksum XOR 0xFF; the record itself is handled as usual (stored when its
 //    checksum matched). Until cleared.
 //  WrongEchoAtBlock{at}: likewise for firmware block `at`.
+//  StoresOtherAtRecord{at, count}: a write of record `at` ("z" or "Z") with a
+//    good checksum is echoed as usual, but byte `count` (0..31) of the record
+//    is stored XOR 0xFF. Until cleared.
 //  GarbageBeforeAnswer{at, count}: `count` garbage bytes (kGarbagePattern,
 //    repeated) go out before answer number `at`, counted from the injection
 //    (0: the next answer). Once.
@@ -102,6 +105,7 @@ enum class FaultKind {
     GarbageBeforeAnswer,
     ShortAnswer,
     HangUpAfterBytes,
+    StoresOtherAtRecord,
 };
 
 struct Fault {
@@ -235,6 +239,8 @@ class ReceiverEngine {
     std::vector<std::uint8_t> RecordFrame(int record) const;
     bool HasFault(FaultKind kind, int index) const;
     bool SilentFrom(FaultKind kind, int index) const;
+    // A write with a good checksum: into memory (StoresOtherAtRecord applied).
+    void StoreRecord(int record, std::span<const std::uint8_t> data);
 
     ReceiverOptions options_;
     std::vector<Fault> faults_;

@@ -15,6 +15,7 @@
 #include <QJsonObject>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -150,6 +151,23 @@ bool SameRecords(const MemoryImage& a, const MemoryImage& b, int first, int last
         }
     }
     return true;
+}
+
+std::uint8_t FrameChecksumOf(const std::uint8_t* record) {
+    std::uint8_t sum = 0;
+    for (int i = 0; i < 32; ++i) {
+        sum = static_cast<std::uint8_t>(sum + record[i]);
+    }
+    return sum;
+}
+
+std::vector<std::string> DiffLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = out.find('\n', start)) != std::string::npos; start = nl + 1) {
+        lines.push_back(out.substr(start, nl - start));
+    }
+    return lines;
 }
 
 class TavctlTest : public ::testing::Test {
@@ -426,18 +444,26 @@ TEST_P(TavctlUsage, ExitsWithTwo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, TavctlUsage,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"frobnicate"},
-                      std::vector<std::string>{"read-all"},
-                      std::vector<std::string>{"read-remote", "0", "--image", "x.tv2"},
-                      std::vector<std::string>{"read-remote", "--image", "x.tv2"},
-                      std::vector<std::string>{"--port", "LPT1", "version"},
-                      std::vector<std::string>{"monitor", "--duration", "soon"},
-                      std::vector<std::string>{"erase", "--image", "x.tv2"},
-                      std::vector<std::string>{"version", "--port"}));
+    ::testing::Values(
+        std::vector<std::string>{}, std::vector<std::string>{"frobnicate"},
+        std::vector<std::string>{"read-all"},
+        std::vector<std::string>{"read-remote", "0", "--image", "x.tv2"},
+        std::vector<std::string>{"read-remote", "--image", "x.tv2"},
+        std::vector<std::string>{"--port", "LPT1", "version"},
+        std::vector<std::string>{"monitor", "--duration", "soon"},
+        std::vector<std::string>{"erase", "--image", "x.tv2"},
+        std::vector<std::string>{"version", "--port"},
+        std::vector<std::string>{"write-display", "--image", "x.tv2", "--backup-full"},
+        std::vector<std::string>{"read-all", "--image", "x.tv2", "--verify"},
+        std::vector<std::string>{"write-scenarios", "--image", "x.tv2", "--only-changed", "y.tv2"},
+        std::vector<std::string>{"diff", "a.tv2"},
+        std::vector<std::string>{"remotes", "list", "a.tv2"},
+        std::vector<std::string>{"remotes", "export", "a.tv2"},
+        std::vector<std::string>{"ports", "extra"}));
 
 TEST(TavctlHelp, ForTheToolAndItsCommands) {
-    for (const char* command :
-         {"", "version", "read-remote", "update-firmware", "monitor", "show"}) {
+    for (const char* command : {"", "version", "read-remote", "update-firmware", "monitor", "show",
+                                "write-all", "diff", "remotes", "ports"}) {
         std::vector<std::string> args = {"--help"};
         if (*command != '\0') {
             args.insert(args.begin(), command);
@@ -543,6 +569,432 @@ TEST_F(TavctlFiles, ImportIntoANewOrAnExistingFile) {
     r = Tavctl({"show", File("bad.tv2")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\n");
+}
+
+// ---- Backups and verification -------------------------------------------------
+
+// The records each write command changes, written with a backup and verified.
+struct GuardedWrite {
+    std::vector<std::string> command;
+    int first;
+    int last;
+    bool full = false;  // --backup-full
+};
+
+class TavctlGuardedWrites : public TavctlTest,
+                            public ::testing::WithParamInterface<GuardedWrite> {};
+
+TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
+    const GuardedWrite& w = GetParam();
+    Save(Pattern(9), "send.tv2");
+    fs::create_directories(dir_ / "backups");
+    std::vector<std::string> args = w.command;
+    args.insert(args.end(), {"--image", File("send.tv2"), "--backup", File("backups"), "--verify"});
+    if (w.full) {
+        args.push_back("--backup-full");
+    }
+    const Result r = Tavctl(Dev(args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("tavctl: verified: the receiver holds the "));
+
+    std::vector<fs::path> backups(fs::directory_iterator(dir_ / "backups"), {});
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_THAT(backups[0].filename().string(), StartsWith("backup-"));
+    MemoryImage expected;  // what the receiver held, in the changed records only
+    const MemoryImage before = Pattern(1);
+    for (int rec = 0; rec < kRecordCount; ++rec) {
+        if (w.full || (rec >= w.first && rec <= w.last)) {
+            std::copy(before.RecordAt(rec).begin(), before.RecordAt(rec).end(),
+                      expected.RecordAt(rec).begin());
+        }
+    }
+    EXPECT_EQ(LoadFile(backups[0]), expected);
+    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), w.first, w.last));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, TavctlGuardedWrites,
+                         ::testing::Values(GuardedWrite{{"write-remote", "7"}, 6, 6},
+                                           GuardedWrite{{"write-scenarios"}, 1008, 1019},
+                                           GuardedWrite{{"write-clock-events"}, 1000, 1004, true},
+                                           GuardedWrite{{"write-display"}, 1005, 1005},
+                                           GuardedWrite{{"write-all"}, 0, 1023}),
+                         [](const auto& info) {
+                             std::string n =
+                                 info.param.command[0] + (info.param.full ? "full" : "");
+                             n.erase(std::remove(n.begin(), n.end(), '-'), n.end());
+                             return n;
+                         });
+
+std::string BackupName(std::time_t t, int n) {
+    char buf[32];
+    std::tm local{};
+    localtime_r(&t, &local);
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+    return std::string("backup-") + buf + (n == 1 ? "" : "-" + std::to_string(n)) + ".tv2";
+}
+
+TEST_F(TavctlTest, BackupNeverReplacesAFile) {
+    Save(Pattern(9), "send.tv2");
+    fs::create_directories(dir_ / "b");
+    // Every name of the next seconds is taken: the write is refused.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now - 1; t <= now + 20; ++t) {
+        for (int n = 1; n <= 9; ++n) {
+            std::ofstream(dir_ / "b" / BackupName(t, n)) << "mine";
+        }
+    }
+    Result r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("is taken; no backup file was replaced"));
+    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    for (const auto& entry : fs::directory_iterator(dir_ / "b")) {
+        EXPECT_EQ(FileBytes(entry.path()).size(), 4u) << entry.path();
+    }
+    // One name taken: the backup gets the next.
+    fs::remove_all(dir_ / "b");
+    fs::create_directories(dir_ / "b");
+    for (std::time_t t = now - 1; t <= now + 20; ++t) {
+        std::ofstream(dir_ / "b" / BackupName(t, 1)) << "mine";
+    }
+    r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("-2.tv2"));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), 1005, 1005));
+}
+
+// A backup that cannot be read, or has nowhere to go, stops the write before
+// anything is sent.
+struct BackupFailure {
+    const char* name;
+    std::vector<std::string> command;
+    sim::Fault fault;
+    const char* folder;
+    const char* says;
+};
+
+class TavctlBackupFailures : public TavctlTest,
+                             public ::testing::WithParamInterface<BackupFailure> {};
+
+TEST_P(TavctlBackupFailures, WriteNothing) {
+    const BackupFailure& f = GetParam();
+    Save(Pattern(9), "send.tv2");
+    fs::create_directories(dir_ / "b");
+    sim_.InjectFault(f.fault);
+    std::vector<std::string> args = f.command;
+    args.insert(args.end(), {"--image", File("send.tv2"), "--backup", File(f.folder)});
+    const Result r = Tavctl(Dev(args));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr(f.says));
+    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    const std::vector<std::uint8_t> sent = sim_.ReceivedBytes();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 'z'), 0);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 'Z'), 0);
+    EXPECT_TRUE(fs::is_empty(dir_ / "b"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TavctlBackupFailures,
+    ::testing::Values(
+        BackupFailure{"RecordSilent",
+                      {"write-scenarios"},
+                      {sim::FaultKind::SilenceFromRecord, 1012},
+                      "b",
+                      "Błąd: TAV-1000R nie odpowiada!\ntavctl: the backup could not be read"},
+        BackupFailure{"BulkChecksum",
+                      {"write-all"},
+                      {sim::FaultKind::BadChecksumAtRecord, 700},
+                      "b",
+                      "Błąd: Blad transmisji\ntavctl: the backup could not be read"},
+        BackupFailure{"NoFolder",
+                      {"write-remote", "3"},
+                      {sim::FaultKind::ShortAnswer, 99, 0},
+                      "nowhere",
+                      "no folder"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A receiver that confirms a record but keeps something else is caught.
+struct VerifyCase {
+    const char* name;
+    std::vector<std::string> command;
+    int record;
+    int byte;
+};
+
+class TavctlVerify : public TavctlTest, public ::testing::WithParamInterface<VerifyCase> {};
+
+TEST_P(TavctlVerify, ReportsTheFirstDifference) {
+    const VerifyCase& v = GetParam();
+    Save(Pattern(9), "send.tv2");
+    Save(Pattern(1), "base.tv2");
+    sim_.InjectFault({sim::FaultKind::StoresOtherAtRecord, v.record, v.byte});
+    std::vector<std::string> args = v.command;
+    std::replace(args.begin(), args.end(), std::string("BASE"), File("base.tv2"));
+    args.insert(args.end(), {"--image", File("send.tv2"), "--verify"});
+    const Result r = Tavctl(Dev(args));
+    EXPECT_EQ(r.status, 1);
+    const std::size_t offset =
+        static_cast<std::size_t>(v.record) * 32 + static_cast<std::size_t>(v.byte);
+    const unsigned written = Pattern(9).at(offset);
+    const std::string remote =
+        v.record < 1000 ? " (remote " + std::to_string(v.record + 1) + ")" : "";
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "tavctl: verification failed: record %d%s, byte %d (offset 0x%04zx): written "
+                  "0x%02x, the receiver holds 0x%02x\n",
+                  v.record, remote.c_str(), v.byte, offset, written, written ^ 0xFF);
+    EXPECT_THAT(r.err, ::testing::EndsWith(line));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, TavctlVerify,
+    ::testing::Values(VerifyCase{"Range", {"write-scenarios"}, 1010, 5},
+                      VerifyCase{"Bulk", {"write-all"}, 3, 31},
+                      VerifyCase{"Single", {"write-remote", "1000"}, 999, 0},
+                      VerifyCase{"OnlyChanged", {"write-all", "--only-changed", "BASE"}, 1023, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Writing only what changed ------------------------------------------------
+
+// The records the tool sent, read off the receiver's log: "z" frames one by
+// one, or every record of a "Z" bulk write. Checks each frame's checksum.
+struct SentRecords {
+    std::vector<int> single;
+    int bulk = 0;
+};
+
+SentRecords ParseWrites(const std::vector<std::uint8_t>& bytes) {
+    SentRecords sent;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (bytes[i] == '?') {
+            ++i;
+        } else if (bytes[i] == 'z' && i + 36 <= bytes.size()) {
+            sent.single.push_back(bytes[i + 1] * 256 + bytes[i + 2]);
+            EXPECT_EQ(FrameChecksumOf(&bytes[i + 3]), bytes[i + 35]);
+            i += 36;
+        } else if (bytes[i] == 'Z') {
+            sent.bulk = static_cast<int>((bytes.size() - i - 1) / 33);
+            break;
+        } else {
+            ADD_FAILURE() << "unexpected byte " << int(bytes[i]) << " at " << i;
+            break;
+        }
+    }
+    return sent;
+}
+
+struct OnlyChanged {
+    const char* name;
+    std::vector<int> changed;
+    bool bulk;
+};
+
+class TavctlOnlyChanged : public TavctlTest, public ::testing::WithParamInterface<OnlyChanged> {};
+
+TEST_P(TavctlOnlyChanged, SendsExactlyTheDifferingRecords) {
+    const OnlyChanged& c = GetParam();
+    MemoryImage image = Pattern(1);  // what the receiver holds and BASE says
+    for (int rec : c.changed) {
+        image.RecordAt(rec)[static_cast<std::size_t>(rec) % 32] ^= 0x5A;
+    }
+    Save(Pattern(1), "base.tv2");
+    Save(image, "new.tv2");
+    sim_.ClearTraffic();
+    const Result r =
+        Tavctl(Dev({"write-all", "--image", File("new.tv2"), "--only-changed", File("base.tv2")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const SentRecords sent = ParseWrites(sim_.ReceivedBytes());
+    if (c.bulk) {
+        EXPECT_TRUE(sent.single.empty());
+        EXPECT_EQ(sent.bulk, kRecordCount);
+    } else {
+        EXPECT_EQ(sent.single, c.changed);
+        EXPECT_EQ(sent.bulk, 0);
+    }
+    EXPECT_EQ(sim_.Memory(), image);
+}
+
+std::vector<int> Spread(int count) {
+    std::vector<int> v;
+    for (int i = 0; i < count; ++i) {
+        v.push_back(i * 1023 / count);
+    }
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, TavctlOnlyChanged,
+    ::testing::Values(OnlyChanged{"None", {}, false}, OnlyChanged{"One", {1005}, false},
+                      OnlyChanged{"Scattered", {0, 41, 999, 1000, 1019, 1023}, false},
+                      OnlyChanged{"ManyGoBulk", Spread(400), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- diff against the receiver ------------------------------------------------
+
+TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
+    MemoryImage file = Pattern(1);
+    WriteDeviceText(file, TextFieldOffset(0), "Brama");
+    file.at(1022 * 32 + 1) ^= 0x01;
+    Save(file, "a.tv2");
+    sim_.ClearTraffic();
+    Result r = Tavctl(Dev({"diff", File("a.tv2")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> lines = DiffLines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_THAT(lines[0], StartsWith("remote 1 name: \"Brama\" -> \""));
+    EXPECT_THAT(lines[1], StartsWith("record 1022: "));
+    const std::vector<std::uint8_t> sent = sim_.ReceivedBytes();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(std::string(sent.begin(), sent.begin() + 2), "?P");
+    EXPECT_TRUE(std::all_of(sent.begin() + 2, sent.end(), [](std::uint8_t b) { return b == 'x'; }));
+    EXPECT_EQ(sim_.Memory(), Pattern(1));
+
+    r = Tavctl(Dev({"diff", File("a.tv2"), "--json"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
+    ASSERT_EQ(list.size(), 2);
+    const QJsonObject name = list[0].toObject();
+    EXPECT_EQ(name["field"].toString(), "remote 1 name");
+    EXPECT_EQ(name["offset"].toInt(), 6);
+    EXPECT_EQ(name["length"].toInt(), 26);
+    EXPECT_EQ(name["a"].toString(), "\"Brama\"");
+    EXPECT_THAT(name["a_bytes"].toString().toStdString(), StartsWith("42 72 61 6d 61 00"));
+
+    sim_.InjectFault({sim::FaultKind::BadChecksumAtRecord, 10});
+    r = Tavctl(Dev({"diff", File("a.tv2")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(TavctlFiles, DiffJsonOfTwoFiles) {
+    MemoryImage a;
+    MemoryImage b;
+    b.at(kClockEventOffset + 8) = 0x01;
+    a.at(kClockEventOffset + 8) = 0xFF;
+    Save(a, "a.tv2");
+    Save(b, "b.tv2");
+    const Result r = Tavctl({"diff", File("a.tv2"), File("b.tv2"), "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0].toObject(), (QJsonObject{{"field", "clock event 1002 enabled"},
+                                               {"offset", int(kClockEventOffset + 8)},
+                                               {"length", 1},
+                                               {"a", "off"},
+                                               {"b", "off"},
+                                               {"a_bytes", "ff"},
+                                               {"b_bytes", "01"}}));
+    EXPECT_EQ(Tavctl({"diff", File("a.tv2"), File("a.tv2"), "--json"}).out, "[\n]\n");
+}
+
+// ---- Remote lists as spreadsheets ---------------------------------------------
+
+std::string FileText(const fs::path& p) {
+    const auto bytes = FileBytes(p);
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST_F(TavctlFiles, RemotesRoundTripThroughASpreadsheet) {
+    MemoryImage m;
+    const std::uint8_t serial[] = {0x12, 0x34, 0x56, 0x7A};
+    std::copy(serial, serial + 4, m.RecordAt(0).begin());
+    m.at(4) = 0x44;                                      // bytes 4..5 are not the list's business
+    WriteDeviceText(m, TextFieldOffset(0), "Gara\xbf");  // "Garaż"
+    std::copy(serial, serial + 4, m.RecordAt(41).begin());
+    WriteDeviceText(m, TextFieldOffset(41), "Brama, \"wjazd\"");
+    m.at(999 * 32 + 3) = 0x01;  // in use: 00:00:00:01
+    m.at(1005 * 32 + 7) = 0x99;
+    Save(m, "a.tv2");
+
+    Result r = Tavctl({"remotes", "export", File("a.tv2"), "--csv", File("list.csv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(FileText(File("list.csv")),
+              "number,serial,scenario,name\r\n"
+              "1,12:34:56:7a,2,Garaż\r\n"
+              "42,12:34:56:7a,2,\"Brama, \"\"wjazd\"\"\"\r\n"
+              "1000,00:00:00:01,1,\r\n");
+
+    // As a spreadsheet saves it: a byte-order mark, rows edited, moved and
+    // added, bare line ends, a cell quoted that needs no quotes.
+    std::ofstream(File("list.csv"), std::ios::binary)
+        << "\xEF\xBB\xBFnumber,serial,scenario,name\n"
+           "42,12:34:56:7A,0,\"Brama, lewa\"\n"
+           "1,12:34:56:7a,3,\"Łódź\"\n"
+           "7,aa:bb:cc:dc,1,Nowy pilot z nazwą 26 znak\n"
+           "1000,00:00:00:01,1,\n"
+           "\n";
+    r = Tavctl({"remotes", "import", File("list.csv"), "--image", File("a.tv2")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "tavctl: 4 remotes imported into " + File("a.tv2") + "\n");
+
+    MemoryImage expected = m;
+    expected.at(41 * 32 + 3) = 0x78;  // scenario 0 clears the serial's last two bits
+    WriteDeviceText(expected, TextFieldOffset(41), "Brama, lewa");
+    expected.at(3) = 0x7B;
+    WriteDeviceText(expected, TextFieldOffset(0), "\xa3\xf3\x64\x9f");  // "Łódź"
+    const std::uint8_t other[] = {0xAA, 0xBB, 0xCC, 0xDD};
+    std::copy(other, other + 4, expected.RecordAt(6).begin());
+    WriteDeviceText(expected, TextFieldOffset(6), "Nowy pilot z nazw\xb9 26 znak");
+    EXPECT_EQ(LoadFile(File("a.tv2")), expected);
+}
+
+// Every bad row is named with its reason, and nothing is imported.
+TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
+    struct BadRow {
+        const char* line;
+        const char* reason;
+    };
+    const BadRow rows[] = {
+        {"0,12:34:56:78,0,a", "number \"0\" is not in 1..1000"},
+        {"1001,12:34:56:78,0,a", "number \"1001\" is not in 1..1000"},
+        {"x,12:34:56:78,0,a", "number \"x\" is not in 1..1000"},
+        {"5,12:34:56,0,a", "serial \"12:34:56\" is not four hex pairs"},
+        {"6,12-34-56-78,0,a", "serial \"12-34-56-78\" is not four hex pairs"},
+        {"7,12:34:56:7g,0,a", "serial \"12:34:56:7g\" is not four hex pairs"},
+        {"8,12:34:56:78,4,a", "scenario \"4\" is not in 0..3"},
+        {"9,12:34:56:78,0,abcdefghijklmnopqrstuvwxyz0", "the name has 27 characters"},
+        {"10,12:34:56:78,0,Ærø", "a character that the receiver cannot store"},
+        {"11,12:34:56:78,0,\"a\x1b[2J\"", "a control character"},
+        {"12,12:34:56:78,0", "3 fields, not 4"},
+        {"2,12:34:56:78,0,again", "remote 2 is already in row 2"},
+        {"13,12:34:56:78,0,\"a\"b", "text after a closing quote"},
+    };
+    std::string csv = "number,serial,scenario,name\r\n2,12:34:56:78,1,good\r\n";
+    for (const BadRow& b : rows) {
+        csv += std::string(b.line) + "\r\n";
+    }
+    csv += "14,12:34:56:78,0,\"never closed\r\n";
+    std::ofstream(File("bad.csv"), std::ios::binary) << csv;
+    MemoryImage m = Pattern(3);
+    Save(m, "a.tv2");
+    const auto before = FileBytes(File("a.tv2"));
+
+    const Result r = Tavctl({"remotes", "import", File("bad.csv"), "--image", File("a.tv2")});
+    EXPECT_EQ(r.status, 1);
+    const std::vector<std::string> lines = DiffLines(r.err);
+    ASSERT_EQ(lines.size(), std::size(rows) + 2) << r.err;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_THAT(lines[i], StartsWith("tavctl: " + File("bad.csv") + " row " +
+                                         std::to_string(i + 3) + ": "));
+        EXPECT_THAT(lines[i], HasSubstr(rows[i].reason));
+    }
+    EXPECT_THAT(lines[std::size(rows)], HasSubstr("row 16: a quoted field is not closed"));
+    EXPECT_EQ(lines.back(), "tavctl: 14 bad rows; nothing was imported");
+    EXPECT_EQ(FileBytes(File("a.tv2")), before);
+
+    // Nothing made when the file did not exist.
+    EXPECT_EQ(Tavctl({"remotes", "import", File("bad.csv"), "--image", File("new.tv2")}).status, 1);
+    EXPECT_FALSE(fs::exists(File("new.tv2")));
+}
+
+TEST_F(TavctlTest, APortGivenAsALinkIsNamed) {
+    std::string error;
+    ASSERT_TRUE(sim_.MakeSymlink(File("by-id-link"), &error)) << error;
+    const Result r = Tavctl({"--port", File("by-id-link"), "version"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "hardw.ver:1.00 soft.ver:1.26\n");
+    EXPECT_EQ(r.err,
+              "tavctl: " + File("by-id-link") + " is " + sim_.DevicePath() + " (no COM name)\n");
 }
 
 }  // namespace

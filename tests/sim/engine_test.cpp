@@ -515,6 +515,19 @@ TEST(EngineFaults, WrongEchoAtRecordInSingleAndBulkWrite) {
     EXPECT_EQ(e.ReceiveAll(all), B({0xE0, 0xE0, 0xE0, 0xE0, 0xE0, 0x1F}));
 }
 
+TEST(EngineFaults, StoresOtherAtRecordConfirmsButKeepsAnotherByte) {
+    ReceiverEngine e;
+    e.InjectFault({FaultKind::StoresOtherAtRecord, 5, 31});
+    const Bytes d = Bytes(32, 0xFF);
+    EXPECT_EQ(e.ReceiveAll(Cat({B({'z', 0, 5}), d, B({0xE0})})), B({0xE0}));
+    Bytes kept = d;
+    kept[31] = 0x00;
+    EXPECT_EQ(RecordBytes(e.Memory(), 5), kept);
+    EXPECT_EQ(e.ReceiveAll(BlocksOfFF("Z", 7, 32)), Bytes(7, 0xE0));  // bulk: the same
+    EXPECT_EQ(RecordBytes(e.Memory(), 5), kept);
+    EXPECT_EQ(RecordBytes(e.Memory(), 6), d);
+}
+
 TEST(EngineFaults, WrongEchoAtBlock) {
     ReceiverOptions o;
     o.mode = ReceiverMode::BootLoader;

@@ -1,0 +1,22 @@
+// Which serial device each COM name opens now, and what the system knows of
+// it, for installers looking for the right port.
+#pragma once
+
+#include <string>
+
+#include "link/port_resolver.h"
+
+namespace tav::cli {
+
+// One line per COM name: the device it opens now (or "-"), then for a USB
+// device its vendor:product ids, manufacturer, product and serial number, and
+// its stable /dev/serial/by-id links on lines of their own. `json`: one JSON
+// array of {name, device, usb, stable_links} (device and usb null when
+// there is none).
+std::string FormatPortList(const PlatformPortResolver& resolver, bool json);
+
+// For a --port path that is a link: "PATH is DEVICE (COMn)", or "(no COM
+// name)" when no COM name opens that device now.
+std::string DescribePortLink(const std::string& path, const PlatformPortResolver& resolver);
+
+}  // namespace tav::cli

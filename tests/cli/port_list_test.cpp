@@ -1,0 +1,126 @@
+// tavctl ports on a made-up device and sysfs tree.
+#include "cli/port_list.h"
+
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tav::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct UsbDevice {
+    const char* tty;
+    const char* usbPath;  // under sys/devices
+    const char* vendor;
+    const char* product;
+    const char* manufacturer;
+    const char* name;
+    const char* serial;  // nullptr: no serial file
+};
+
+class FakeTree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("tavctl-ports-" + std::to_string(getpid()));
+        fs::remove_all(root_);
+        for (const char* tty : {"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS0", "ttyS1", "tty0"}) {
+            Write(root_ / "dev" / tty, "");
+        }
+        const UsbDevice usb[] = {
+            {"ttyUSB0", "pci0/usb1/1-1", "0403", "6001", "FTDI", "FT232R USB UART", "A10K3XYZ"},
+            {"ttyUSB1", "pci0/usb1/1-2", "067b", "2303", "Prolific", "USB-Serial\x1b[2J", nullptr},
+            {"ttyACM0", "pci0/usb1/1-3", "2341", "0043", "", "", "95530"},
+        };
+        for (const UsbDevice& d : usb) {
+            const fs::path dev = root_ / "sys/devices" / d.usbPath;
+            Write(dev / "idVendor", d.vendor + std::string("\n"));
+            Write(dev / "idProduct", d.product + std::string("\n"));
+            Write(dev / "manufacturer", d.manufacturer + std::string("\n"));
+            Write(dev / "product", d.name + std::string("\n"));
+            if (d.serial != nullptr) {
+                Write(dev / "serial", d.serial + std::string("\n"));
+            }
+            const fs::path iface = dev / (fs::path(d.usbPath).filename().string() + ":1.0");
+            fs::create_directories(iface / d.tty);
+            fs::create_directories(root_ / "sys/class/tty" / d.tty);
+            fs::create_directory_symlink(iface, root_ / "sys/class/tty" / d.tty / "device");
+        }
+        // A fitted UART (type 4) and one the kernel made without hardware.
+        for (auto [tty, type] : {std::pair{"ttyS0", "4"}, std::pair{"ttyS1", "0"}}) {
+            fs::create_directories(root_ / "sys/class/tty" / tty / "device");
+            Write(root_ / "sys/class/tty" / tty / "type", type + std::string("\n"));
+        }
+        fs::create_directories(root_ / "dev/serial/by-id");
+        fs::create_symlink("../../ttyUSB0", ByIdLink());
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    static void Write(const fs::path& p, const std::string& text) {
+        fs::create_directories(p.parent_path());
+        std::ofstream(p) << text;
+    }
+    fs::path ByIdLink() const {
+        return root_ / "dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0";
+    }
+    PlatformPortResolver Resolver() const {
+        return PlatformPortResolver((root_ / "dev").string(), (root_ / "sys").string());
+    }
+    std::string Dev(const char* tty) const { return (root_ / "dev" / tty).string(); }
+
+    fs::path root_;
+};
+
+TEST_F(FakeTree, ListsEveryComNameWithWhatTheSystemKnows) {
+    const std::string text = FormatPortList(Resolver(), false);
+    std::string expected = "COM1   " + Dev("ttyUSB0") +
+                           "  USB 0403:6001  FTDI  FT232R USB UART  serial A10K3XYZ\n"
+                           "       " +
+                           ByIdLink().string() + "\nCOM2   " + Dev("ttyUSB1") +
+                           "  USB 067b:2303  Prolific  USB-Serial?[2J\n"
+                           "COM3   " +
+                           Dev("ttyACM0") + "  USB 2341:0043  serial 95530\nCOM4   " +
+                           Dev("ttyS0") + "\n";
+    for (int n = 5; n <= 15; ++n) {
+        expected += "COM" + std::to_string(n) + std::string(n < 10 ? 3 : 2, ' ') + "-\n";
+    }
+    EXPECT_EQ(text, expected);
+
+    const QJsonArray list =
+        QJsonDocument::fromJson(QByteArray::fromStdString(FormatPortList(Resolver(), true)))
+            .array();
+    ASSERT_EQ(list.size(), 15);
+    EXPECT_EQ(
+        list[0].toObject(),
+        (QJsonObject{{"name", "COM1"},
+                     {"device", QString::fromStdString(Dev("ttyUSB0"))},
+                     {"usb", QJsonObject{{"vendor_id", "0403"},
+                                         {"product_id", "6001"},
+                                         {"manufacturer", "FTDI"},
+                                         {"product", "FT232R USB UART"},
+                                         {"serial_number", "A10K3XYZ"}}},
+                     {"stable_links", QJsonArray{QString::fromStdString(ByIdLink().string())}}}));
+    EXPECT_TRUE(list[3].toObject()["usb"].isNull());
+    EXPECT_TRUE(list[4].toObject()["device"].isNull());
+}
+
+TEST_F(FakeTree, AStableLinkIsNamedByItsComName) {
+    EXPECT_EQ(DescribePortLink(ByIdLink().string(), Resolver()),
+              ByIdLink().string() + " is " + fs::canonical(Dev("ttyUSB0")).string() + " (COM1)");
+    fs::create_symlink(root_ / "dev/tty0", root_ / "dev/console-link");
+    EXPECT_THAT(DescribePortLink((root_ / "dev/console-link").string(), Resolver()),
+                ::testing::EndsWith("(no COM name)"));
+}
+
+}  // namespace
+}  // namespace tav::cli
