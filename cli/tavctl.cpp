@@ -293,11 +293,22 @@ bool SaveImage(const std::string& file, const MemoryImage& image) {
         return true;
     }
     Say("Błąd: Zapis do pliku nieudany!");
-    Say("tavctl: " + file +
-        (r == SettingsSaveResult::CannotCreate
-             ? " could not be written (no file can be created in its folder)"
-             : " could not be written (a write failed)") +
-        "; an existing file was left as it was");
+    switch (r) {
+        case SettingsSaveResult::CannotCreate:
+            Say("tavctl: " + file +
+                " could not be written (no file can be created in its folder, and no existing "
+                "file of that name can be written); an existing file was left as it was");
+            break;
+        case SettingsSaveResult::OverwriteFailed:
+            Say("tavctl: " + file +
+                " could not be written (a write over the file in place failed); the file may be "
+                "incomplete");
+            break;
+        default:
+            Say("tavctl: " + file +
+                " could not be written (a write failed); an existing file was left as it was");
+            break;
+    }
     return false;
 }
 
