@@ -74,6 +74,8 @@ class TForm1 : public QMainWindow {
     void StoreDisplaySettings();
     void RefreshSettingsPage();
     void ShowClockEvents();
+    // Appends one line (Windows-1250 bytes) to the event view RichEdit1.
+    void AppendEventLine(std::string_view line);
 
     // ProgressBar1. SetProgressRange does not repaint; the other two do at once.
     void SetProgressRange(int minimum, int maximum);
@@ -182,7 +184,6 @@ class TForm1 : public QMainWindow {
     // Event page (event_page.cpp).
     void SetOnlineButtons();
     void SetOfflineButtons();
-    void AppendEventLine(std::string_view line);
 
     std::unique_ptr<Ui::TForm1> ui_;
     WindowServices services_;
