@@ -78,6 +78,9 @@ class TForm1 : public QMainWindow {
     void StoreDisplaySettings();
     void RefreshSettingsPage();
     void ShowClockEvents();
+    // A new last line of RichEdit1, from Windows-1250 bytes; the view follows
+    // it unless the user has scrolled away from the end.
+    void AppendEventLine(std::string_view line);
 
     // ProgressBar1. SetProgressRange does not repaint; the other two do at once.
     void SetProgressRange(int minimum, int maximum);
@@ -214,9 +217,6 @@ class TForm1 : public QMainWindow {
     void SetOnlineButtons();
     void SetOfflineButtons();
     std::array<QPushButton*, 15> ReceptionButtons() const;
-    // A new last line of RichEdit1, from Windows-1250 bytes; the view follows
-    // it unless the user has scrolled away from the end.
-    void AppendEventLine(std::string_view line);
     // Reception off, port closed, off-line buttons: the stop button's work.
     void StopOnlineReception();
 

@@ -1,0 +1,357 @@
+// The device operations against the simulated receiver paced at 9600 baud,
+// timed beside what the line allows (from the receiver's traffic log): through
+// the link and dispatcher, the same with the receive wait replaced by blind
+// 50 ms sleeps (what a plain polling tool reaches), and through the window
+// offscreen with every redraw the operations ask for. Takes about seven
+// minutes; not part of the test run.
+//
+//   transfer_bench [--quick]   --quick: the short operations only
+#include <time.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "bench/line_model.h"
+#include "link/dispatcher.h"
+#include "link/firmware.h"
+#include "sim/receiver.h"
+#include "ui/Unit1.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using tav::sim::ReceiverMode;
+
+double ThreadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// Wall time and the calling thread's CPU time (the tool's: the simulated
+// receiver runs on threads of its own) from construction on.
+class Stopwatch {
+  public:
+    double Wall() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_).count();
+    }
+    double Cpu() const { return ThreadCpuSeconds() - cpu_; }
+
+  private:
+    std::chrono::steady_clock::time_point wall_ = std::chrono::steady_clock::now();
+    double cpu_ = ThreadCpuSeconds();
+};
+
+// The platform's port on the pty as a serial port with modem lines behaves:
+// the tool then holds RTS (and so waits) for the line time of what it sends,
+// as it does on a real adapter, where the pty alone would let it run ahead of
+// the paced receiver.
+class UartLikePort : public tav::SerialPort {
+  public:
+    UartLikePort() : port_(tav::MakePlatformSerialPort()) {}
+    bool Open(const std::string& path, tav::PortOpenError* error) override {
+        return port_->Open(path, error);
+    }
+    void Close() override { port_->Close(); }
+    bool IsOpen() const override { return port_->IsOpen(); }
+    bool SetRts(bool on) override {
+        port_->SetRts(on);
+        return true;
+    }
+    bool Write(std::span<const std::uint8_t> bytes) override { return port_->Write(bytes); }
+    bool WaitTransmitted() override { return port_->WaitTransmitted(); }
+    void Flush() override { port_->Flush(); }
+    int BytesQueued() override { return port_->BytesQueued(); }
+    int ReadQueued(std::span<std::uint8_t> buffer) override { return port_->ReadQueued(buffer); }
+    bool WaitReadable(int ms) override { return port_->WaitReadable(ms); }
+    bool HungUp() override { return port_->HungUp(); }
+
+  private:
+    std::unique_ptr<tav::SerialPort> port_;
+};
+
+// The same with the wait for the next byte replaced by a blind sleep of the
+// whole period: the reference of a tool that sleeps 50 ms whenever an answer
+// is not there yet.
+class BlindSleepPort final : public UartLikePort {
+  public:
+    bool WaitReadable(int ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return true;
+    }
+};
+
+std::unique_ptr<tav::SerialPort> MakeUartLikePort() {
+    return std::make_unique<UartLikePort>();
+}
+
+class QuietHost final : public tav::WindowlessOperationHost {
+  public:
+    std::vector<std::string> messages;
+    void ShowMessage(std::string_view text, std::string_view caption) override {
+        messages.push_back(std::string(text) + " | " + std::string(caption));
+    }
+    void ShowVersionText(std::string_view) override {}
+    void SetProgressRange(int, int) override {}
+    void SetProgressPosition(int) override {}
+    void ResetProgress() override {}
+    bool OnlineReceptionActive() const override { return false; }
+    int SelectedPortIndex() const override { return 0; }
+    int SelectedRemote() const override { return 0; }
+};
+
+struct Row {
+    std::string name;
+    double wall = 0;
+    double line = 0;
+    double cpu = 0;
+    std::string outcome;
+};
+
+void Print(const Row& r) {
+    std::printf("%-40s %9.2fs %9.2fs %7.3f %8.3fs %7.4f  %s\n", r.name.c_str(), r.wall, r.line,
+                r.wall / r.line, r.cpu, r.cpu / r.wall, r.outcome.c_str());
+    std::fflush(stdout);
+}
+
+struct Operation {
+    const char* name;
+    unsigned number;
+    ReceiverMode mode;
+};
+
+// One operation through the link and dispatcher on a port made by `makePort`.
+Row RunLinkCase(tav::sim::PtyReceiver& receiver, const tav::PortResolver& resolver,
+                const Operation& op, const tav::SerialLink::PortFactory& makePort,
+                std::span<const std::uint8_t> firmware, const char* suffix) {
+    tav::SystemTiming timing;
+    tav::SerialLink link(makePort, resolver, timing);
+    tav::MemoryImage image = receiver.Memory();
+    QuietHost host;
+    tav::SystemLocalClock localClock;
+    tav::DeviceContext ctx{link, image, host, localClock};
+    ctx.firmware = firmware;
+    receiver.SetMode(op.mode);
+    receiver.WaitUntilIdle(2s);
+    receiver.ClearTraffic();
+    const Stopwatch watch;
+    const tav::OperationOutcome outcome = tav::RunDeviceOperation(ctx, op.number);
+    Row row{std::string(op.name) + suffix, watch.Wall(), 0, watch.Cpu(), ""};
+    receiver.WaitUntilIdle(2s);
+    row.line = tav::bench::BudgetOf(receiver.Traffic()).Limit().count();
+    row.outcome = outcome == tav::OperationOutcome::Done
+                      ? "done"
+                      : (host.messages.empty() ? "refused" : host.messages.back());
+    return row;
+}
+
+long PeakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            long kib = 0;
+            status >> kib;
+            return kib;
+        }
+        status.ignore(1 << 12, '\n');
+    }
+    return -1;
+}
+
+// Runs the event loop until `done` holds or `limit` has passed.
+bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    QEventLoop loop;
+    QTimer check;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (done() || std::chrono::steady_clock::now() > deadline) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    loop.exec();
+    return done();
+}
+
+struct Goal {
+    std::string figure;
+    double value;
+    const char* unit;
+    double goal;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    tav::sim::ReceiverOptions options;
+    options.pacing.paced = true;
+    for (std::size_t i = 0; i < tav::kImageSize; ++i) {
+        options.memory.at(i) = static_cast<std::uint8_t>(i * 7 + i / 251);
+    }
+    options.frameTimeout = 3s;
+    tav::sim::PtyReceiver receiver(options);
+    std::string error;
+    if (!receiver.Start(&error)) {
+        std::fprintf(stderr, "cannot start the simulated receiver: %s\n", error.c_str());
+        return 1;
+    }
+    auto resolver = std::make_shared<tav::FixedPortResolver>();
+    resolver->Set(0, receiver.DevicePath());
+    std::vector<std::uint8_t> firmware(tav::kFirmwareSize);
+    for (std::size_t i = 0; i < firmware.size(); ++i) {
+        firmware[i] = static_cast<std::uint8_t>(i ^ (i >> 8));
+    }
+
+    const Operation all[] = {
+        {"full read (2)", tav::kReadAllMemory, ReceiverMode::Application},
+        {"full write (4)", tav::kWriteAllMemory, ReceiverMode::Application},
+        {"scenario read (6)", tav::kReadScenarios, ReceiverMode::Application},
+        {"clock-event write (11)", tav::kWriteClockEvents, ReceiverMode::Application},
+        {"firmware (98)", tav::kUpdateFirmware, ReceiverMode::BootLoader},
+    };
+    std::vector<Operation> ops;
+    for (const Operation& op : all) {
+        const bool isShort =
+            op.number == tav::kReadScenarios || op.number == tav::kWriteClockEvents;
+        if (!quick || isShort) {
+            ops.push_back(op);
+        }
+    }
+
+    std::printf("%-40s %10s %10s %7s %9s %7s  %s\n", "case", "wall", "line", "ratio", "cpu",
+                "cpu/wall", "outcome");
+    std::vector<Row> link;
+    std::vector<Row> blind;
+    for (const Operation& op : ops) {
+        link.push_back(RunLinkCase(receiver, *resolver, op, MakeUartLikePort, firmware, ", link"));
+        Print(link.back());
+        blind.push_back(RunLinkCase(
+            receiver, *resolver, op, [] { return std::make_unique<BlindSleepPort>(); }, firmware,
+            ", blind sleeps"));
+        Print(blind.back());
+    }
+
+    // Through the window, offscreen, with every redraw the operations ask for.
+    receiver.SetMode(ReceiverMode::Application);
+    tav::ui::WindowServices services = tav::ui::SystemWindowServices();
+    services.portResolver = resolver;
+    services.makePort = MakeUartLikePort;
+    std::vector<std::string> messages;
+    services.showMessage = [&](QWidget*, const QString& text, const QString& caption) {
+        messages.push_back((text + " | " + caption).toStdString());
+    };
+    tav::MemoryImage image;
+    auto form = std::make_unique<tav::ui::TForm1>(image, services);
+    form->show();
+    QCoreApplication::processEvents();
+    std::vector<Row> window;
+    const auto click = [&](const char* name, const char* title) {
+        receiver.WaitUntilIdle(2s);
+        receiver.ClearTraffic();
+        messages.clear();
+        const Stopwatch watch;
+        form->findChild<QPushButton*>(QString::fromLatin1(name))->click();
+        Row row{title, watch.Wall(), 0, watch.Cpu(), ""};
+        receiver.WaitUntilIdle(2s);
+        row.line = tav::bench::BudgetOf(receiver.Traffic()).Limit().count();
+        row.outcome = messages.empty() ? "done" : messages.back();
+        window.push_back(row);
+        Print(row);
+    };
+    long peakAfterRead = -1;
+    if (!quick) {
+        click("Button3", "full read (2), window");
+        peakAfterRead = PeakResidentKiB();
+        click("Button4", "full write (4), window");
+    }
+
+    // On-line reception of 1,000 event lines through the window.
+    auto* view = form->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit1"));
+    const int lineCount = quick ? 100 : 1000;
+    form->findChild<QPushButton*>(QStringLiteral("Button10"))->click();
+    Row reception{"reception of " + std::to_string(lineCount) + " lines, window", 0, 0, 0, ""};
+    if (!form->OnlineReceptionActive()) {
+        reception.outcome = "reception did not start";
+    } else {
+        receiver.WaitUntilIdle(2s);
+        receiver.ClearTraffic();
+        const int before = view->document()->blockCount();
+        const Stopwatch watch;
+        for (int n = 0; n < lineCount; ++n) {
+            char text[64];
+            std::snprintf(text, sizeof text, "zdarzenie %04d przekaznik %d", n, n % 4 + 1);
+            receiver.SendEventLine(text);
+        }
+        const bool all =
+            RunUntil([&] { return view->document()->blockCount() - before >= lineCount; },
+                     std::chrono::milliseconds(lineCount * 40 + 5000));
+        reception.wall = watch.Wall();
+        reception.cpu = watch.Cpu();
+        receiver.WaitUntilIdle(2s);
+        reception.line = tav::bench::BudgetOf(receiver.Traffic()).Limit().count();
+        reception.outcome = all ? "all lines shown" : "lines missing";
+        form->findChild<QPushButton*>(QStringLiteral("Button11"))->click();
+    }
+    if (reception.line > 0) {
+        Print(reception);
+    } else {
+        std::printf("%-40s %s\n", reception.name.c_str(), reception.outcome.c_str());
+    }
+
+    std::printf(
+        "\nline: every byte of both directions at 10 bits a byte, 9600 baud, one after the\n"
+        "other (half duplex), plus the protocol's fixed pauses, from the receiver's log.\n"
+        "cpu: the tool's thread; the simulated receiver runs on threads of its own.\n\n");
+
+    std::vector<Goal> goals;
+    for (const Row& r : link) {
+        if (r.name.rfind("full", 0) == 0 || r.name.rfind("firmware", 0) == 0) {
+            goals.push_back({r.name + ": wall / line", r.wall / r.line, "", 1.01});
+        }
+    }
+    for (const Row& r : window) {
+        goals.push_back({r.name + ": wall / line", r.wall / r.line, "", 1.02});
+    }
+    if (!window.empty()) {
+        goals.push_back(
+            {"full read, window: cpu / wall", window[0].cpu / window[0].wall, "", 0.05});
+    }
+    for (const Row& r : blind) {
+        goals.push_back({r.name + ": wall / line", r.wall / r.line, "", 0});
+    }
+    if (peakAfterRead > 0) {
+        goals.push_back(
+            {"peak resident memory after a full read", peakAfterRead / 1024.0, " MB", 60});
+    }
+    std::printf("%-58s %10s %8s %s\n", "figure", "measured", "goal", "");
+    bool met = true;
+    for (const Goal& g : goals) {
+        if (g.goal == 0) {
+            std::printf("%-58s %9.3f%s %8s\n", g.figure.c_str(), g.value, g.unit, "reported");
+            continue;
+        }
+        const bool ok = g.value <= g.goal;
+        met = met && ok;
+        std::printf("%-58s %9.3f%s %7.3f%s %s\n", g.figure.c_str(), g.value, g.unit, g.goal, g.unit,
+                    ok ? "met" : "MISSED");
+    }
+    form.reset();
+    return met ? 0 : 1;
+}
