@@ -32,13 +32,20 @@ struct Window {
     Window() {
         form = std::make_unique<tav::ui::TForm1>(image, QuietServices());
         form->show();
-        QTest::qWaitForWindowExposed(form.get());
+        if (!QTest::qWaitForWindowExposed(form.get())) {
+            std::fprintf(stderr, "the window was not shown\n");
+        }
     }
 };
 
+// Made by main() after the application and gone before it.
+std::unique_ptr<Window> theWindow;
+
 Window& TheWindow() {
-    static Window w;
-    return w;
+    if (!theWindow) {
+        theWindow = std::make_unique<Window>();
+    }
+    return *theWindow;
 }
 
 void FillRemotes(tav::MemoryImage& image, bool used) {
@@ -180,6 +187,7 @@ int main(int argc, char** argv) {
     Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
+    theWindow.reset();
 
     struct Goal {
         const char* name;

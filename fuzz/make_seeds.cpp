@@ -108,6 +108,12 @@ int main(int argc, char** argv) {
            Concat({{0, 6, 0x76, 0x07, 0x01, 0x00, 0x01, 0x29}, RecordAnswer(0x12)}),
            Concat({{0, 5, 0x76, 0x07, 0x01, 0x00, 0x01}})});
 
+    // [field][the cell's text]
+    Write(dir, "fuzz_timer_cell",
+          {Concat({{0}, Text("7")}), Concat({{1}, Text("75")}), Concat({{2}, Text("-3")}),
+           Concat({{0}, Text("12abc")}), Concat({{3}, Text("ab")}), Concat({{1}, Text("")}),
+           Concat({{2}, Text("  +99999999999999999999")})});
+
     const Bytes record(tav::kRecordSize, 0x41);
     Write(dir, "fuzz_sim_engine",
           {Concat({{0, 0, 0},

@@ -54,7 +54,7 @@ void TForm1::RefreshAfterFileRead(std::int32_t dumpStart) {
     RefreshRemoteGrid();
     RefreshScenarioPage();
     RefreshSettingsPage();
-    repaint();
+    update();
 }
 
 void TForm1::ShowCannotOpen(const QString& path) {

@@ -36,7 +36,7 @@ void TForm1::ShowSelectedRemote() {
     ui_->Edit4->setText(DecodeDeviceText(ReadDeviceText(image_, TextFieldOffset(remote))));
     ui_->ComboBox16->setCurrentIndex(RemoteScenario(image_, remote));
     RefreshDumpView();
-    repaint();
+    update();
 }
 
 void TForm1::StringGrid2MouseDown(Qt::MouseButton, QPoint pos) {

@@ -15,7 +15,7 @@ void TForm1::RefreshScenarioPage() {
     RefreshScenarioGrid();
     ShowCellEditor(image_.at(static_cast<std::size_t>(selection_.selectedCellOffset)));
     RefreshTimerGrid();
-    repaint();
+    update();
 }
 
 void TForm1::RefreshScenarioGrid() {
@@ -123,7 +123,7 @@ void TForm1::StringGrid1MouseDown(Qt::MouseButton, QPoint pos) {
     selection_.selectedCellOffset =
         static_cast<std::int32_t>(ScenarioCellOffset(selection_.currentScenario, b, r));
     ShowCellEditor(image_.at(static_cast<std::size_t>(selection_.selectedCellOffset)));
-    repaint();
+    update();
 }
 
 void TForm1::ComboBox3Change(int index) {

@@ -77,10 +77,10 @@ void TForm1::ShowDisplaySettings() {
     f.przyc_jako_pilotCB->setEnabled(asRemote);
     f.Edit1->setText(DecodeDeviceText(ReadDeviceText(image_, kDisplayTextOffset)));
     f.Edit1->setEnabled(f.ComboBox15->currentIndex() == 3);
-    f.Edit1->repaint();
-    f.ComboBox15->repaint();
-    f.potw_zd_CBox->repaint();
-    f.przyc_jako_pilotCB->repaint();
+    f.Edit1->update();
+    f.ComboBox15->update();
+    f.potw_zd_CBox->update();
+    f.przyc_jako_pilotCB->update();
 }
 
 void TForm1::RefreshSettingsPage() {
@@ -101,13 +101,13 @@ void TForm1::ComboBox15Change(int) {
 void TForm1::potw_zd_CBoxClick() {
     SetEventConfirmation(image_, ui_->potw_zd_CBox->isChecked());
     ui_->przyc_jako_pilotCB->setEnabled(ui_->potw_zd_CBox->isChecked());
-    ui_->przyc_jako_pilotCB->repaint();
+    ui_->przyc_jako_pilotCB->update();
 }
 
 void TForm1::przyc_jako_pilotCBClick() {
     SetButtonAsRemote(image_, ui_->przyc_jako_pilotCB->isChecked());
     ui_->przyc_jako_pilotCB->setEnabled(ui_->potw_zd_CBox->isChecked());
-    ui_->przyc_jako_pilotCB->repaint();
+    ui_->przyc_jako_pilotCB->update();
 }
 
 void TForm1::Button12Click() {
@@ -149,7 +149,7 @@ void TForm1::ShowClockEvents() {
         row.scenario->setCurrentIndex(scenario < kScenarioCount ? scenario : -1);
     }
     RefreshDumpView();
-    repaint();
+    update();
 }
 
 void TForm1::StoreClockEventRow(int event) {
@@ -171,7 +171,7 @@ void TForm1::StoreClockEventName(int event) {
                     EncodeDeviceText(RowOf(*ui_, event).name->text()));
     SetDumpStart(static_cast<std::int32_t>(kClockTransmitterOffset));
     RefreshDumpView();
-    repaint();
+    update();
 }
 
 void TForm1::Edit2Change() {
