@@ -70,6 +70,10 @@ class ClosedPort final : public SerialPort {
 
 class WindowTest : public ::testing::Test {
   protected:
+    // The window goes first: closing it closes its port, on a device or a
+    // receiver that a derived fixture owns and destroys before these members.
+    void TearDown() override { form.reset(); }
+
     // Services that record every message and never open a dialog.
     WindowServices RecordingServices() {
         WindowServices s;
