@@ -518,8 +518,13 @@ std::string SaveBackup(const fs::path& dir, const MemoryImage& image) {
     const std::string stamp = TimeStamp();
     fs::path target;
     for (int n = 1; n <= kBackupNamesPerSecond && target.empty(); ++n) {
-        const fs::path candidate =
-            dir / ("backup-" + stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".tv2");
+        std::string name = "backup-" + stamp;
+        if (n > 1) {
+            name += '-';
+            name += std::to_string(n);
+        }
+        name += ".tv2";
+        const fs::path candidate = dir / name;
         if (std::FILE* f = std::fopen(candidate.string().c_str(), "wbx")) {
             std::fclose(f);
             target = candidate;
