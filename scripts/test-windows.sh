@@ -39,7 +39,7 @@ export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
 # No Mono or Gecko: nothing is fetched, and no dialog asks for them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTAV_BUILD_UI=OFF \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTAV_BUILD_UI=OFF -DTAV_BUILD_TESTS=ON \
     -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_GTEST_SOURCES=/usr/src/googletest \
     -DCMAKE_CROSSCOMPILING_EMULATOR="env;WINEPREFIX=$WINEPREFIX;WINEDEBUG=-all;$wine" \
     -DTAV_NATIVE_SIM="$out/native/sim/tav1000r-sim" -DTAV_WINEPREFIX="$WINEPREFIX" \
@@ -54,6 +54,8 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p >"$out/wineserver.log" 2>&1
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
+# wineboot starts Wine's background services; started here, they keep its
+# log open and not the output pipes of a test that CTest waits on.
 "$wine" wineboot -i >"$out/wineboot.log" 2>&1
 
 ctest --test-dir "$out" --output-on-failure -j 2 "$@"
