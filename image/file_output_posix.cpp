@@ -2,9 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "image/file_output.h"
 
 namespace tav::file_output {
+
+std::FILE* Open(const std::filesystem::path& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
 
 std::FILE* CreateNew(const std::filesystem::path& path, const std::filesystem::path& like) {
     struct stat old {};
@@ -34,6 +40,10 @@ std::FILE* CreateNew(const std::filesystem::path& path, const std::filesystem::p
 
 bool FlushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 }  // namespace tav::file_output

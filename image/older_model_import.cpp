@@ -1,5 +1,7 @@
 #include "image/older_model_import.h"
 
+#include "image/file_output.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -31,7 +33,7 @@ OlderModelImportResult ImportOlderModelFile(MemoryImage& image, const std::files
     if (std::filesystem::is_directory(path, error)) {
         return OlderModelImportResult::CannotOpen;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(file_output::Open(path, "rb"),
                                                          &std::fclose);
     if (!file) {
         return OlderModelImportResult::CannotOpen;

@@ -58,7 +58,7 @@ bool WriteHeaderAndImage(std::FILE* file, const MemoryImage& image) {
 // place.
 SettingsSaveResult OverwriteInPlace(const MemoryImage& image, const std::filesystem::path& path) {
     // "r+": an existing file only, and nothing is cut before the new bytes are in.
-    File file(std::fopen(path.string().c_str(), "r+b"));
+    File file(file_output::Open(path, "r+b"));
     if (!file) {
         return SettingsSaveResult::CannotCreate;
     }
@@ -91,8 +91,7 @@ std::optional<SettingsSaveResult> ReplaceAtomically(const MemoryImage& image,
         std::filesystem::remove(temporary, error);
         return SettingsSaveResult::WriteFailed;
     }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
+    if (!file_output::Replace(temporary, path)) {
         std::filesystem::remove(temporary, error);
         return std::nullopt;
     }
@@ -142,7 +141,7 @@ SettingsLoadResult ReadSettingsFile(MemoryImage& image, const std::filesystem::p
     if (std::filesystem::is_directory(path, error)) {
         return SettingsLoadResult::CannotOpen;
     }
-    File file(std::fopen(path.string().c_str(), "rb"));
+    File file(file_output::Open(path, "rb"));
     if (!file) {
         return SettingsLoadResult::CannotOpen;
     }

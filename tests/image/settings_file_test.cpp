@@ -1,66 +1,22 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <fstream>
+#include <cstdio>
 #include <functional>
-#include <iterator>
-#include <random>
 #include <vector>
 
-#include "image/settings_file.h"
+#include "image/file_output.h"
+#include "image/older_model_import.h"
+
+#include "tests/image/settings_file_test_support.h"
 
 namespace tav {
 namespace {
 
+using settingstest::RandomImage;
+using settingstest::ReadAll;
+using settingstest::SettingsFileTest;
+using settingstest::WriteAll;
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-MemoryImage RandomImage(unsigned seed) {
-    MemoryImage image;
-    std::mt19937 random(seed);
-    for (auto& b : image.Bytes()) {
-        b = static_cast<std::uint8_t>(random());
-    }
-    return image;
-}
-
-class SettingsFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tav-settings-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    // Only the named files are in the folder: no temporary file was left behind.
-    void ExpectOnlyFiles(std::vector<std::string> names) {
-        std::vector<std::string> present;
-        for (const auto& entry : fs::directory_iterator(dir_)) {
-            present.push_back(entry.path().filename().string());
-        }
-        std::sort(present.begin(), present.end());
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(present, names);
-    }
-
-    fs::path dir_;
-};
 
 TEST_F(SettingsFileTest, SavedFileIsHeaderThenEveryByte) {
     const MemoryImage image = RandomImage(7);
@@ -139,45 +95,6 @@ TEST_F(SettingsFileTest, CannotCreateInAMissingFolder) {
               SettingsSaveResult::CannotCreate);
 }
 
-TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole) {
-    const fs::path path = dir_ / "old.tv2";
-    const std::vector<std::uint8_t> old(32773, 0x5C);
-    WriteAll(path, old);
-
-    // Files may grow to 1000 bytes only: the image write fails part-way.
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto previous = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = WriteSettingsFile(RandomImage(11), path);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-
-    EXPECT_EQ(result, SettingsSaveResult::WriteFailed);
-    EXPECT_EQ(ReadAll(path), old);
-    ExpectOnlyFiles({"old.tv2"});
-}
-
-TEST_F(SettingsFileTest, FailedOverwriteInPlaceIsReported) {
-    // A hard-linked file is written in place; files may grow to 1000 bytes only.
-    const fs::path path = dir_ / "linked.tv2";
-    WriteAll(path, std::vector<std::uint8_t>(10, 0x5C));
-    fs::create_hard_link(path, dir_ / "other.tv2");
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto previous = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = WriteSettingsFile(RandomImage(13), path);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-    EXPECT_EQ(result, SettingsSaveResult::OverwriteFailed);
-    ExpectOnlyFiles({"linked.tv2", "other.tv2"});
-}
-
 TEST_F(SettingsFileTest, FailedRenameLeavesTheTargetAndNoTemporary) {
     // A folder of that name cannot be replaced by the file.
     fs::create_directories(dir_ / "taken.tv2" / "inside");
@@ -187,170 +104,65 @@ TEST_F(SettingsFileTest, FailedRenameLeavesTheTargetAndNoTemporary) {
     ExpectOnlyFiles({"taken.tv2"});
 }
 
-// Runs `body` with the rights of an ordinary user: as root (the usual test
-// run) with the effective ids of "nobody" for its duration.
-template <typename Body>
-auto AsOrdinaryUser(Body body) {
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        EXPECT_EQ(::setegid(65534), 0);
-        EXPECT_EQ(::seteuid(65534), 0);
-    }
-    auto result = body();
-    if (root) {
-        EXPECT_EQ(::seteuid(0), 0);
-        EXPECT_EQ(::setegid(0), 0);
-    }
-    return result;
-}
-
-unsigned ModeOf(const fs::path& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
-}
-
-// A save keeps what a plain overwrite keeps: the link and the file it names,
-// the file's mode, its other names, and a writable file in a folder where no
-// new file can be made.
-TEST_F(SettingsFileTest, SaveKeepsWhatAPlainOverwriteKeeps) {
+// The save's temporary file is made only under a name nobody uses: an existing
+// file is neither opened nor cut short.
+TEST_F(SettingsFileTest, CreateNewRefusesANameInUse) {
     struct Row {
         const char* name;
-        // Prepares the folder; returns the path the user saves to.
         std::function<fs::path(const fs::path& dir)> prepare;
-        bool ordinaryUser;
-        SettingsSaveResult result;
-        std::vector<std::string> files;  // in the folder afterwards
-        std::vector<std::string> newIn;  // names that read the new content
-        std::vector<std::string> oldIn;  // names that still read the old content
-        std::vector<std::string> links;  // names that are still symbolic links
-        unsigned mode;                   // of the first of newIn/oldIn; 0: not checked
-    };
-    const std::vector<std::uint8_t> old(32773, 0x5C);
-    const auto oldFile = [&](const fs::path& path, unsigned mode) {
-        WriteAll(path, old);
-        fs::permissions(path, static_cast<fs::perms>(mode));
+        bool created;
     };
     const Row rows[] = {
-        {"over a symbolic link",
-         [&](const fs::path& d) {
-             oldFile(d / "real.tv2", 0644);
-             fs::create_symlink("real.tv2", d / "link.tv2");
-             return d / "link.tv2";
+        {"a new name", [](const fs::path& d) { return d / "new.tmp"; }, true},
+        {"an existing file",
+         [](const fs::path& d) {
+             WriteAll(d / "old.tmp", {1, 2, 3});
+             return d / "old.tmp";
          },
-         false,
-         SettingsSaveResult::Saved,
-         {"link.tv2", "real.tv2"},
-         {"real.tv2"},
-         {},
-         {"link.tv2"},
-         0644},
-        {"over a link to a file not there yet",
-         [&](const fs::path& d) {
-             fs::create_symlink("new.tv2", d / "link.tv2");
-             return d / "link.tv2";
+         false},
+        {"an existing folder",
+         [](const fs::path& d) {
+             fs::create_directories(d / "folder.tmp");
+             return d / "folder.tmp";
          },
-         false,
-         SettingsSaveResult::Saved,
-         {"link.tv2", "new.tv2"},
-         {"new.tv2"},
-         {},
-         {"link.tv2"},
-         0},
-        {"over a 600 file",
-         [&](const fs::path& d) {
-             oldFile(d / "own.tv2", 0600);
-             return d / "own.tv2";
-         },
-         false,
-         SettingsSaveResult::Saved,
-         {"own.tv2"},
-         {"own.tv2"},
-         {},
-         {},
-         0600},
-        {"over a hard-linked file",
-         [&](const fs::path& d) {
-             oldFile(d / "one.tv2", 0640);
-             fs::create_hard_link(d / "one.tv2", d / "two.tv2");
-             return d / "one.tv2";
-         },
-         false,
-         SettingsSaveResult::Saved,
-         {"one.tv2", "two.tv2"},
-         {"one.tv2", "two.tv2"},
-         {},
-         {},
-         0640},
-        {"writable file, folder without create permission",
-         [&](const fs::path& d) {
-             WriteAll(d / "shared.tv2", std::vector<std::uint8_t>(40000, 0x5C));  // longer
-             fs::permissions(d / "shared.tv2", static_cast<fs::perms>(0666));
-             fs::permissions(d, static_cast<fs::perms>(0555));
-             return d / "shared.tv2";
-         },
-         true,
-         SettingsSaveResult::Saved,
-         {"shared.tv2"},
-         {"shared.tv2"},
-         {},
-         {},
-         0666},
-        {"read-only file, folder without create permission",
-         [&](const fs::path& d) {
-             oldFile(d / "locked.tv2", 0444);
-             fs::permissions(d, static_cast<fs::perms>(0555));
-             return d / "locked.tv2";
-         },
-         true,
-         SettingsSaveResult::CannotCreate,
-         {"locked.tv2"},
-         {},
-         {"locked.tv2"},
-         {},
-         0444},
-        {"new file, folder without create permission",
-         [&](const fs::path& d) {
-             fs::permissions(d, static_cast<fs::perms>(0555));
-             return d / "new.tv2";
-         },
-         true,
-         SettingsSaveResult::CannotCreate,
-         {},
-         {},
-         {},
-         {},
-         0},
+         false},
+        {"in a missing folder", [](const fs::path& d) { return d / "no" / "new.tmp"; }, false},
     };
-    const MemoryImage image = RandomImage(12);
-    std::vector<std::uint8_t> saved{'$', '*', '$', '1', '0'};
-    saved.insert(saved.end(), image.Bytes().begin(), image.Bytes().end());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        fs::permissions(dir_, static_cast<fs::perms>(0755));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         const fs::path target = row.prepare(dir_);
-        const auto result = row.ordinaryUser
-                                ? AsOrdinaryUser([&] { return WriteSettingsFile(image, target); })
-                                : WriteSettingsFile(image, target);
-        EXPECT_EQ(result, row.result);
-        ExpectOnlyFiles(row.files);
-        for (const auto& name : row.newIn) {
-            EXPECT_TRUE(ReadAll(dir_ / name) == saved) << name << " should hold the new file";
-        }
-        for (const auto& name : row.oldIn) {
-            EXPECT_TRUE(ReadAll(dir_ / name) == old) << name << " should hold the old file";
-        }
-        for (const auto& name : row.links) {
-            EXPECT_TRUE(fs::is_symlink(dir_ / name)) << name;
-        }
-        if (row.mode != 0) {
-            const auto& first = row.newIn.empty() ? row.oldIn.front() : row.newIn.front();
-            EXPECT_EQ(ModeOf(dir_ / first), row.mode);
+        const bool existed = fs::exists(target);
+        std::FILE* file = file_output::CreateNew(target, target);
+        EXPECT_EQ(file != nullptr, row.created);
+        if (file != nullptr) {
+            EXPECT_EQ(std::fwrite("abc", 1, 3, file), 3u);
+            EXPECT_TRUE(file_output::FlushToDisk(file));
+            std::fclose(file);
+            EXPECT_EQ(ReadAll(target), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+        } else if (existed && fs::is_regular_file(target)) {
+            EXPECT_EQ(ReadAll(target), (std::vector<std::uint8_t>{1, 2, 3}));
         }
     }
-    fs::permissions(dir_, static_cast<fs::perms>(0755));
+}
+
+// Any name the file system holds saves, loads and imports, Polish letters too
+// (on Windows outside the narrow code page of an English system).
+TEST_F(SettingsFileTest, NamesBeyondPlainLetters) {
+    const char8_t* names[] = {u8"plain.tv2", u8"with spaces.tv2", u8"sklep Łódź-żółć.tv2"};
+    const MemoryImage image = RandomImage(21);
+    for (const char8_t* name : names) {
+        const fs::path path = dir_ / fs::path(name);
+        SCOPED_TRACE(reinterpret_cast<const char*>(name));
+        ASSERT_EQ(WriteSettingsFile(image, path), SettingsSaveResult::Saved);
+        // Saved again over itself: the replacing path.
+        ASSERT_EQ(WriteSettingsFile(image, path), SettingsSaveResult::Saved);
+        MemoryImage loaded;
+        EXPECT_EQ(ReadSettingsFile(loaded, path), SettingsLoadResult::Loaded);
+        EXPECT_EQ(loaded, image);
+        EXPECT_EQ(ImportOlderModelFile(loaded, path), OlderModelImportResult::Imported);
+        fs::remove(path);
+    }
+    ExpectOnlyFiles({});
 }
 
 }  // namespace
