@@ -8,23 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/quiet_host.h"
 #include "link/dispatcher.h"
 #include "sim/receiver.h"
 
 namespace {
-
-class QuietHost final : public tav::WindowlessOperationHost {
-  public:
-    void ShowMessage(std::string_view text, std::string_view) override { last = text; }
-    void ShowVersionText(std::string_view) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void ResetProgress() override {}
-    bool OnlineReceptionActive() const override { return false; }
-    int SelectedPortIndex() const override { return 0; }
-    int SelectedRemote() const override { return 0; }
-    std::string last;
-};
 
 template <typename F>
 double Seconds(F&& f, bool* done) {
@@ -52,7 +40,7 @@ int main() {
     for (std::size_t i = 0; i < tav::kImageSize; ++i) {
         image.at(i) = static_cast<std::uint8_t>(i * 7);
     }
-    QuietHost host;
+    tav::bench::QuietHost host;
     tav::SystemLocalClock localClock;
     tav::DeviceContext ctx{link, image, host, localClock};
 

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/line_model.h"
+#include "bench/quiet_host.h"
 #include "link/dispatcher.h"
 #include "link/firmware.h"
 #include "sim/receiver.h"
@@ -100,21 +101,6 @@ std::unique_ptr<tav::SerialPort> MakeUartLikePort() {
     return std::make_unique<UartLikePort>();
 }
 
-class QuietHost final : public tav::WindowlessOperationHost {
-  public:
-    std::vector<std::string> messages;
-    void ShowMessage(std::string_view text, std::string_view caption) override {
-        messages.push_back(std::string(text) + " | " + std::string(caption));
-    }
-    void ShowVersionText(std::string_view) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void ResetProgress() override {}
-    bool OnlineReceptionActive() const override { return false; }
-    int SelectedPortIndex() const override { return 0; }
-    int SelectedRemote() const override { return 0; }
-};
-
 struct Row {
     std::string name;
     double wall = 0;
@@ -142,7 +128,7 @@ Row RunLinkCase(tav::sim::PtyReceiver& receiver, const tav::PortResolver& resolv
     tav::SystemTiming timing;
     tav::SerialLink link(makePort, resolver, timing);
     tav::MemoryImage image = receiver.Memory();
-    QuietHost host;
+    tav::bench::QuietHost host;
     tav::SystemLocalClock localClock;
     tav::DeviceContext ctx{link, image, host, localClock};
     ctx.firmware = firmware;
