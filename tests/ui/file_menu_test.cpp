@@ -64,22 +64,6 @@ MemoryImage FullImage(unsigned seed) {
     return image;
 }
 
-// Runs `body` with the rights of an ordinary user ("nobody" while the tests
-// run as root).
-template <typename Body>
-void AsOrdinaryUser(Body body) {
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(::setegid(65534), 0);
-        ASSERT_EQ(::seteuid(65534), 0);
-    }
-    body();
-    if (root) {
-        ASSERT_EQ(::seteuid(0), 0);
-        ASSERT_EQ(::setegid(0), 0);
-    }
-}
-
 // The patterns of a Qt filter "Description (*.a *.b)".
 QString FilterPatterns(const QString& filter) {
     const qsizetype open = filter.lastIndexOf(QLatin1Char('('));

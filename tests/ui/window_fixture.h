@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTest>
@@ -42,6 +43,10 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
+inline void PrintTo(const Message& m, std::ostream* os) {
+    *os << '"' << m.text.toStdString() << "\" | \"" << m.caption.toStdString() << '"';
+}
+
 class FixedClock final : public LocalClock {
   public:
     LocalDateTime Now() override { return {2026, 12, 8, 10, 30, 0}; }
@@ -67,6 +72,22 @@ class ClosedPort final : public SerialPort {
     bool WaitReadable(int) override { return false; }
     bool HungUp() override { return false; }
 };
+
+// Runs `body` with the rights of an ordinary user ("nobody" while the tests
+// run as root).
+template <typename Body>
+void AsOrdinaryUser(Body body) {
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::setegid(65534), 0);
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    body();
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+        ASSERT_EQ(::setegid(0), 0);
+    }
+}
 
 class WindowTest : public ::testing::Test {
   protected:
