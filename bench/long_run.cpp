@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -239,7 +240,10 @@ long ViewCostKiB(const QPlainTextEdit& like, int lines) {
         end.movePosition(QTextCursor::End);
         end.insertBlock();
         end.insertText(QString::asprintf("zdarzenie %06d", n));
-        if (n % 50 == 0) {
+        // Following the end as the window's view does, a few lines a poll,
+        // so that every line is laid out and drawn once, as there.
+        scratch.verticalScrollBar()->setValue(scratch.verticalScrollBar()->maximum());
+        if (n % 5 == 0) {
             QCoreApplication::processEvents();
         }
     }
