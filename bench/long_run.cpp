@@ -136,19 +136,30 @@ void Touch(tav::MemoryImage& image, int round, int salt) {
     }
 }
 
+// A simulated receiver on a pty whose logs stay small for a long run; null
+// (and a line on stderr) when it cannot start.
+std::unique_ptr<tav::sim::PtyReceiver> StartReceiver(tav::sim::ReceiverOptions options) {
+    options.logLimit = 1 << 16;
+    auto receiver = std::make_unique<tav::sim::PtyReceiver>(options);
+    std::string error;
+    if (!receiver->Start(&error)) {
+        std::fprintf(stderr, "cannot start the simulated receiver: %s\n", error.c_str());
+        return nullptr;
+    }
+    return receiver;
+}
+
 bool RunTransfers(int rounds) {
     std::printf("== %d full reads and %d full writes in turn, unpaced receiver\n", rounds, rounds);
     tav::sim::ReceiverOptions options;
     for (std::size_t i = 0; i < tav::kImageSize; ++i) {
         options.memory.at(i) = static_cast<std::uint8_t>(i * 7 + i / 251);
     }
-    options.logLimit = 1 << 16;
-    tav::sim::PtyReceiver receiver(options);
-    std::string error;
-    if (!receiver.Start(&error)) {
-        std::fprintf(stderr, "cannot start the simulated receiver: %s\n", error.c_str());
+    const std::unique_ptr<tav::sim::PtyReceiver> started = StartReceiver(options);
+    if (!started) {
         return false;
     }
+    tav::sim::PtyReceiver& receiver = *started;
     Window w(receiver.DevicePath());
     std::vector<double> reads;
     std::vector<double> writes;
@@ -254,13 +265,11 @@ long ViewCostKiB(const QPlainTextEdit& like, int lines) {
 bool RunReception(int minutes) {
     std::printf("== on-line reception for %d min, an event line every 50 ms\n", minutes);
     tav::sim::ReceiverOptions options;
-    options.logLimit = 1 << 16;
-    tav::sim::PtyReceiver receiver(options);
-    std::string error;
-    if (!receiver.Start(&error)) {
-        std::fprintf(stderr, "cannot start the simulated receiver: %s\n", error.c_str());
+    const std::unique_ptr<tav::sim::PtyReceiver> started = StartReceiver(options);
+    if (!started) {
         return false;
     }
+    tav::sim::PtyReceiver& receiver = *started;
     Window w(receiver.DevicePath());
     auto* view = w.form->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit1"));
     w.Click("Button10");
