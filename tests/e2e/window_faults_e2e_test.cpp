@@ -603,10 +603,10 @@ TEST_F(WindowOnAFaultyLine, SavesOntoAFullFileSystemOrIntoAReadOnlyFolder) {
         ::geteuid() == 0 &&
         std::system(
             ("mount -t tmpfs -o size=64k tmpfs " + tmpfs.string() + " 2>/dev/null").c_str()) == 0;
-    enum Fault { kSizeLimit, kFullTmpfs, kReadOnlyFolder };
+    enum FileFault { kSizeLimit, kFullTmpfs, kReadOnlyFolder };
     struct Row {
         const char* name;
-        Fault fault;
+        FileFault fault;
         bool events;  // the event log (Button19), else the settings file (N3)
     };
     const Row rows[] = {
