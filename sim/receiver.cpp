@@ -128,6 +128,7 @@ struct PtyReceiver::Impl {
     TimePoint lastInputTaken{};
     TimePoint lastOutputDue{};
     TimePoint lastActivity{};
+    TimePoint lastByteIn{};  // when the tool's latest byte was read
     bool outputBlocked = false;
 
     std::vector<TrafficEntry> traffic;
@@ -222,6 +223,7 @@ struct PtyReceiver::Impl {
                 const std::uint8_t b = buffer[i];
                 traffic.push_back({now, true, b});
                 received.push_back(b);
+                lastByteIn = now;
                 if (paced) {
                     // Taken when its last bit would have arrived on the line.
                     lastInputTaken = std::max(now, lastInputTaken) +
@@ -804,6 +806,26 @@ bool PtyReceiver::WaitForSent(std::size_t count, std::chrono::milliseconds timeo
 bool PtyReceiver::WaitUntilIdle(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(impl_->mu);
     return impl_->changed.wait_for(lock, timeout, [&] { return impl_->IdleNow(); });
+}
+
+bool PtyReceiver::WaitUntilSettled(std::chrono::milliseconds quiet,
+                                   std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(impl_->mu);
+    const TimePoint start = SteadyClock::now();
+    const TimePoint deadline = start + timeout;
+    for (;;) {
+        const TimePoint now = SteadyClock::now();
+        const bool idle = impl_->IdleNow();
+        const TimePoint quietFrom = std::max(start, impl_->lastByteIn) + quiet;
+        if (idle && now >= quietFrom) {
+            return true;
+        }
+        if (now >= deadline) {
+            return false;
+        }
+        // Idle but not yet quiet long enough: look again when it would be.
+        impl_->changed.wait_until(lock, idle ? std::min(deadline, quietFrom) : deadline);
+    }
 }
 
 }  // namespace tav::sim

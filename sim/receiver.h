@@ -118,6 +118,11 @@ class PtyReceiver {
     // Waits until every received byte has been processed and every answer
     // has been written to the pty; false on time-out.
     bool WaitUntilIdle(std::chrono::milliseconds timeout) const;
+    // WaitUntilIdle, and no byte from the tool for `quiet` since the call
+    // and since the latest one: a pty hands written bytes to the other side
+    // a moment later, so what the tool wrote just before it closed the port
+    // may not be readable yet when its operation returns.
+    bool WaitUntilSettled(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout) const;
 
   private:
     struct Impl;

@@ -54,8 +54,7 @@ class DeviceE2e : public ::testing::Test {
         const OperationOutcome outcome = RunDeviceOperation(ctx, operation);
         // The last bytes, sent just before the close, may still be on their
         // way through the pty.
-        std::this_thread::sleep_for(30ms);
-        EXPECT_TRUE(receiver->WaitUntilIdle(2s));
+        EXPECT_TRUE(receiver->WaitUntilSettled(50ms, 2s));
         EXPECT_FALSE(link.IsOpen());
         return outcome;
     }

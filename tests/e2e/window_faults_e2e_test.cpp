@@ -324,8 +324,8 @@ class WindowOnAFaultyLine : public WindowTest {
         image = toolImage;
         messages.clear();
         press();
-        std::this_thread::sleep_for(30ms);  // the last bytes, still on their way
-        EXPECT_TRUE(receiver->HungUp() || receiver->WaitUntilIdle(2s));
+        // The last bytes may still be on their way through the pty.
+        EXPECT_TRUE(receiver->HungUp() || receiver->WaitUntilSettled(50ms, 2s));
         EXPECT_EQ(messages, shown);
         EXPECT_EQ(WindowDescriptors(), 0) << "the port is still open";
         const bool erased = op.control == std::string("Button12") && moved > 0;
@@ -372,8 +372,7 @@ class WindowOnAFaultyLine : public WindowTest {
             ASSERT_TRUE(receiver->Start(&error)) << error;
         }
         // The last bytes may still be on their way through the pty.
-        std::this_thread::sleep_for(30ms);
-        ASSERT_TRUE(receiver->WaitUntilIdle(2s));
+        ASSERT_TRUE(receiver->WaitUntilSettled(50ms, 2s));
     }
 
     fs::path dir;

@@ -327,6 +327,20 @@ TEST_F(PtyReceiverTest, ClockEraseAndHistory) {
     EXPECT_EQ(Ask("hi", history.size()), Str(history));
 }
 
+// A command with no answer, written just before the check: settling waits
+// for the pty to hand it over and the receiver to act on it.
+TEST_F(PtyReceiverTest, SettlingWaitsForTheLastBytesOnTheirWay) {
+    ReceiverOptions o;
+    o.memory = PatternMemory();
+    StartReceiver(o);
+    ASSERT_TRUE(client_.Write(Str("c")));
+    const auto start = SteadyClock::now();
+    ASSERT_TRUE(receiver_->WaitUntilSettled(50ms, 1s));
+    EXPECT_GE(SteadyClock::now() - start, 50ms);
+    EXPECT_EQ(receiver_->ReceivedBytes(), Str("c"));
+    EXPECT_EQ(receiver_->Memory(), ErasedMemory());
+}
+
 TEST_F(PtyReceiverTest, BulkWriteThenBulkReadOf1024Records) {
     StartReceiver();
     const MemoryImage m = PatternMemory();

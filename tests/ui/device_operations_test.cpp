@@ -132,8 +132,8 @@ TEST_F(DeviceOperationsTest, EveryDeviceButtonRunsItsOperation) {
         messages.clear();
         // The last bytes of the operation before may still be on their way
         // through the pty: let them arrive before the log is cleared.
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        ASSERT_TRUE(application->WaitUntilIdle(std::chrono::seconds(2)));
+        ASSERT_TRUE(
+            application->WaitUntilSettled(std::chrono::milliseconds(50), std::chrono::seconds(2)));
         application->ClearTraffic();
         Click(r.button);
         ASSERT_TRUE(

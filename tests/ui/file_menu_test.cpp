@@ -357,7 +357,12 @@ TEST_F(FileMenuDeviceTest, RoundTripThroughASettingsFile) {
     Find<QPushButton>("Button3")->click();  // read all
     EXPECT_TRUE(messages.empty());
     Save(dir / "kopia.tv2");
+    application->ClearTraffic();
     Find<QPushButton>("Button12")->click();  // erase the receiver
+    // Nothing answers "c": wait until the receiver has taken it.
+    ASSERT_TRUE(application->WaitForReceived(2, std::chrono::seconds(2)));
+    ASSERT_TRUE(
+        application->WaitUntilSettled(std::chrono::milliseconds(50), std::chrono::seconds(2)));
     ASSERT_FALSE(application->Memory() == held);
     image = MemoryImage();
     Load(dir / "kopia.tv2");
