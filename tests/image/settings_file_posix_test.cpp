@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/image/settings_file_test_support.h"
+#include "tests/support/ordinary_user.h"
 
 namespace tav {
 namespace {
@@ -59,22 +60,7 @@ TEST_F(SettingsFileTest, FailedOverwriteInPlaceIsReported) {
     ExpectOnlyFiles({"linked.tv2", "other.tv2"});
 }
 
-// Runs `body` with the rights of an ordinary user: as root (the usual test
-// run) with the effective ids of "nobody" for its duration.
-template <typename Body>
-auto AsOrdinaryUser(Body body) {
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        EXPECT_EQ(::setegid(65534), 0);
-        EXPECT_EQ(::seteuid(65534), 0);
-    }
-    auto result = body();
-    if (root) {
-        EXPECT_EQ(::seteuid(0), 0);
-        EXPECT_EQ(::setegid(0), 0);
-    }
-    return result;
-}
+using testsupport::AsOrdinaryUser;
 
 unsigned ModeOf(const fs::path& path) {
     struct stat st {};

@@ -15,6 +15,7 @@
 
 #include "link/port_resolver.h"
 #include "link/serial_port.h"
+#include "tests/support/ordinary_user.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
 #include "ui/string_grid.h"
@@ -73,21 +74,7 @@ class ClosedPort final : public SerialPort {
     bool HungUp() override { return false; }
 };
 
-// Runs `body` with the rights of an ordinary user ("nobody" while the tests
-// run as root).
-template <typename Body>
-void AsOrdinaryUser(Body body) {
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(::setegid(65534), 0);
-        ASSERT_EQ(::seteuid(65534), 0);
-    }
-    body();
-    if (root) {
-        ASSERT_EQ(::seteuid(0), 0);
-        ASSERT_EQ(::setegid(0), 0);
-    }
-}
+using testsupport::AsOrdinaryUser;
 
 class WindowTest : public ::testing::Test {
   protected:
