@@ -9,28 +9,20 @@
 #include "link/dispatcher.h"
 #include "link/firmware.h"
 #include "sim/receiver.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/link/link_test_support.h"
 
 namespace tav::e2e {
 namespace {
 
+using e2etest::Pattern;
+using e2etest::WithRecords;
 using linktest::Bytes;
 using sim::Fault;
 using sim::FaultKind;
 using sim::ReceiverMode;
 using ::testing::ElementsAre;
 using namespace std::chrono_literals;
-
-MemoryImage Pattern(int seed) {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>(i * seed + i / 97);
-    }
-    // Bytes a cooked terminal would eat or translate.
-    const Bytes awkward = {0x00, 0x11, 0x13, 0x0D, 0x0A, 0x03, 0x1A, 0x7F, 0xFF};
-    std::ranges::copy(awkward, m.RecordAt(1005).begin() + 6);
-    return m;
-}
 
 class DeviceE2e : public ::testing::Test {
   protected:
@@ -92,10 +84,8 @@ TEST_F(DeviceE2e, ReadAndWriteOperations) {
         image = tool;
         EXPECT_EQ(Run(operation), OperationOutcome::Done) << operation;
         // The destination holds the moved records, and nothing else changed.
-        MemoryImage expected = read ? tool : device;
-        for (int r = first; r <= last; ++r) {
-            std::ranges::copy((read ? device : tool).RecordAt(r), expected.RecordAt(r).begin());
-        }
+        const MemoryImage expected = read ? WithRecords(tool, device, first, last - first + 1)
+                                          : WithRecords(device, tool, first, last - first + 1);
         EXPECT_EQ(read ? image : receiver->Memory(), expected) << operation;
         EXPECT_EQ(read ? receiver->Memory() : image, read ? device : tool) << operation;
         EXPECT_EQ(host.Messages(),

@@ -23,6 +23,7 @@
 #include "image/settings_file.h"
 #include "link/firmware.h"
 #include "sim/receiver.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/form_text.h"
 
@@ -31,23 +32,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using e2etest::Pattern;
+using e2etest::WithRecords;
 using sim::Fault;
 using sim::FaultKind;
-
-MemoryImage Pattern(int seed) {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>(i * seed + i / 97);
-    }
-    return m;
-}
-
-MemoryImage WithRecords(MemoryImage base, const MemoryImage& from, int first, int count) {
-    for (int r = first; r < first + count; ++r) {
-        std::ranges::copy(from.RecordAt(r), base.RecordAt(r).begin());
-    }
-    return base;
-}
 
 std::vector<std::uint8_t> FileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
