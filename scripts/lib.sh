@@ -1,0 +1,32 @@
+# Shared by the project's scripts: source it, then call need_packages.
+# shellcheck shell=bash
+
+# Runs a command as root: directly when we are root, through sudo otherwise.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        echo "${0##*/}: run as root or install sudo (needed: $*)" >&2
+        return 1
+    fi
+}
+
+# Installs the Debian packages named that are not installed yet, quietly,
+# running 'apt-get update' once before the first install of this shell.
+need_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "${0##*/}: installing ${missing[*]}" >&2
+    if [ -z "${TAV_APT_UPDATED:-}" ]; then
+        as_root apt-get update -qq
+        export TAV_APT_UPDATED=1
+    fi
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
