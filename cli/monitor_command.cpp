@@ -9,6 +9,7 @@
 #include "device_session.h"
 #include "device_text.h"
 #include "image_files.h"
+#include "interrupts.h"
 #include "link/event_lines.h"
 #include "tavctl.h"
 
@@ -52,13 +53,18 @@ int RunMonitor(const Args& a) {
                                                          std::chrono::duration<double>(duration));
     Clock::time_point next = start;
     bool hungUp = false;
-    while (!StopRequests::StopRequested()) {
+    // Ctrl+C ends reception as usual; SIGHUP, or output that can no longer be
+    // written (a full disk), ends it too.
+    const auto stopped = [] {
+        return StopRequests::StopRequested() || Interruption() != 0 || std::ferror(stdout) != 0;
+    };
+    while (!stopped()) {
         next += kPollPeriod;
-        while (!StopRequests::StopRequested() && Clock::now() < next) {
+        while (!stopped() && Clock::now() < next) {
             std::this_thread::sleep_for(
                 std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
         }
-        if (StopRequests::StopRequested()) {
+        if (stopped()) {
             break;
         }
         PollEventStream(ctx, lines);

@@ -31,9 +31,9 @@ std::string RecordRanges(std::span<const int> records) {
     return out.empty() ? "none" : out;
 }
 
-std::vector<std::string> StoppedWriteReport(const std::string& interrupt,
-                                            std::span<const int> sent, int stoppedAfter,
-                                            const std::string& file, const std::string& backup) {
+std::vector<std::string> StoppedWriteReport(const std::string& interrupt, std::span<const int> sent,
+                                            int stoppedAfter, const std::string& file,
+                                            const std::string& backup) {
     const std::vector<int> done = RecordsDoneBefore(sent, stoppedAfter);
     std::vector<std::string> lines;
     if (done.empty()) {

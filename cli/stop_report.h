@@ -20,8 +20,8 @@ std::string RecordRanges(std::span<const int> records);
 // `stoppedAfter` (-1: before the first record went out): which records of
 // `sent` the receiver now holds from `file`, and where `backup` is ("" for
 // none).
-std::vector<std::string> StoppedWriteReport(const std::string& interrupt,
-                                            std::span<const int> sent, int stoppedAfter,
-                                            const std::string& file, const std::string& backup);
+std::vector<std::string> StoppedWriteReport(const std::string& interrupt, std::span<const int> sent,
+                                            int stoppedAfter, const std::string& file,
+                                            const std::string& backup);
 
 }  // namespace tav::cli

@@ -114,8 +114,9 @@ SettingsSaveResult SaveBytes(std::span<const std::uint8_t> bytes, const std::fil
 
 SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path,
                                      std::error_code* why) {
-    std::vector<std::uint8_t> bytes(kSettingsHeader, kSettingsHeader + kSettingsHeaderSize);
-    bytes.insert(bytes.end(), image.Bytes().begin(), image.Bytes().end());
+    std::vector<std::uint8_t> bytes(kSettingsFileSize);
+    std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
+    std::ranges::copy(image.Bytes(), bytes.begin() + kSettingsHeaderSize);
     return WriteFileSafely(bytes, path, why);
 }
 

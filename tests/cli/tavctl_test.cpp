@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "image/memory_image.h"
+#include "image/record_backup.h"
 #include "image/settings_file.h"
 #include "sim/receiver.h"
 
@@ -297,7 +298,7 @@ TEST_F(TavctlTest, ClockAndErase) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "OK: Ustawiono zegar w TAV-1000R\n");
     EXPECT_TRUE(sim_.Clock().set);
-    r = Tavctl(Dev({"erase"}));
+    r = Tavctl(Dev({"erase", "--yes"}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "OK: TAV-1000R Kasuje cala pamiec\n");
 }
@@ -332,7 +333,7 @@ TEST_F(TavctlTest, RefusalsExitWithOne) {
     EXPECT_EQ(r.err, "tavctl: the receiver's answer is no version answer (76 33 01 00 01 26)\n");
 
     sim_.SetApplicationVersion({0x76, 0x07, 0x01, 0x00, 0x01, 0x30});
-    r = Tavctl(Dev({"erase"}));
+    r = Tavctl(Dev({"erase", "--yes"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "BŁĄD: Niewłaściwa wersja programu!\n");
 
@@ -568,7 +569,8 @@ TEST_F(TavctlFiles, ImportIntoANewOrAnExistingFile) {
     std::ofstream(File("bad.tv2")) << "$*$11";
     r = Tavctl({"show", File("bad.tv2")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\n");
+    EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\ntavctl: " + File("bad.tv2") +
+                         " is a settings file of a version other than 10\n");
 }
 
 // ---- Backups and verification -------------------------------------------------
@@ -600,15 +602,24 @@ TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
     std::vector<fs::path> backups(fs::directory_iterator(dir_ / "backups"), {});
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_THAT(backups[0].filename().string(), StartsWith("backup-"));
-    MemoryImage expected;  // what the receiver held, in the changed records only
-    const MemoryImage before = Pattern(1);
-    for (int rec = 0; rec < kRecordCount; ++rec) {
-        if (w.full || (rec >= w.first && rec <= w.last)) {
-            std::copy(before.RecordAt(rec).begin(), before.RecordAt(rec).end(),
-                      expected.RecordAt(rec).begin());
+    // A whole backup is a settings file; one of the changed records only holds
+    // those records, with their numbers, and nothing else.
+    const bool whole = w.full || w.last - w.first + 1 == kRecordCount;
+    EXPECT_EQ(backups[0].extension(), whole ? ".tv2" : ".tvr");
+    if (whole) {
+        EXPECT_EQ(LoadFile(backups[0]), Pattern(1));
+    } else {
+        MemoryImage held;
+        std::vector<int> records;
+        ASSERT_EQ(ParseRecordBackup(FileBytes(backups[0]), held, records),
+                  RecordBackupLoad::Loaded);
+        std::vector<int> expected;
+        for (int rec = w.first; rec <= w.last; ++rec) {
+            expected.push_back(rec);
         }
+        EXPECT_EQ(records, expected);
+        EXPECT_TRUE(SameRecords(held, Pattern(1), w.first, w.last));
     }
-    EXPECT_EQ(LoadFile(backups[0]), expected);
     EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), w.first, w.last));
 }
 
@@ -625,12 +636,12 @@ INSTANTIATE_TEST_SUITE_P(Commands, TavctlGuardedWrites,
                              return n;
                          });
 
-std::string BackupName(std::time_t t, int n) {
+std::string BackupName(std::time_t t, int n, const char* extension) {
     char buf[32];
     std::tm local{};
     localtime_r(&t, &local);
     std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return std::string("backup-") + buf + (n == 1 ? "" : "-" + std::to_string(n)) + ".tv2";
+    return std::string("backup-") + buf + (n == 1 ? "" : "-" + std::to_string(n)) + extension;
 }
 
 TEST_F(TavctlTest, BackupNeverReplacesAFile) {
@@ -640,7 +651,7 @@ TEST_F(TavctlTest, BackupNeverReplacesAFile) {
     const std::time_t now = std::time(nullptr);
     for (std::time_t t = now - 1; t <= now + 20; ++t) {
         for (int n = 1; n <= 9; ++n) {
-            std::ofstream(dir_ / "b" / BackupName(t, n)) << "mine";
+            std::ofstream(dir_ / "b" / BackupName(t, n, ".tvr")) << "mine";
         }
     }
     Result r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
@@ -654,11 +665,11 @@ TEST_F(TavctlTest, BackupNeverReplacesAFile) {
     fs::remove_all(dir_ / "b");
     fs::create_directories(dir_ / "b");
     for (std::time_t t = now - 1; t <= now + 20; ++t) {
-        std::ofstream(dir_ / "b" / BackupName(t, 1)) << "mine";
+        std::ofstream(dir_ / "b" / BackupName(t, 1, ".tvr")) << "mine";
     }
     r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_THAT(r.err, HasSubstr("-2.tv2"));
+    EXPECT_THAT(r.err, HasSubstr("-2.tvr"));
     EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), 1005, 1005));
 }
 

@@ -56,8 +56,9 @@ TEST(RecordBackup, RefusesWhatIsNotOneWhole) {
         {"empty", [] { return std::vector<std::uint8_t>{}; }, RecordBackupLoad::NotARecordBackup},
         {"a settings file",
          [&] {
-             std::vector<std::uint8_t> f(kSettingsHeader, kSettingsHeader + kSettingsHeaderSize);
-             f.insert(f.end(), source.Bytes().begin(), source.Bytes().end());
+             std::vector<std::uint8_t> f(kSettingsFileSize);
+             std::copy_n(kSettingsHeader, kSettingsHeaderSize, f.begin());
+             std::ranges::copy(source.Bytes(), f.begin() + kSettingsHeaderSize);
              return f;
          },
          RecordBackupLoad::NotARecordBackup},

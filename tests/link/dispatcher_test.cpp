@@ -447,7 +447,7 @@ TEST(DispatcherStops, AfterTheRecordTheHostNames) {
         EXPECT_EQ(rig.host.log.back(), "reset");
         EXPECT_FALSE(rig.device.IsOpen());
         if (std::string_view(row.name) == "firmware") {
-            EXPECT_TRUE(rig.host.Lines("asked after").empty());
+            EXPECT_TRUE(rig.host.askedAfter.empty());
         }
     }
 }

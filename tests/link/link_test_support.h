@@ -29,6 +29,7 @@ class RecordingHost final : public OperationHost {
     int remote = 0;
     std::function<void()> onMessage;     // runs inside ShowMessage
     std::function<bool(int)> stopAfter;  // answers StopAfterRecord; unset: never stops
+    std::vector<int> askedAfter;         // the records StopAfterRecord was asked about
 
     void ShowMessage(std::string_view text, std::string_view caption) override {
         Log("msg " + std::string(text) + " | " + std::string(caption));
@@ -54,7 +55,7 @@ class RecordingHost final : public OperationHost {
     int SelectedPortIndex() const override { return 0; }
     int SelectedRemote() const override { return remote; }
     bool StopAfterRecord(int record) override {
-        Log("asked after " + std::to_string(record));
+        askedAfter.push_back(record);
         return stopAfter && stopAfter(record);
     }
 
