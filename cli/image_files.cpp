@@ -99,6 +99,18 @@ bool SaveImage(const std::string& file, const MemoryImage& image) {
     return false;
 }
 
+bool WriteStandardOutput(std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+        std::fflush(stdout) == 0) {
+        return true;
+    }
+    const std::error_code why(errno != 0 ? errno : EIO, std::generic_category());
+    Say("tavctl: standard output could not be written (" + WriteFailure(why) + ")");
+    std::clearerr(stdout);  // said once
+    return false;
+}
+
 std::string WriteFailure(const std::error_code& why) {
     if (why == std::errc::no_space_on_device) {
         return "the disk is full";

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "image/memory_image.h"
@@ -28,6 +29,10 @@ bool LoadImage(const std::string& file, MemoryImage& image, Missing missing);
 
 // Saves `image` as the settings file FILE; false after saying why not.
 bool SaveImage(const std::string& file, const MemoryImage& image);
+
+// Writes `text` to standard output and flushes it; false after saying why
+// not (a full disk, a closed pipe).
+bool WriteStandardOutput(std::string_view text);
 
 // The words for a failed write: the disk full, the file-size limit reached, or
 // the system's own.

@@ -26,11 +26,11 @@ int RunMonitor(const Args& a) {
     const double duration = DurationArgument(a);
     std::unique_ptr<Device> dev = OpenDevice(a);
     DeviceContext& ctx = dev->ctx();
-    EventLineAssembler lines([](std::string_view line) {
-        const std::string text = Windows1250ToUtf8(line);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+    bool outputFailed = false;
+    EventLineAssembler lines([&outputFailed](std::string_view line) {
+        if (!outputFailed) {
+            outputFailed = !WriteStandardOutput(Windows1250ToUtf8(line) + '\n');
+        }
     });
 
     // Ctrl+C from here on ends reception cleanly, also during the start.
@@ -55,8 +55,8 @@ int RunMonitor(const Args& a) {
     bool hungUp = false;
     // Ctrl+C ends reception as usual; SIGHUP, or output that can no longer be
     // written (a full disk), ends it too.
-    const auto stopped = [] {
-        return StopRequests::StopRequested() || Interruption() != 0 || std::ferror(stdout) != 0;
+    const auto stopped = [&outputFailed] {
+        return StopRequests::StopRequested() || Interruption() != 0 || outputFailed;
     };
     while (!stopped()) {
         next += kPollPeriod;
@@ -81,7 +81,7 @@ int RunMonitor(const Args& a) {
     }
     dev->host().SetOnlineReceptionActive(false);
     ctx.link.ClosePort();
-    return historyRefused || hungUp ? kExitFailed : kExitDone;
+    return historyRefused || hungUp || outputFailed ? kExitFailed : kExitDone;
 }
 
 }  // namespace tav::cli
