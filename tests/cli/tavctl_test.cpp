@@ -70,8 +70,8 @@ class Child {
                 open((base_.string() + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(out, STDOUT_FILENO);
             dup2(slave >= 0 ? slave : err, STDERR_FILENO);
-            const int in = open("/dev/null", O_RDONLY);  // no terminal to ask on
-            dup2(in, STDIN_FILENO);
+            // The terminal answers questions too; otherwise there is none to ask on.
+            dup2(slave >= 0 ? slave : open("/dev/null", O_RDONLY), STDIN_FILENO);
             if (inChild) {
                 inChild();
             }
@@ -91,6 +91,10 @@ class Child {
     }
 
     void Signal(int sig) const { kill(pid_, sig); }
+    // Types `text` on the terminal (errOnTerminal).
+    void Type(const std::string& text) const {
+        EXPECT_EQ(write(terminal_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
 
     // Waits for the end (kills the child after `timeout`) and collects the output.
     Result Finish(std::chrono::milliseconds timeout = 60s) {
@@ -1367,6 +1371,27 @@ TEST_F(TavctlTest, EraseNeedsYesAndBacksUpWhole) {
     EXPECT_EQ(fs::path(backups[0]).extension(), ".tv2");
     EXPECT_EQ(LoadFile(dir_ / "b" / backups[0]), Pattern(1));
     EXPECT_NE(sim_.Memory(), Pattern(1));
+}
+
+// On a terminal erase asks, and only yes erases.
+TEST_F(TavctlTest, EraseAsksOnATerminal) {
+    const struct {
+        const char* answer;
+        int status;
+        bool erased;
+    } rows[] = {{"\n", 1, false}, {"n\n", 1, false}, {"tak\n", 1, false}, {"y\n", 0, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.answer);
+        sim_.SetMemory(Pattern(1));
+        sim_.ClearTraffic();
+        Child child(Dev({"erase"}), true);
+        child.Type(row.answer);
+        const Result r = child.Finish();
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_THAT(r.err, HasSubstr("Erase the receiver's whole memory? Every remote"));
+        EXPECT_EQ(sim_.Memory() != Pattern(1), row.erased);
+        EXPECT_EQ(sim_.ReceivedBytes().empty(), !row.erased);
+    }
 }
 
 // A second file of the wrong type or version is named.
