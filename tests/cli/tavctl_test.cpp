@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -1137,34 +1138,36 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         const char* name;
         std::vector<std::string> command;  // FILE, DIR stand for the image and backup folder
         int signal;
-        std::size_t after;  // bytes the receiver has sent (read) or received (write) first
-        bool write;
+        std::size_t after;      // bytes the receiver has sent (read) or received (write) first
+        std::vector<int> sent;  // the records a write sends, in order; none for a read
         const char* says;
     };
+    std::vector<int> all(kRecordCount);
+    std::iota(all.begin(), all.end(), 0);
     const Row rows[] = {
         {"SIGINT during a read",
          {"read-all", "--image", "FILE"},
          SIGINT,
-         3000,
-         false,
+         1000,
+         {},
          "tavctl: stopped by SIGINT; the read was not finished and "},
         {"SIGTERM during a bulk write",
          {"write-all", "--image", "FILE"},
          SIGTERM,
-         3000,
-         true,
+         1000,
+         all,
          "tavctl: stopped by SIGTERM after record "},
         {"SIGINT during a write with a backup",
          {"write-scenarios", "--image", "FILE", "--backup", "DIR"},
          SIGINT,
          80,
-         true,
+         {1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019},
          "tavctl: the backup made before the write is "},
         {"SIGHUP during changed records",
          {"write-all", "--image", "FILE", "--only-changed", "BASE"},
          SIGHUP,
          80,
-         true,
+         {2, 3, 4, 10, 11},
          "tavctl: stopped by SIGHUP after record "},
     };
     // A transfer left part-way is dropped after a short quiet.
@@ -1195,8 +1198,8 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         sim_.ClearTraffic();
         Child child(Dev(args));
         // Part-way through the transfer (the backup read is short and comes first).
-        const bool reached =
-            row.write ? sim_.WaitForReceived(row.after, 20s) : sim_.WaitForSent(row.after, 20s);
+        const bool reached = !row.sent.empty() ? sim_.WaitForReceived(row.after, 20s)
+                                               : sim_.WaitForSent(row.after, 20s);
         ASSERT_TRUE(reached);
         child.Signal(row.signal);
         const Result r = child.Finish();
@@ -1204,7 +1207,7 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         EXPECT_EQ(r.signal, row.signal) << r.err;
         EXPECT_THAT(r.err, HasSubstr(row.says));
         EXPECT_EQ(FileBytes(File("image.tv2")), before);
-        if (!row.write) {
+        if (row.sent.empty()) {
             EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"b", "base.tv2", "image.tv2"}));
             continue;
         }
@@ -1215,18 +1218,7 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         const int last = std::stoi(r.err.substr(at + 13));
         ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));
         const MemoryImage held = sim_.Memory();
-        std::vector<int> sent;
-        for (int rec = 0; rec < kRecordCount; ++rec) {
-            if (row.command[0] == "write-scenarios") {
-                if (rec >= 1008 && rec <= 1019)
-                    sent.push_back(rec);
-            } else if (row.command.size() > 3) {
-                if (rec == 2 || rec == 3 || rec == 4 || rec == 10 || rec == 11)
-                    sent.push_back(rec);
-            } else {
-                sent.push_back(rec);
-            }
-        }
+        const std::vector<int>& sent = row.sent;
         bool done = true;
         int written = 0;
         for (int rec : sent) {
