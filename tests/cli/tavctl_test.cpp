@@ -1362,6 +1362,7 @@ TEST_F(TavctlTest, EraseNeedsYesAndBacksUpWhole) {
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(fs::path(backups[0]).extension(), ".tv2");
     EXPECT_EQ(LoadFile(dir_ / "b" / backups[0]), Pattern(1));
+    ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));  // the erase has landed
     EXPECT_NE(sim_.Memory(), Pattern(1));
 }
 
@@ -1381,6 +1382,7 @@ TEST_F(TavctlTest, EraseAsksOnATerminal) {
         const Result r = child.Finish();
         EXPECT_EQ(r.status, row.status) << r.err;
         EXPECT_THAT(r.err, HasSubstr("Erase the receiver's whole memory? Every remote"));
+        ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));  // the erase has landed
         EXPECT_EQ(sim_.Memory() != Pattern(1), row.erased);
         EXPECT_EQ(sim_.ReceivedBytes().empty(), !row.erased);
     }
