@@ -64,8 +64,8 @@ std::string TimeStamp() {
 
 // Saves `image` as a new file DIR/backup-YYYYMMDD-HHMMSS[-N].tv2; never
 // replaces an existing file. The name is taken first (created exclusively),
-// then the whole file is renamed onto it, so a reader never sees half a
-// backup. The path, or empty after saying why not.
+// then the whole file is saved onto it through the safe save, so a reader
+// never sees half a backup. The path, or empty after saying why not.
 std::string SaveBackup(const fs::path& dir, const MemoryImage& image) {
     const std::string stamp = TimeStamp();
     fs::path target;
@@ -91,15 +91,9 @@ std::string SaveBackup(const fs::path& dir, const MemoryImage& image) {
             " is taken; no backup file was replaced");
         return {};
     }
-    const fs::path temporary = target.string() + ".part";
-    std::error_code ec;
-    bool saved = WriteSettingsFile(image, temporary) == SettingsSaveResult::Saved;
-    if (saved) {
-        fs::rename(temporary, target, ec);
-        saved = !ec;
-    }
-    if (!saved) {
-        fs::remove(temporary, ec);
+    // The name is ours now: the backup is saved onto it as any file is saved.
+    if (WriteSettingsFile(image, target) != SettingsSaveResult::Saved) {
+        std::error_code ec;
         fs::remove(target, ec);
         Say("tavctl: the backup " + target.string() + " could not be written");
         return {};

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "image/memory_image.h"
+#include "image/safe_save.h"
 
 namespace tav {
 
@@ -14,12 +15,7 @@ inline constexpr std::size_t kSettingsHeaderSize = 5;
 inline constexpr std::size_t kSettingsFileSize = kSettingsHeaderSize + kImageSize;
 inline constexpr char kSettingsHeader[] = "$*$10";
 
-enum class SettingsSaveResult {
-    Saved,
-    CannotCreate,     // neither a new file beside the target nor the target itself could be opened
-    WriteFailed,      // a write, flush or the final rename failed; the target is as it was
-    OverwriteFailed,  // a write over the old file in place failed: it may be incomplete
-};
+using SettingsSaveResult = SaveResult;
 
 enum class SettingsLoadResult {
     Loaded,
@@ -29,16 +25,7 @@ enum class SettingsLoadResult {
     Incomplete,          // header right, fewer than 32,768 image bytes
 };
 
-// Writes the file as a plain overwrite would, but atomically where it can: a
-// new file beside the target with the old file's permissions, every write
-// checked and flushed to the disk, then renamed over it. A symbolic link is
-// followed and the file it names is replaced; the link stays. On a failure of
-// that way an existing file is left as it was and no temporary file remains.
-// Where no new file can be made beside the target (a folder without create
-// permission) or renamed over it, and for a file with more than one hard link
-// (whose names must all see the new content), the existing file is overwritten
-// in place instead; a write failing there may leave it incomplete
-// (OverwriteFailed).
+// Saves the header and the image as the file `path` through SaveFileSafely.
 SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path);
 
 // The same check and copy over the bytes of a whole file already in memory.
