@@ -1,6 +1,8 @@
 // tavctl ports on a made-up device and sysfs tree.
 #include "cli/port_list.h"
 
+#include "cli/port_access.h"
+
 #include <unistd.h>
 
 #include <gmock/gmock.h>
@@ -120,6 +122,20 @@ TEST_F(FakeTree, AStableLinkIsNamedByItsComName) {
     fs::create_symlink(root_ / "dev/tty0", root_ / "dev/console-link");
     EXPECT_THAT(DescribePortLink((root_ / "dev/console-link").string(), Resolver()),
                 ::testing::EndsWith("(no COM name)"));
+}
+
+// COM names as Windows takes them: in any case.
+TEST(ChoosePort, TakesComNamesInAnyCase) {
+    struct Row {
+        const char* port;
+        int index;  // -1: refused
+    };
+    const Row rows[] = {{"COM1", 0},   {"com1", 0},  {"Com15", 14}, {"cOm7", 6},
+                        {"com16", -1}, {"com0", -1}, {"lpt1", -1},  {"com", -1}};
+    for (const Row& row : rows) {
+        const auto choice = ChoosePort(row.port);
+        EXPECT_EQ(choice ? choice->index : -1, row.index) << row.port;
+    }
 }
 
 }  // namespace
