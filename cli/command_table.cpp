@@ -97,7 +97,9 @@ const std::vector<Command>& Commands() {
          "update-firmware [--firmware FILE]",
          "Loads firmware into a receiver whose boot loader runs (switch it off, then on\n"
          "again while holding YES and NO). FILE must hold exactly 30,720 bytes; without\n"
-         "it the image built into tavctl is sent.",
+         "it the image built into tavctl is sent. A build without a built-in image (the\n"
+         "default: one is built in only with the CMake option TAV_FIRMWARE_IMAGE=FILE)\n"
+         "needs --firmware FILE: without it, it sends nothing, says so and exits 1.",
          {"--firmware"},
          true,
          [](const Args& a) { return RunUpdateFirmware(a); }},
@@ -114,7 +116,10 @@ const std::vector<Command>& Commands() {
          "Lists COM1..COM15 with the device each opens now and what the system knows of\n"
          "it: for a USB adapter its vendor:product ids, manufacturer, product name,\n"
          "serial number and stable links (/dev/serial/by-id/...), which --port also\n"
-         "takes; for a built-in UART only its path. --json prints one JSON array.",
+         "takes; for a built-in UART only its path. Links to a device in /dev itself\n"
+         "(a udev rule's or one made by hand, /dev/tav) are listed with it. With --port\n"
+         "PATH, a last line says what PATH is: the serial device it names and its COM\n"
+         "name, or that it is not a serial device. --json prints one JSON array.",
          {"--json"},
          false,
          [](const Args& a) { return RunPorts(a); }},

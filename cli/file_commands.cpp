@@ -18,7 +18,13 @@ namespace tav::cli {
 
 int RunPorts(const Args& a) {
     ExpectPositional(a, 0);
-    const std::string text = FormatPortList(PlatformPortResolver(), a.flags.count("--json") != 0);
+    const PlatformPortResolver resolver;
+    const bool json = a.flags.count("--json") != 0;
+    std::string text = FormatPortList(resolver, json);
+    // A device path given with --port (a link made by hand, say): what it is.
+    if (!json && a.portGiven && a.port.find_first_of("/\\") != std::string::npos) {
+        text += "\n" + DescribeGivenPort(a.port, resolver) + "\n";
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     return kExitDone;
 }

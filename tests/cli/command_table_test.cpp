@@ -8,28 +8,19 @@
 
 #include "cli/arguments.h"
 #include "cli/command_table.h"
+#include "tests/cli/manual_page.h"
 
 namespace tav::cli {
 namespace {
 
 using ::testing::HasSubstr;
 
-// The text as roff writes it: every '-' as "\-".
-std::string Roff(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '-') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out;
-}
+using test::Roff;
 
 std::string ManualPage() {
-    std::ifstream in(TAV_MAN_DIR "/tavctl.1", std::ios::binary);
-    EXPECT_TRUE(in) << TAV_MAN_DIR "/tavctl.1";
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string page = test::ManualPage("tavctl.1");
+    EXPECT_FALSE(page.empty());
+    return page;
 }
 
 // The manual page's entries for a command: from each ".TP" whose tag starts
