@@ -216,7 +216,9 @@ void PrintToolHelp(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nMessages go to standard error as \"CAPTION: TEXT\". Exit status: 0 done,\n"
-                 "1 refused or failed, 2 usage error. 'tavctl COMMAND --help' tells more.\n");
+                 "1 refused or failed, 2 usage error (diff as diff(1): 0 the same, 1 different,\n"
+                 "2 trouble). 'tavctl COMMAND --help' tells more; 'tavctl --version' prints\n"
+                 "the version.\n");
 }
 
 void PrintCommandHelp(const Command& c, std::FILE* out) {
