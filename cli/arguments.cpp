@@ -9,10 +9,25 @@ namespace tav::cli {
 
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
-        {"--port", "PORT"},        {"--image", "FILE"},   {"--firmware", "FILE"},
-        {"--duration", "SECONDS"}, {"--backup", "DIR"},   {"--only-changed", "BASE"},
-        {"--csv", "OUT.csv"},      {"--json", ""},        {"--history", ""},
-        {"--verify", ""},          {"--backup-full", ""}, {"--yes", ""},
+        {"--port", "PORT"},
+        {"--image", "FILE"},
+        {"--firmware", "FILE"},
+        {"--duration", "SECONDS"},
+        {"--backup", "DIR"},
+        {"--only-changed", "BASE"},
+        {"--csv", "OUT.csv"},
+        {"--separator", "SEP"},
+        {"--encoding", "ENC"},
+        {"--name", "TEXT"},
+        {"--serial", "XX:XX:XX:XX"},
+        {"--scenario", "S"},
+        {"--json", ""},
+        {"--history", ""},
+        {"--verify", ""},
+        {"--backup-full", ""},
+        {"--yes", ""},
+        {"--help", ""},
+        {"--version", ""},
     };
     return options;
 }
@@ -36,6 +51,10 @@ Args ParseArgs(int argc, char** argv) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             a.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            a.version = true;
             continue;
         }
         if (arg.rfind("--", 0) == 0) {

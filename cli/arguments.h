@@ -15,7 +15,7 @@ struct OptionSpec {
     std::string_view value;  // empty for a flag
 };
 
-// Every option tavctl knows, --port included.
+// Every option tavctl knows, --port, --help and --version included.
 const std::vector<OptionSpec>& Options();
 
 struct Args {
@@ -25,6 +25,7 @@ struct Args {
     std::map<std::string, std::string> options;  // options with a value
     std::set<std::string> flags;                 // flags given
     bool help = false;
+    bool version = false;
     bool portGiven = false;
 };
 
@@ -35,7 +36,7 @@ struct UsageError {
 
 // Splits argv into the command, its arguments and options; throws UsageError
 // for an unknown option or one without its value. --port and --help are taken
-// by every command.
+// by every command; --version by none.
 Args ParseArgs(int argc, char** argv);
 
 // Throws UsageError when an option or flag is given that `allowed` lacks.

@@ -60,7 +60,7 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
         return {};
     }
     std::error_code why;
-    if (WriteFileSafely(bytes, target, &why) != SettingsSaveResult::Saved) {
+    if (SaveFileSafely(target, bytes, &why) != SettingsSaveResult::Saved) {
         std::error_code ec;
         fs::remove(target, ec);
         Say("tavctl: the backup " + target.string() + " could not be written (" +

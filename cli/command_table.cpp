@@ -111,7 +111,9 @@ const std::vector<Command>& Commands() {
          "update-firmware [--firmware FILE]",
          "Loads firmware into a receiver whose boot loader runs (switch it off, then on\n"
          "again while holding YES and NO). FILE must hold exactly 30,720 bytes; without\n"
-         "it the image built into tavctl is sent.",
+         "it the image built into tavctl is sent. A build without a built-in image (the\n"
+         "default: one is built in only with the CMake option TAV_FIRMWARE_IMAGE=FILE)\n"
+         "needs --firmware FILE: without it, it sends nothing, says so and exits 1.",
          {"--firmware"},
          true,
          [](const Args& a) { return RunUpdateFirmware(a); }},
@@ -128,7 +130,10 @@ const std::vector<Command>& Commands() {
          "Lists COM1..COM15 with the device each opens now and what the system knows of\n"
          "it: for a USB adapter its vendor:product ids, manufacturer, product name,\n"
          "serial number and stable links (/dev/serial/by-id/...), which --port also\n"
-         "takes; for a built-in UART only its path. --json prints one JSON array.",
+         "takes; for a built-in UART only its path. Links to a device in /dev itself\n"
+         "(a udev rule's or one made by hand, /dev/tav) are listed with it. With --port\n"
+         "PATH, a last line says what PATH is: the serial device it names and its COM\n"
+         "name, or that it is not a serial device. --json prints one JSON array.",
          {"--json"},
          false,
          [](const Args& a) { return RunPorts(a); }},
@@ -144,7 +149,8 @@ const std::vector<Command>& Commands() {
          "NAME: VALUE_A -> VALUE_B. With one FILE and --port, compares FILE (A) with\n"
          "the receiver's whole memory (B), read without changing anything. --json\n"
          "prints one JSON array of {field, offset, length, a, b, a_bytes, b_bytes}.\n"
-         "Exit status 0 also when they differ.",
+         "Exit status as diff(1): 0 the same, 1 different, 2 trouble (a file or the\n"
+         "receiver could not be read, or a usage error).",
          {"--json"},
          false,
          [](const Args& a) { return RunDiff(a); }},
@@ -156,22 +162,44 @@ const std::vector<Command>& Commands() {
          false,
          [](const Args& a) { return RunImport(a); }},
         {"remotes",
-         "remotes export FILE --csv OUT.csv | remotes import IN.csv --image FILE",
+         "remotes export FILE --csv OUT.csv [--separator SEP] [--encoding ENC] | remotes import "
+         "IN.csv --image FILE",
          "export writes the remotes in use of the settings file FILE to OUT.csv, for a\n"
          "spreadsheet: a header row, then number,serial,scenario,name with the serial as\n"
-         "the window shows it (12:34:56:7a), the scenario 0..3 and the name in UTF-8\n"
-         "(RFC 4180 quoting, CR LF line ends).\n"
-         "import checks every row of IN.csv (number 1..1000, serial of four hex pairs,\n"
+         "the window shows it (12:34:56:7a), the scenario 0..3 and the name (RFC 4180\n"
+         "quoting, CR LF line ends). SEP is ',' (the default) or ';'; ENC is utf-8 (the\n"
+         "default), utf-8-bom or windows-1250. Excel on a Polish Windows opens\n"
+         "--separator ';' --encoding windows-1250 cleanly with a double click (Excel 2016\n"
+         "and later also --separator ';' --encoding utf-8-bom); LibreOffice Calc and\n"
+         "Google Sheets open the default (LibreOffice asks, and takes every form). A name\n"
+         "starting with =, +, - or @ is written after an apostrophe so that no\n"
+         "spreadsheet takes it for a formula; import takes the apostrophe off.\n"
+         "import takes ',' or ';' (as the header row, or the first row, has them) and\n"
+         "UTF-8 (with or without a byte-order mark) or Windows-1250 (a file that is not\n"
+         "UTF-8), and checks every row (number 1..1000, serial of four hex pairs,\n"
          "scenario 0..3, a name of at most 26 characters that the receiver can store,\n"
-         "no number twice). One bad row refuses the whole file: each bad row is named\n"
-         "with its reason and FILE is not changed. Otherwise each row's remote gets its\n"
-         "serial, then its scenario (the last two bits of the serial's last byte) and\n"
-         "its name; nothing else in FILE changes (a zero-filled image when FILE does\n"
-         "not exist). A remote left out of IN.csv stays as it is; the serial\n"
-         "00:00:00:00 empties a slot.",
-         {"--image", "--csv"},
+         "no number twice); rows whose cells are all empty are skipped. One bad row\n"
+         "refuses the whole file: each bad row is named with its reason, the separator\n"
+         "and encoding found are said, and FILE is not changed. Otherwise each row's\n"
+         "remote gets its serial, then its scenario (the last two bits of the serial's\n"
+         "last byte) and its name; nothing else in FILE changes (a zero-filled image\n"
+         "when FILE does not exist). A remote left out of IN.csv stays as it is; the\n"
+         "serial 00:00:00:00 empties a slot.",
+         {"--image", "--csv", "--separator", "--encoding"},
          false,
          [](const Args& a) { return RunRemotes(a); }},
+        {"remote",
+         "remote set N --image FILE [--name TEXT] [--serial XX:XX:XX:XX] [--scenario S] | remote "
+         "clear N --image FILE",
+         "set changes remote N (1..1000) of the settings file FILE: its serial, then its\n"
+         "scenario 0..3 (the last two bits of the serial's last byte), then its name,\n"
+         "each where given, with the checks of remotes import; an empty slot needs\n"
+         "--serial (a zero-filled image when FILE does not exist). clear empties the\n"
+         "slot: serial 00:00:00:00 and no name. A value that does not pass is named and\n"
+         "FILE is not changed (exit status 1).",
+         {"--image", "--name", "--serial", "--scenario"},
+         false,
+         [](const Args& a) { return RunRemote(a); }},
     };
     return commands;
 }
@@ -202,7 +230,9 @@ void PrintToolHelp(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nMessages go to standard error as \"CAPTION: TEXT\". Exit status: 0 done,\n"
-                 "1 refused or failed, 2 usage error. 'tavctl COMMAND --help' tells more.\n");
+                 "1 refused or failed, 2 usage error (diff as diff(1): 0 the same, 1 different,\n"
+                 "2 trouble). 'tavctl COMMAND --help' tells more; 'tavctl --version' prints\n"
+                 "the version.\n");
 }
 
 void PrintCommandHelp(const Command& c, std::FILE* out) {

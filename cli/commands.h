@@ -29,6 +29,9 @@ int RunPorts(const Args& a);
 int RunShow(const Args& a);
 int RunDiff(const Args& a);
 int RunImport(const Args& a);
+
+// Remote lists and single remotes in a settings file (remote_commands.cpp).
 int RunRemotes(const Args& a);
+int RunRemote(const Args& a);
 
 }  // namespace tav::cli

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/record_backup.h"
+#include "image/safe_save.h"
 #include "image/settings_file.h"
 
 namespace tav::cli {
@@ -65,37 +66,42 @@ bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
     return false;
 }
 
-bool SaveImage(const std::string& file, const MemoryImage& image) {
-    std::error_code why;
-    const SettingsSaveResult r = WriteSettingsFile(image, file, &why);
-    if (r == SettingsSaveResult::Saved) {
-        return true;
-    }
-    Say("Błąd: Zapis do pliku nieudany!");
+namespace {
+
+// Why a save of FILE failed and what became of the file.
+void SayWhyNotSaved(const std::string& file, SaveResult r, const std::error_code& why) {
     switch (r) {
-        case SettingsSaveResult::WriteProtected:
+        case SaveResult::WriteProtected:
             Say("tavctl: " + file +
                 " could not be written: it is write-protected (its mode forbids writing it); it "
                 "was left as it was");
             break;
-        case SettingsSaveResult::WriteFailed:
-            Say("tavctl: " + file + " could not be written (" + WriteFailure(why) +
-                "); an existing file was left as it was");
-            break;
-        case SettingsSaveResult::CannotCreate:
+        case SaveResult::CannotCreate:
             Say("tavctl: " + file +
                 " could not be written (no file can be created in its folder, and no existing "
                 "file of that name can be written); an existing file was left as it was");
             break;
-        case SettingsSaveResult::OverwriteFailed:
+        case SaveResult::OverwriteFailed:
             Say("tavctl: " + file + " could not be written (a write over the file in place failed" +
                 (why ? ": " + WriteFailure(why) : std::string()) + "); the file may be incomplete");
             break;
         default:
-            Say("tavctl: " + file +
-                " could not be written (a write failed); an existing file was left as it was");
+            Say("tavctl: " + file + " could not be written (" + WriteFailure(why) +
+                "); an existing file was left as it was");
             break;
     }
+}
+
+}  // namespace
+
+bool SaveImage(const std::string& file, const MemoryImage& image) {
+    std::error_code why;
+    const SaveResult r = WriteSettingsFile(image, file, &why);
+    if (r == SaveResult::Saved) {
+        return true;
+    }
+    Say("Błąd: Zapis do pliku nieudany!");
+    SayWhyNotSaved(file, r, why);
     return false;
 }
 
@@ -166,26 +172,14 @@ bool FolderExists(const std::string& file) {
 }
 
 bool SaveTextFile(const std::string& path, const std::string& text) {
-    const fs::path temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            Say("tavctl: cannot write " + path + ": " + std::strerror(errno));
-            std::error_code ec;
-            fs::remove(temporary, ec);
-            return false;
-        }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::error_code why;
+    const SaveResult r = SaveFileSafely(path, std::span(bytes, text.size()), &why);
+    if (r == SaveResult::Saved) {
+        return true;
     }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        Say("tavctl: cannot write " + path + ": " + ec.message());
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    SayWhyNotSaved(path, r, why);
+    return false;
 }
 
 }  // namespace tav::cli

@@ -50,8 +50,8 @@ std::optional<std::size_t> RecordBackupRecords(const std::string& file);
 // exist (which would otherwise only show after a transfer).
 bool FolderExists(const std::string& file);
 
-// Writes `text` to `path` through a temporary file in the same folder, so an
-// interrupted run leaves an existing file whole; false after saying why not.
+// Saves `text` as the file `path` through SaveFileSafely (an interrupted run
+// leaves an existing file whole); false after saying why not.
 bool SaveTextFile(const std::string& path, const std::string& text);
 
 }  // namespace tav::cli

@@ -44,7 +44,8 @@ SerialLink::PortFactory MakeRecordingPortFactory(std::shared_ptr<OpenAttempt> at
 }
 
 std::optional<PortChoice> ChoosePort(const std::string& port) {
-    static const std::regex kComName("COM([1-9]|1[0-5])");
+    // As Windows takes them: com1 is COM1.
+    static const std::regex kComName("COM([1-9]|1[0-5])", std::regex::icase);
     std::smatch m;
     if (std::regex_match(port, m, kComName)) {
         return PortChoice{std::stoi(m[1].str()) - 1, std::make_unique<PlatformPortResolver>()};

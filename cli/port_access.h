@@ -24,7 +24,7 @@ struct OpenAttempt {
 // `attempt`.
 SerialLink::PortFactory MakeRecordingPortFactory(std::shared_ptr<OpenAttempt> attempt);
 
-// --port: "COM1".."COM15" (index 0..14, resolved as the window resolves them)
+// --port: "COM1".."COM15" in any case (index 0..14, resolved as the window resolves them)
 // or a device path (then index 0 of a fixed table). nullopt for anything else.
 struct PortChoice {
     int index = 0;

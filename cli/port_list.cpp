@@ -97,4 +97,11 @@ std::string DescribePortLink(const std::string& path, const PlatformPortResolver
     return Printable(path) + " is " + Printable(target) + " (" + com + ")";
 }
 
+std::string DescribeGivenPort(const std::string& path, const PlatformPortResolver& resolver) {
+    if (!resolver.IsSerialDevice(path)) {
+        return Printable(path) + " is not a serial device";
+    }
+    return DescribePortLink(path, resolver);
+}
+
 }  // namespace tav::cli

@@ -19,4 +19,8 @@ std::string FormatPortList(const PlatformPortResolver& resolver, bool json);
 // name)" when no COM name opens that device now.
 std::string DescribePortLink(const std::string& path, const PlatformPortResolver& resolver);
 
+// For a path given with --port: "PATH is DEVICE (COMn)" as above when it is
+// a serial device (or a link to one), else "PATH is not a serial device".
+std::string DescribeGivenPort(const std::string& path, const PlatformPortResolver& resolver);
+
 }  // namespace tav::cli

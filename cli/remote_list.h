@@ -1,27 +1,60 @@
-// Remote lists as spreadsheets: CSV (RFC 4180) with the columns number
-// (1..1000), serial (as the window shows it, "%02x:%02x:%02x:%02x"),
-// scenario (0..3) and name (UTF-8).
+// Remote lists as spreadsheets: CSV with the columns number (1..1000),
+// serial (as the window shows it, "%02x:%02x:%02x:%02x"), scenario (0..3) and
+// name; and the checks one remote's fields pass, from a row or from the
+// command line.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "csv.h"
 #include "image/memory_image.h"
 
 namespace tav::cli {
 
-// The header row and one row per remote slot in use, lines ended by CR LF.
-std::string ExportRemotesCsv(const MemoryImage& image);
+// What to change in one remote slot; unset fields stay as they are.
+struct RemoteEdit {
+    int remote = 0;  // 1..1000
+    std::optional<std::array<std::uint8_t, 4>> serial;
+    std::optional<int> scenario;
+    std::optional<std::string> name;  // Windows-1250
+};
 
-// Checks every row of `csv` (a header row whose first field is "number" is
-// skipped, so are empty lines). When every row is good, each row's remote
-// gets the serial number (bytes 0..3), then the scenario (bits 1..0 of byte
-// 3) and the name (Windows-1250, zero-filled); nothing else changes and the
-// result is empty. Otherwise `image` is untouched and the result holds one
-// line per bad row: "row N: REASON" (N counts records from 1, the header
-// included, as a spreadsheet numbers its rows).
-std::vector<std::string> ImportRemotesCsv(MemoryImage& image, std::string_view csv,
-                                          int* imported = nullptr);
+// Each check takes the text as given and, when it is good, sets its part of
+// `edit`; otherwise it adds the reason to `reasons`.
+void CheckRemoteNumber(const std::string& text, RemoteEdit& edit,
+                       std::vector<std::string>& reasons);
+void CheckSerial(const std::string& text, RemoteEdit& edit, std::vector<std::string>& reasons);
+void CheckScenario(const std::string& text, RemoteEdit& edit, std::vector<std::string>& reasons);
+// The name in UTF-8: at most 26 characters that Windows-1250 holds, no
+// control characters.
+void CheckName(const std::string& text, RemoteEdit& edit, std::vector<std::string>& reasons);
+
+// The serial number (bytes 0..3), then the scenario (bits 1..0 of byte 3),
+// then the name (zero-filled), each where given; nothing else changes.
+void ApplyRemoteEdit(MemoryImage& image, const RemoteEdit& edit);
+
+// The header row and one row per remote slot in use, lines ended by CR LF, in
+// `format`. A name a spreadsheet would take for a formula (starting with =,
+// +, - or @) is written after an apostrophe, which the import takes off.
+std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format = {});
+
+struct RemotesImport {
+    std::vector<std::string> errors;  // "row N: REASON", one per bad row
+    int imported = 0;
+    CsvFormat format;  // as the file was found
+};
+
+// Checks every row of the CSV file `file` (its encoding and separator found
+// by DecodeCsv; a header row whose first field is "number" is skipped, so are
+// rows whose cells are all empty). When every row is good, each row's remote
+// gets its serial, scenario and name (ApplyRemoteEdit). Otherwise `image` is
+// untouched and `errors` names each bad row (N counts records from 1, the
+// header included, as a spreadsheet numbers its rows).
+RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file);
 
 }  // namespace tav::cli

@@ -54,6 +54,13 @@ int RunCommandLine(int argc, char** argv) {
             }
             return kExitDone;
         }
+        if (a.version) {
+            if (!a.command.empty()) {
+                throw UsageError{"--version goes alone"};
+            }
+            std::printf("tavctl %s\n", TAV_VERSION);
+            return kExitDone;
+        }
         if (a.command.empty()) {
             throw UsageError{"no command given"};
         }

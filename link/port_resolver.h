@@ -29,7 +29,9 @@ struct SerialDeviceInfo {
     std::string manufacturer;
     std::string product;
     std::string serialNumber;
-    std::vector<std::string> stableLinks;  // /dev/serial/by-id/... pointing at it
+    // /dev/serial/by-id/... and links in /dev itself (a udev rule's SYMLINK, or
+    // one made by hand such as /dev/tav) pointing at it.
+    std::vector<std::string> stableLinks;
     bool IsUsb() const { return !vendorId.empty(); }
 };
 
@@ -48,6 +50,10 @@ class PlatformPortResolver final : public PortResolver {
     std::optional<std::string> DevicePath(int index) const override;
     // From sysfs on Linux; nothing on Windows.
     SerialDeviceInfo DescribeDevice(const std::string& devicePath) const;
+    // `path`, or the file a link there names, is a serial device: on Linux a
+    // tty with a device behind it in sysfs, or a pseudo-terminal; on Windows
+    // a \\.\COMn name.
+    bool IsSerialDevice(const std::string& path) const;
 
   private:
     std::string devRoot_ = "/dev";

@@ -98,16 +98,30 @@ SerialDeviceInfo PlatformPortResolver::DescribeDevice(const std::string& deviceP
             break;
         }
     }
-    ec.clear();
-    for (const auto& entry : fs::directory_iterator(fs::path(devRoot_) / "serial/by-id", ec)) {
-        std::error_code linkError;
-        if (entry.is_symlink(linkError) &&
-            fs::weakly_canonical(entry.path(), linkError) == device && !linkError) {
-            info.stableLinks.push_back(entry.path().string());
+    for (const fs::path& folder : {fs::path(devRoot_) / "serial/by-id", fs::path(devRoot_)}) {
+        ec.clear();
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            std::error_code linkError;
+            if (entry.is_symlink(linkError) &&
+                fs::weakly_canonical(entry.path(), linkError) == device && !linkError) {
+                info.stableLinks.push_back(entry.path().string());
+            }
         }
     }
     std::sort(info.stableLinks.begin(), info.stableLinks.end());
     return info;
+}
+
+bool PlatformPortResolver::IsSerialDevice(const std::string& path) const {
+    std::error_code ec;
+    const fs::path device = fs::canonical(path, ec);
+    if (ec) {
+        return false;
+    }
+    if (device.parent_path() == fs::weakly_canonical(fs::path(devRoot_) / "pts", ec)) {
+        return device.filename() != "ptmx";
+    }
+    return fs::exists(fs::path(sysRoot_) / "class/tty" / device.filename() / "device", ec);
 }
 
 }  // namespace tav

@@ -1,6 +1,8 @@
 // tavctl ports on a made-up device and sysfs tree.
 #include "cli/port_list.h"
 
+#include "cli/port_access.h"
+
 #include <unistd.h>
 
 #include <gmock/gmock.h>
@@ -120,6 +122,45 @@ TEST_F(FakeTree, AStableLinkIsNamedByItsComName) {
     fs::create_symlink(root_ / "dev/tty0", root_ / "dev/console-link");
     EXPECT_THAT(DescribePortLink((root_ / "dev/console-link").string(), Resolver()),
                 ::testing::EndsWith("(no COM name)"));
+}
+
+// A link made by hand in /dev shows under its device; a path given is
+// named for what it is.
+TEST_F(FakeTree, ALinkMadeByHandIsShown) {
+    fs::create_symlink("ttyUSB1", root_ / "dev/tav");
+    fs::create_symlink("tty0", root_ / "dev/console-link");
+    EXPECT_THAT(FormatPortList(Resolver(), false),
+                ::testing::HasSubstr("COM2   " + Dev("ttyUSB1") +
+                                     "  USB 067b:2303  Prolific  USB-Serial?[2J\n       " +
+                                     Dev("tav") + "\nCOM3"));
+    struct Row {
+        std::string path;
+        std::string says;
+    };
+    const Row rows[] = {
+        {Dev("tav"), " is " + fs::canonical(Dev("ttyUSB1")).string() + " (COM2)"},
+        {Dev("ttyS0"), " is " + fs::canonical(Dev("ttyS0")).string() + " (COM4)"},
+        {Dev("console-link"), " is not a serial device"},
+        {Dev("tty0"), " is not a serial device"},
+        {Dev("nothing"), " is not a serial device"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(DescribeGivenPort(row.path, Resolver()), row.path + row.says);
+    }
+}
+
+// COM names as Windows takes them: in any case.
+TEST(ChoosePort, TakesComNamesInAnyCase) {
+    struct Row {
+        const char* port;
+        int index;  // -1: refused
+    };
+    const Row rows[] = {{"COM1", 0},   {"com1", 0},  {"Com15", 14}, {"cOm7", 6},
+                        {"com16", -1}, {"com0", -1}, {"lpt1", -1},  {"com", -1}};
+    for (const Row& row : rows) {
+        const auto choice = ChoosePort(row.port);
+        EXPECT_EQ(choice ? choice->index : -1, row.index) << row.port;
+    }
 }
 
 }  // namespace

@@ -553,7 +553,7 @@ TEST_F(TavctlFiles, DiffNamesEachChangedField) {
     Save(a, "a.tv2");
     Save(b, "b.tv2");
     const Result r = Tavctl({"diff", File("a.tv2"), File("b.tv2")});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out,
               "remote 1 name: \"\" -> \"Brama\"\n"
               "clock event 1002 enabled: off [ff] -> off [01]\n"
@@ -868,7 +868,7 @@ TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
     Save(file, "a.tv2");
     sim_.ClearTraffic();
     Result r = Tavctl(Dev({"diff", File("a.tv2")}));
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
     const std::vector<std::string> lines = DiffLines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
     EXPECT_THAT(lines[0], StartsWith("remote 1 name: \"Brama\" -> \""));
@@ -880,7 +880,7 @@ TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
     EXPECT_EQ(sim_.Memory(), Pattern(1));
 
     r = Tavctl(Dev({"diff", File("a.tv2"), "--json"}));
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
     const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
     ASSERT_EQ(list.size(), 2);
     const QJsonObject name = list[0].toObject();
@@ -892,7 +892,7 @@ TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
 
     sim_.InjectFault({sim::FaultKind::BadChecksumAtRecord, 10});
     r = Tavctl(Dev({"diff", File("a.tv2")}));
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
 }
 
@@ -904,7 +904,7 @@ TEST_F(TavctlFiles, DiffJsonOfTwoFiles) {
     Save(a, "a.tv2");
     Save(b, "b.tv2");
     const Result r = Tavctl({"diff", File("a.tv2"), File("b.tv2"), "--json"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << r.err;
     const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array();
     ASSERT_EQ(list.size(), 1);
     EXPECT_EQ(list[0].toObject(), (QJsonObject{{"field", "clock event 1002 enabled"},
@@ -1009,12 +1009,117 @@ TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
         EXPECT_THAT(lines[i], HasSubstr(rows[i].reason));
     }
     EXPECT_THAT(lines[std::size(rows)], HasSubstr("row 16: a quoted field is not closed"));
-    EXPECT_EQ(lines.back(), "tavctl: 14 bad rows; nothing was imported");
+    EXPECT_EQ(lines.back(),
+              "tavctl: 14 bad rows (the file read as UTF-8, cells split by ','); nothing was "
+              "imported");
     EXPECT_EQ(FileBytes(File("a.tv2")), before);
 
     // Nothing made when the file did not exist.
     EXPECT_EQ(Tavctl({"remotes", "import", File("bad.csv"), "--image", File("new.tv2")}).status, 1);
     EXPECT_FALSE(fs::exists(File("new.tv2")));
+}
+
+// ---- Conventions of the command line ------------------------------------------
+
+TEST(TavctlVersion, PrintsTheVersion) {
+    const Result r = Tavctl({"--version"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, StartsWith("tavctl 1."));
+    EXPECT_EQ(Tavctl({"show", "--version"}).status, 2);
+}
+
+// As diff(1): 0 the same, 1 different, 2 trouble.
+TEST_F(TavctlFiles, DiffExitsAsDiffDoes) {
+    MemoryImage b;
+    b.at(kClockEventOffset + 8) = 0x01;
+    Save(MemoryImage{}, "a.tv2");
+    Save(b, "b.tv2");
+    std::ofstream(File("short.tv2"), std::ios::binary) << "$*$10";
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Row rows[] = {
+        {{"diff", File("a.tv2"), File("a.tv2")}, 0},
+        {{"diff", File("a.tv2"), File("a.tv2"), "--json"}, 0},
+        {{"diff", File("a.tv2"), File("b.tv2")}, 1},
+        {{"diff", File("b.tv2"), File("a.tv2"), "--json"}, 1},
+        {{"diff", File("a.tv2"), File("missing.tv2")}, 2},
+        {{"diff", File("short.tv2"), File("a.tv2")}, 2},
+        {{"diff", File("a.tv2")}, 2},
+    };
+    for (const Row& row : rows) {
+        const Result r = Tavctl(row.args);
+        EXPECT_EQ(r.status, row.status) << row.args.back() << "\n" << r.err;
+    }
+}
+
+// One remote from the command line, with the import's checks: a refused
+// value leaves the file as it was.
+TEST_F(TavctlFiles, RemoteSetAndClear) {
+    MemoryImage m;
+    const std::uint8_t serial[] = {0x12, 0x34, 0x56, 0x78};
+    std::copy(serial, serial + 4, m.RecordAt(4).begin());
+    m.at(4 * 32 + 4) = 0x44;  // bytes 4..5 are not the remote's business
+    WriteDeviceText(m, TextFieldOffset(4), "Brama");
+    Save(m, "a.tv2");
+    const auto before = FileBytes(File("a.tv2"));
+    struct Bad {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    };
+    const std::string a = File("a.tv2");
+    const Bad bad[] = {
+        {{"remote", "set", "0", "--image", a, "--scenario", "1"}, 1, "is not in 1..1000"},
+        {{"remote", "set", "5", "--image", a, "--serial", "12:34:56"}, 1, "four hex pairs"},
+        {{"remote", "set", "5", "--image", a, "--scenario", "4"}, 1, "is not in 0..3"},
+        {{"remote", "set", "5", "--image", a, "--name", "abcdefghijklmnopqrstuvwxyz0"},
+         1,
+         "the name has 27 characters"},
+        {{"remote", "set", "5", "--image", a, "--name", "Ærø"}, 1, "cannot store"},
+        {{"remote", "set", "6", "--image", a, "--name", "x"}, 1, "remote 6 is empty"},
+        {{"remote", "set", "5", "--image", a}, 2, "needs --name, --serial or --scenario"},
+        {{"remote", "clear", "5", "--image", a, "--name", "x"}, 2, "takes no"},
+        {{"remote", "set", "5", "--name", "x"}, 2, "needs --image"},
+        {{"remote", "move", "5", "--image", a}, 2, "set N or clear N"},
+        {{"remote", "set", "5", "--image", a, "--csv", "x.csv"}, 2, "takes no --csv"},
+    };
+    for (const Bad& b : bad) {
+        const Result r = Tavctl(b.args);
+        EXPECT_EQ(r.status, b.status) << b.says << "\n" << r.err;
+        EXPECT_THAT(r.err, HasSubstr(b.says));
+        EXPECT_EQ(FileBytes(a), before) << b.says;
+    }
+
+    Result r = Tavctl({"remote", "set", "5", "--image", a, "--name", "Łódź", "--scenario", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    MemoryImage expected = m;
+    expected.at(4 * 32 + 3) = 0x7B;
+    WriteDeviceText(expected, TextFieldOffset(4), "\xa3\xf3\x64\x9f");
+    EXPECT_EQ(LoadFile(a), expected);
+
+    r = Tavctl({"remote", "set", "9", "--image", a, "--serial", "aa:bb:cc:dd", "--scenario", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::uint8_t other[] = {0xAA, 0xBB, 0xCC, 0xDD};
+    std::copy(other, other + 4, expected.RecordAt(8).begin());
+    EXPECT_EQ(LoadFile(a), expected);
+
+    r = Tavctl({"remote", "clear", "5", "--image", a});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::fill_n(expected.RecordAt(4).begin(), 4, 0);
+    WriteDeviceText(expected, TextFieldOffset(4), "");
+    EXPECT_EQ(LoadFile(a), expected);
+}
+
+// A bad row of a Polish spreadsheet's file: the message says how it was read.
+TEST_F(TavctlFiles, RemotesImportSaysHowItReadTheFile) {
+    std::ofstream(File("pl.csv"), std::ios::binary)
+        << "number;serial;scenario;name\r\n1;12:34:56;0;\xa3\xf3\x64\x9f\r\n";
+    const Result r = Tavctl({"remotes", "import", File("pl.csv"), "--image", File("a.tv2")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("(the file read as Windows-1250, cells split by ';')"));
+    EXPECT_FALSE(fs::exists(File("a.tv2")));
 }
 
 TEST_F(TavctlTest, APortGivenAsALinkIsNamed) {

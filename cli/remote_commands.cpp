@@ -1,0 +1,159 @@
+// remotes export/import (a spreadsheet's list) and remote set/clear (one
+// remote), on a settings file.
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "commands.h"
+#include "image_files.h"
+#include "remote_list.h"
+#include "tavctl.h"
+
+namespace tav::cli {
+
+namespace {
+
+CsvFormat ExportFormat(const Args& a) {
+    CsvFormat format;
+    if (const auto it = a.options.find("--separator"); it != a.options.end()) {
+        const std::string& s = it->second;
+        if (s == "," || s == "comma") {
+            format.separator = ',';
+        } else if (s == ";" || s == "semicolon") {
+            format.separator = ';';
+        } else {
+            throw UsageError{"--separator takes ',' or ';', not " + s};
+        }
+    }
+    if (const auto it = a.options.find("--encoding"); it != a.options.end()) {
+        if (!ParseCsvEncoding(it->second, format.encoding)) {
+            throw UsageError{"--encoding takes utf-8, utf-8-bom or windows-1250, not " +
+                             it->second};
+        }
+    }
+    return format;
+}
+
+// Reads `file` whole into `text`; false after saying why not.
+bool ReadWholeFile(const std::string& file, std::string& text) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        Say("tavctl: cannot open " + file + ": " + std::strerror(errno));
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+int ImportRemotes(const Args& a) {
+    if (a.positional.size() != 2 || a.options.count("--csv") || a.options.count("--separator") ||
+        a.options.count("--encoding")) {
+        throw UsageError{"remotes import needs a CSV file and --image FILE"};
+    }
+    const std::string& file = RequireImageOption(a);
+    const std::string& in = a.positional[1];
+    std::string text;
+    if (!ReadWholeFile(in, text)) {
+        return kExitFailed;
+    }
+    MemoryImage image;
+    if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
+        return kExitFailed;
+    }
+    const RemotesImport result = ImportRemotesCsv(image, text);
+    if (!result.errors.empty()) {
+        for (const std::string& e : result.errors) {
+            Say("tavctl: " + in + " " + e);
+        }
+        Say("tavctl: " + Count(result.errors.size(), "bad row") + " (the file read as " +
+            DescribeCsvFormat(result.format) + "); nothing was imported");
+        return kExitFailed;
+    }
+    if (!SaveImage(file, image)) {
+        return kExitFailed;
+    }
+    Say("tavctl: " + Count(static_cast<std::size_t>(result.imported), "remote") +
+        " imported into " + file);
+    return kExitDone;
+}
+
+}  // namespace
+
+int RunRemotes(const Args& a) {
+    const std::string verb = a.positional.empty() ? "" : a.positional[0];
+    if (verb == "export") {
+        const auto csv = a.options.find("--csv");
+        if (a.positional.size() != 2 || csv == a.options.end() || a.options.count("--image")) {
+            throw UsageError{"remotes export needs a settings file and --csv OUT"};
+        }
+        const CsvFormat format = ExportFormat(a);
+        MemoryImage image;
+        if (!LoadImage(a.positional[1], image, Missing::kRefuse) || !FolderExists(csv->second)) {
+            return kExitFailed;
+        }
+        return SaveTextFile(csv->second, ExportRemotesCsv(image, format)) ? kExitDone : kExitFailed;
+    }
+    if (verb == "import") {
+        return ImportRemotes(a);
+    }
+    throw UsageError{"remotes needs export or import"};
+}
+
+int RunRemote(const Args& a) {
+    const std::string verb = a.positional.empty() ? "" : a.positional[0];
+    if ((verb != "set" && verb != "clear") || a.positional.size() != 2) {
+        throw UsageError{"remote needs set N or clear N"};
+    }
+    const std::string& file = RequireImageOption(a);
+    std::vector<std::string> reasons;
+    RemoteEdit edit;
+    CheckRemoteNumber(a.positional[1], edit, reasons);
+    const auto name = a.options.find("--name");
+    const auto serial = a.options.find("--serial");
+    const auto scenario = a.options.find("--scenario");
+    const bool fields =
+        name != a.options.end() || serial != a.options.end() || scenario != a.options.end();
+    if (verb == "clear") {
+        if (fields) {
+            throw UsageError{"remote clear takes no --name, --serial or --scenario"};
+        }
+        // As an imported row with the serial 00:00:00:00 and no name.
+        edit.serial = std::array<std::uint8_t, 4>{};
+        edit.name = std::string();
+    } else {
+        if (!fields) {
+            throw UsageError{"remote set needs --name, --serial or --scenario"};
+        }
+        if (serial != a.options.end()) {
+            CheckSerial(serial->second, edit, reasons);
+        }
+        if (scenario != a.options.end()) {
+            CheckScenario(scenario->second, edit, reasons);
+        }
+        if (name != a.options.end()) {
+            CheckName(name->second, edit, reasons);
+        }
+    }
+    if (!reasons.empty()) {
+        for (const std::string& r : reasons) {
+            Say("tavctl: " + r);
+        }
+        Say("tavctl: nothing was changed");
+        return kExitFailed;
+    }
+    MemoryImage image;
+    if (!FolderExists(file) ||
+        !LoadImage(file, image, verb == "set" ? Missing::kStartEmpty : Missing::kRefuse)) {
+        return kExitFailed;
+    }
+    if (verb == "set" && !edit.serial && !IsRemoteSlotUsed(image, edit.remote - 1)) {
+        Say("tavctl: remote " + std::to_string(edit.remote) +
+            " is empty; give its serial with --serial; nothing was changed");
+        return kExitFailed;
+    }
+    ApplyRemoteEdit(image, edit);
+    return SaveImage(file, image) ? kExitDone : kExitFailed;
+}
+
+}  // namespace tav::cli
