@@ -1,6 +1,5 @@
 #include "port_access.h"
 
-#include <cerrno>
 #include <regex>
 
 namespace tav::cli {
@@ -16,7 +15,7 @@ class RecordingPort final : public SerialPort {
         PortOpenError local;
         PortOpenError* e = error != nullptr ? error : &local;
         const bool ok = port_->Open(devicePath, e);
-        *attempt_ = OpenAttempt{true, devicePath, ok ? std::string() : e->reason, ok ? 0 : e->code};
+        *attempt_ = OpenAttempt{true, devicePath, ok ? std::string() : e->reason, e->kind};
         return ok;
     }
     void Close() override { port_->Close(); }
@@ -66,14 +65,12 @@ std::string DescribeOpenFailure(const std::string& portName, const OpenAttempt& 
         s += " (" + portName + ")";
     }
     s += ": " + (attempt.reason.empty() ? std::string("unknown reason") : attempt.reason);
-    switch (attempt.code) {
-        case EACCES:
-        case EPERM:
+    switch (attempt.kind) {
+        case PortErrorKind::kNoPermission:
             s += "; join the group that owns the device (usually dialout: "
                  "sudo usermod -aG dialout $USER) and log in again";
             break;
-        case EBUSY:
-        case EWOULDBLOCK:
+        case PortErrorKind::kBusy:
             s += "; another program holds the port";
             break;
         default:

@@ -17,7 +17,7 @@ struct OpenAttempt {
     bool tried = false;
     std::string devicePath;
     std::string reason;
-    int code = 0;
+    PortErrorKind kind = PortErrorKind::kOther;
 };
 
 // The platform's serial ports, each remembering its last failed open in

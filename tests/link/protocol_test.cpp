@@ -152,17 +152,6 @@ TEST(VersionQuery, AnswersAndTexts) {
     }
 }
 
-TEST(HistoryRequestGate, FromSoftwareVersion112) {
-    const std::tuple<std::uint8_t, std::uint8_t, bool> rows[] = {
-        {0x01, 0x11, false}, {0x01, 0x12, true},  {0x01, 0x26, true},  {0x02, 0x00, true},
-        {0x00, 0x05, false}, {0x00, 0x12, false}, {0x00, 0x99, false},
-    };
-    for (const auto& [major, minor, allowed] : rows) {
-        EXPECT_EQ(HistoryRequestAllowed({0x76, 0x07, 0x01, 0x00, major, minor}), allowed)
-            << int{major} << "." << int{minor};
-    }
-}
-
 TEST(PortOpening, FailureShowsThePortMessage) {
     Rig rig;
     rig.device.failOpen = true;
