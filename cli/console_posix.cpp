@@ -19,6 +19,12 @@ extern "C" void OnStopSignal(int) {
 
 }  // namespace
 
+std::tm LocalTime(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local;
+}
+
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

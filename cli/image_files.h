@@ -1,0 +1,38 @@
+// Settings files and text files as tavctl reads and saves them, and its own
+// lines on standard error.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "image/memory_image.h"
+
+namespace tav::cli {
+
+// One line on standard error.
+void Say(const std::string& line);
+
+// "1 record", "2 records".
+std::string Count(std::size_t n, const char* what);
+
+// Why `path` could not be read, in the system's words where it has them.
+std::string ReasonFor(const std::string& path);
+
+enum class Missing { kStartEmpty, kRefuse };
+
+// Loads FILE into `image` (a zero-filled image for a file that does not
+// exist, with kStartEmpty); false after saying why not.
+bool LoadImage(const std::string& file, MemoryImage& image, Missing missing);
+
+// Saves `image` as the settings file FILE; false after saying why not.
+bool SaveImage(const std::string& file, const MemoryImage& image);
+
+// False, after saying so, when the folder FILE would be saved in does not
+// exist (which would otherwise only show after a transfer).
+bool FolderExists(const std::string& file);
+
+// Writes `text` to `path` through a temporary file in the same folder, so an
+// interrupted run leaves an existing file whole; false after saying why not.
+bool SaveTextFile(const std::string& path, const std::string& text);
+
+}  // namespace tav::cli

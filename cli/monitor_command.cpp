@@ -1,0 +1,81 @@
+// monitor: the receiver's event lines as they arrive.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "commands.h"
+#include "console.h"
+#include "device_session.h"
+#include "device_text.h"
+#include "image_files.h"
+#include "link/event_lines.h"
+#include "tavctl.h"
+
+namespace tav::cli {
+
+namespace {
+
+constexpr auto kPollPeriod = std::chrono::milliseconds(250);
+
+}  // namespace
+
+int RunMonitor(const Args& a) {
+    ExpectPositional(a, 0);
+    const double duration = DurationArgument(a);
+    std::unique_ptr<Device> dev = OpenDevice(a);
+    DeviceContext& ctx = dev->ctx();
+    EventLineAssembler lines([](std::string_view line) {
+        const std::string text = Windows1250ToUtf8(line);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    });
+
+    // Ctrl+C from here on ends reception cleanly, also during the start.
+    const StopRequests stop;
+
+    dev->host().SetOnlineReceptionActive(true);
+    if (!StartOnlineReception(ctx, lines)) {
+        dev->host().SetOnlineReceptionActive(false);
+        return kExitFailed;
+    }
+    bool historyRefused = false;
+    if (a.flags.count("--history") != 0) {
+        historyRefused = RequestEventHistory(ctx, lines) == HistoryRequestOutcome::kVersionTooLow;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = duration < 0
+                                           ? Clock::time_point::max()
+                                           : start + std::chrono::duration_cast<Clock::duration>(
+                                                         std::chrono::duration<double>(duration));
+    Clock::time_point next = start;
+    bool hungUp = false;
+    while (!StopRequests::StopRequested()) {
+        next += kPollPeriod;
+        while (!StopRequests::StopRequested() && Clock::now() < next) {
+            std::this_thread::sleep_for(
+                std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
+        }
+        if (StopRequests::StopRequested()) {
+            break;
+        }
+        PollEventStream(ctx, lines);
+        if (ctx.link.PortHungUp()) {
+            // What had arrived is shown; nothing more can come.
+            PollEventStream(ctx, lines);
+            Say("tavctl: the device has gone away; reception stopped");
+            hungUp = true;
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            break;
+        }
+    }
+    dev->host().SetOnlineReceptionActive(false);
+    ctx.link.ClosePort();
+    return historyRefused || hungUp ? kExitFailed : kExitDone;
+}
+
+}  // namespace tav::cli
