@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "image/settings_file.h"
+#include "link/messages.h"
+#include "terminal_host.h"
 
 namespace tav::cli {
 
@@ -42,10 +44,10 @@ bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
             Say("tavctl: cannot open " + file + ": " + ReasonFor(file));
             return false;
         case SettingsLoadResult::WrongType:
-            Say("Błąd: Niewlasciwy typ pliku!");
+            Say(MessageLine(messages::kWrongFileType, messages::kError));
             return false;
         case SettingsLoadResult::UnsupportedVersion:
-            Say("Błąd: Nieobslugiwana wersja pliku!");
+            Say(MessageLine(messages::kUnsupportedFileVersion, messages::kError));
             return false;
         case SettingsLoadResult::Incomplete:
             Say("tavctl: " + file + " is shorter than a settings file (" +
@@ -60,7 +62,7 @@ bool SaveImage(const std::string& file, const MemoryImage& image) {
     if (r == SettingsSaveResult::Saved) {
         return true;
     }
-    Say("Błąd: Zapis do pliku nieudany!");
+    Say(MessageLine(messages::kSaveFailed, messages::kError));
     switch (r) {
         case SettingsSaveResult::CannotCreate:
             Say("tavctl: " + file +

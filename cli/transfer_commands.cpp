@@ -12,6 +12,7 @@
 #include "device_session.h"
 #include "image/settings_file.h"
 #include "image_files.h"
+#include "link/messages.h"
 #include "link/protocol.h"
 #include "tavctl.h"
 
@@ -23,30 +24,12 @@ namespace fs = std::filesystem;
 
 constexpr int kBackupNamesPerSecond = 9;
 
-// The records a write command sends, in order.
+// The records a write command sends, in order (remote: 1..1000).
 std::vector<int> RecordsOf(unsigned operation, int remote) {
+    const OperationRecords moved = RecordsOfOperation(operation, remote - 1);
     std::vector<int> records;
-    auto range = [&records](int first, int last) {
-        for (int r = first; r <= last; ++r) {
-            records.push_back(r);
-        }
-    };
-    switch (operation) {
-        case kWriteSelectedRemote:
-            range(remote - 1, remote - 1);
-            break;
-        case kWriteScenarios:
-            range(kFirstScenarioRecord, kLastScenarioGroupRecord);
-            break;
-        case kWriteClockEvents:
-            range(kFirstClockTransmitterRecord, kClockEventRecord);
-            break;
-        case kWriteDisplaySettings:
-            range(kDisplayRecord, kDisplayRecord);
-            break;
-        default:
-            range(0, kRecordCount - 1);
-            break;
+    for (int r = moved.first; r <= moved.last; ++r) {
+        records.push_back(r);
     }
     return records;
 }
@@ -221,7 +204,7 @@ int RunWrite(const Args& a, unsigned operation, int remote) {
         outcome = RunDeviceWork(dev->ctx(), [&records](DeviceContext& ctx) {
             const OperationOutcome o = WriteRecordList(ctx, records);
             if (o == OperationOutcome::Done) {
-                ctx.host.ShowMessage("OK", "OK");
+                ctx.host.ShowMessage(messages::kOk, messages::kOk);
             }
             return o;
         });

@@ -246,14 +246,14 @@ OperationOutcome RunFrame(DeviceContext& ctx, unsigned operation, const DeviceWo
         return OperationOutcome::Refused;
     }
     OperationOutcome outcome = OperationOutcome::Refused;
-    const int kind = QueryVersion(ctx);
-    if (kind == 1) {
+    const VersionKind kind = QueryVersion(ctx);
+    if (kind == VersionKind::kApplication) {
         if (ApplicationAccepted(ctx.version)) {
             outcome = work(ctx);
         } else {
             host.ShowMessage("Niewłaściwa wersja programu!", kRefusal);
         }
-    } else if (kind == 2) {
+    } else if (kind == VersionKind::kBootLoader) {
         if (!BootLoaderAccepted(ctx.version)) {
             host.ShowMessage("Niewłaściwa wersja bootloadera!", kRefusal);
         } else if (operation == kUpdateFirmware) {

@@ -62,11 +62,12 @@ PortOpenOutcome OpenSelectedPort(DeviceContext& ctx) {
     PortOpenOutcome outcome = ctx.link.OpenSelectedPort(ctx.host.SelectedPortIndex());
     if (!outcome.opened) {
         ctx.host.ShowMessage(messages::kPortRefused, messages::kError);
+        ctx.host.PortOpenFailed(outcome);
     }
     return outcome;
 }
 
-int QueryVersion(DeviceContext& ctx) {
+VersionKind QueryVersion(DeviceContext& ctx) {
     SendByteFlushed(ctx, '?');
     // The answer goes straight into the kept version: a short answer leaves
     // the bytes that did arrive over the start of the previous one.
@@ -75,13 +76,12 @@ int QueryVersion(DeviceContext& ctx) {
     const VersionKind kind = KindOf(ctx.version);
     if (n < static_cast<int>(ctx.version.size()) || kind == VersionKind::kNoAnswer) {
         ctx.host.ShowMessage(messages::kNoAnswer, messages::kError);
-        return 0;
+        return VersionKind::kNoAnswer;
     }
-    if (kind == VersionKind::kUnknown) {
-        return 0;
+    if (kind != VersionKind::kUnknown) {
+        ctx.host.ShowVersionText(VersionText(ctx.version));
     }
-    ctx.host.ShowVersionText(VersionText(ctx.version));
-    return kind == VersionKind::kApplication ? 1 : 2;
+    return kind;
 }
 
 int ReadRecord(DeviceContext& ctx, int record) {

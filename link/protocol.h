@@ -32,13 +32,15 @@ struct DeviceContext {
 std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes);
 
 // Opens the port selected in the host; on failure shows "Niewłaściwa nazwa
-// portu lub port jest aktywny." / "Błąd" and returns the outcome.
+// portu lub port jest aktywny." / "Błąd", hands the host the outcome
+// (PortOpenFailed) and returns it.
 PortOpenOutcome OpenSelectedPort(DeviceContext& ctx);
 
-// 0 no usable answer (after a message when nothing usable came), 1 the
-// application answered, 2 the boot loader answered.
-// Fills ctx.version and shows the version text through the host.
-int QueryVersion(DeviceContext& ctx);
+// Asks "?" and fills ctx.version. kNoAnswer after "TAV-1000R nie odpowiada!"
+// when nothing usable came (fewer than six bytes, or no "v"); kUnknown, without
+// a message, for a "v" answer of another kind. An application or boot-loader
+// answer shows its version text through the host.
+VersionKind QueryVersion(DeviceContext& ctx);
 
 // The single-record and clock commands return a DeviceResult. ReadRecord
 // replaces record `record` (0..1023) of the image only on success.
