@@ -12,7 +12,7 @@ const std::vector<OptionSpec>& Options() {
         {"--port", "PORT"},        {"--image", "FILE"},   {"--firmware", "FILE"},
         {"--duration", "SECONDS"}, {"--backup", "DIR"},   {"--only-changed", "BASE"},
         {"--csv", "OUT.csv"},      {"--json", ""},        {"--history", ""},
-        {"--verify", ""},          {"--backup-full", ""},
+        {"--verify", ""},          {"--backup-full", ""}, {"--yes", ""},
     };
     return options;
 }

@@ -87,12 +87,26 @@ const std::vector<Command>& Commands() {
          {},
          true,
          [](const Args& a) { return RunPlain(a, kSetClock); }},
-        {"erase",
-         "erase",
-         "Erases the receiver's whole memory.",
-         {},
+        {"restore",
+         "restore BACKUP [--verify]",
+         "Writes a backup made by --backup back to the receiver, exactly as it was\n"
+         "taken: a partial backup (backup-*.tvr) writes back only the records it holds,\n"
+         "one at a time, and leaves every other record as it is; a whole backup\n"
+         "(backup-*.tv2, or any settings file) is written whole, as write-all writes it.\n"
+         "--verify reads the restored records back and compares them.",
+         {"--verify"},
          true,
-         [](const Args& a) { return RunPlain(a, kEraseMemory); }},
+         [](const Args& a) { return RunRestore(a); }},
+        {"erase",
+         "erase [--yes] [--backup DIR]",
+         "Erases the receiver's whole memory: every remote, scenario, clock event and\n"
+         "display setting in it is lost. On a terminal it asks first (No unless the\n"
+         "answer is y or yes); elsewhere it needs --yes. --backup DIR first saves the\n"
+         "whole memory as DIR/backup-YYYYMMDD-HHMMSS.tv2 (restore writes it back); if\n"
+         "that fails, nothing is erased.",
+         {"--yes", "--backup"},
+         true,
+         [](const Args& a) { return RunErase(a); }},
         {"update-firmware",
          "update-firmware [--firmware FILE]",
          "Loads firmware into a receiver whose boot loader runs (switch it off, then on\n"
@@ -208,14 +222,16 @@ void PrintCommandHelp(const Command& c, std::FILE* out) {
             kSingleWriteMicros / 1000, kBulkTransferMicros / 1e6,
             SingleRecordLimit(kSingleWriteMicros));
     }
-    if (Takes(c, "--backup")) {
+    if (Takes(c, "--backup") && Takes(c, "--image")) {
         std::fprintf(
             out,
             "\n--backup DIR first reads from the receiver the records this write will change\n"
-            "into a new settings file DIR/backup-YYYYMMDD-HHMMSS.tv2 (the rest of it zero;\n"
-            "the whole memory with --backup-full, or when the bulk read is quicker). An\n"
-            "existing file is never replaced (the same second gets -2 .. -9); if the\n"
-            "backup cannot be read or saved, nothing is written.\n"
+            "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
+            "records with their numbers and nothing else (the whole memory as a settings\n"
+            "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
+            "is quicker). 'tavctl restore BACKUP' writes either back. An existing file is\n"
+            "never replaced (the same second gets -2 .. -9); if the backup cannot be read\n"
+            "or saved, nothing is written.\n"
             "--verify reads the written records back afterwards and compares them byte for\n"
             "byte; the first record that differs is reported (record, byte, offset, both\n"
             "values) and the exit status is 1.\n");

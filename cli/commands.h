@@ -12,6 +12,10 @@ namespace tav::cli {
 int RunRead(const Args& a, unsigned operation, int remote);
 int RunWrite(const Args& a, unsigned operation, int remote);
 
+// restore and erase (restore_command.cpp).
+int RunRestore(const Args& a);
+int RunErase(const Args& a);
+
 // Device commands without a settings file (device_commands.cpp).
 int RunPlain(const Args& a, unsigned operation);
 int RunVersion(const Args& a);

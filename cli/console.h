@@ -8,6 +8,9 @@ namespace tav::cli {
 // `t` in this computer's local time.
 std::tm LocalTime(std::time_t t);
 
+// Standard input is a terminal (a question can be answered there).
+bool StandardInputIsTerminal();
+
 // Standard error is a terminal (a progress bar can be drawn there).
 bool StandardErrorIsTerminal();
 

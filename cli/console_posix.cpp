@@ -25,6 +25,10 @@ std::tm LocalTime(std::time_t t) {
     return local;
 }
 
+bool StandardInputIsTerminal() {
+    return isatty(STDIN_FILENO) == 1;
+}
+
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

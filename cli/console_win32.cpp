@@ -28,6 +28,10 @@ std::tm LocalTime(std::time_t t) {
     return local;
 }
 
+bool StandardInputIsTerminal() {
+    return _isatty(_fileno(stdin)) != 0;
+}
+
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }

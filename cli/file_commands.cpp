@@ -20,8 +20,7 @@ namespace tav::cli {
 int RunPorts(const Args& a) {
     ExpectPositional(a, 0);
     const std::string text = FormatPortList(PlatformPortResolver(), a.flags.count("--json") != 0);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return kExitDone;
+    return WriteStandardOutput(text) ? kExitDone : kExitFailed;
 }
 
 int RunShow(const Args& a) {
@@ -34,8 +33,7 @@ int RunShow(const Args& a) {
     }
     const std::string text =
         a.flags.count("--json") != 0 ? FormatImageJson(image) : FormatImageText(image);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return kExitDone;
+    return WriteStandardOutput(text) ? kExitDone : kExitFailed;
 }
 
 int RunDiff(const Args& a) {
@@ -60,13 +58,13 @@ int RunDiff(const Args& a) {
     }
     if (a.flags.count("--json") != 0) {
         const std::string text = FormatDiffJson(DifferingFields(first, second));
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return kExitDone;
+        return WriteStandardOutput(text) ? kExitDone : kExitFailed;
     }
+    std::string text;
     for (const std::string& line : DiffImages(first, second)) {
-        std::printf("%s\n", line.c_str());
+        text += line + '\n';
     }
-    return kExitDone;
+    return WriteStandardOutput(text) ? kExitDone : kExitFailed;
 }
 
 int RunImport(const Args& a) {

@@ -9,6 +9,7 @@
 #include "device_session.h"
 #include "device_text.h"
 #include "image_files.h"
+#include "interrupts.h"
 #include "link/event_lines.h"
 #include "tavctl.h"
 
@@ -25,11 +26,11 @@ int RunMonitor(const Args& a) {
     const double duration = DurationArgument(a);
     std::unique_ptr<Device> dev = OpenDevice(a);
     DeviceContext& ctx = dev->ctx();
-    EventLineAssembler lines([](std::string_view line) {
-        const std::string text = Windows1250ToUtf8(line);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+    bool outputFailed = false;
+    EventLineAssembler lines([&outputFailed](std::string_view line) {
+        if (!outputFailed) {
+            outputFailed = !WriteStandardOutput(Windows1250ToUtf8(line) + '\n');
+        }
     });
 
     // Ctrl+C from here on ends reception cleanly, also during the start.
@@ -52,13 +53,18 @@ int RunMonitor(const Args& a) {
                                                          std::chrono::duration<double>(duration));
     Clock::time_point next = start;
     bool hungUp = false;
-    while (!StopRequests::StopRequested()) {
+    // Ctrl+C ends reception as usual; SIGHUP, or output that can no longer be
+    // written (a full disk), ends it too.
+    const auto stopped = [&outputFailed] {
+        return StopRequests::StopRequested() || Interruption() != 0 || outputFailed;
+    };
+    while (!stopped()) {
         next += kPollPeriod;
-        while (!StopRequests::StopRequested() && Clock::now() < next) {
+        while (!stopped() && Clock::now() < next) {
             std::this_thread::sleep_for(
                 std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
         }
-        if (StopRequests::StopRequested()) {
+        if (stopped()) {
             break;
         }
         PollEventStream(ctx, lines);
@@ -75,7 +81,7 @@ int RunMonitor(const Args& a) {
     }
     dev->host().SetOnlineReceptionActive(false);
     ctx.link.ClosePort();
-    return historyRefused || hungUp ? kExitFailed : kExitDone;
+    return historyRefused || hungUp || outputFailed ? kExitFailed : kExitDone;
 }
 
 }  // namespace tav::cli

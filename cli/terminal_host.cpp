@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "interrupts.h"
+
 namespace tav::cli {
 
 namespace {
@@ -26,6 +28,14 @@ void TerminalHost::PortOpenFailed(const PortOpenOutcome& outcome) {
     if (portFailureObserver_) {
         portFailureObserver_(outcome);
     }
+}
+
+bool TerminalHost::StopAfterRecord(int record) {
+    if (Interruption() == 0) {
+        return false;
+    }
+    stoppedAfter_ = record;
+    return true;
 }
 
 void TerminalHost::SetProgressRange(int minimum, int maximum) {

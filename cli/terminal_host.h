@@ -28,6 +28,10 @@ class TerminalHost final : public WindowlessOperationHost {
     void SetProgressPosition(int position) override;
     void ResetProgress() override;
 
+    // True once an interrupt has been noted (interrupts.h): the transfer
+    // stops after `record`, which stoppedAfter() then gives.
+    bool StopAfterRecord(int record) override;
+
     bool OnlineReceptionActive() const override { return online_; }
     int SelectedPortIndex() const override { return portIndex_; }
     int SelectedRemote() const override { return selectedRemote_; }
@@ -37,6 +41,8 @@ class TerminalHost final : public WindowlessOperationHost {
     // The last StaticText1 line.
     const std::string& versionText() const { return versionText_; }
     int messageCount() const { return messages_; }
+    // The record after which the last transfer stopped, or -1.
+    int stoppedAfter() const { return stoppedAfter_; }
     // Runs after the port message of a failed open, with what the open ran into.
     void SetPortFailureObserver(std::function<void(const PortOpenOutcome&)> observer) {
         portFailureObserver_ = std::move(observer);
@@ -52,6 +58,7 @@ class TerminalHost final : public WindowlessOperationHost {
     bool online_ = false;
     std::string versionText_;
     int messages_ = 0;
+    int stoppedAfter_ = -1;
     std::function<void(const PortOpenOutcome&)> portFailureObserver_;
     int minimum_ = 0;
     int maximum_ = 100;

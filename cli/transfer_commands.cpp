@@ -1,28 +1,23 @@
 // read-* and write-*: a settings file to and from the receiver, with the
 // backup before a write and the verification after it.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
-#include <filesystem>
 
+#include "backups.h"
 #include "commands.h"
-#include "console.h"
 #include "device_session.h"
 #include "image/settings_file.h"
 #include "image_files.h"
+#include "interrupts.h"
 #include "link/messages.h"
 #include "link/protocol.h"
+#include "stop_report.h"
 #include "tavctl.h"
+#include "write_plan.h"
 
 namespace tav::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr int kBackupNamesPerSecond = 9;
 
 // The records a write command sends, in order (remote: 1..1000).
 std::vector<int> RecordsOf(unsigned operation, int remote) {
@@ -36,58 +31,6 @@ std::vector<int> RecordsOf(unsigned operation, int remote) {
 
 bool IsWholeMemory(const std::vector<int>& records) {
     return records.size() == static_cast<std::size_t>(kRecordCount);
-}
-
-std::string TimeStamp() {
-    const std::tm local = LocalTime(std::time(nullptr));
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return buf;
-}
-
-// Saves `image` as a new file DIR/backup-YYYYMMDD-HHMMSS[-N].tv2; never
-// replaces an existing file. The name is taken first (created exclusively),
-// then the whole file is renamed onto it, so a reader never sees half a
-// backup. The path, or empty after saying why not.
-std::string SaveBackup(const fs::path& dir, const MemoryImage& image) {
-    const std::string stamp = TimeStamp();
-    fs::path target;
-    for (int n = 1; n <= kBackupNamesPerSecond && target.empty(); ++n) {
-        std::string name = "backup-" + stamp;
-        if (n > 1) {
-            name += '-';
-            name += std::to_string(n);
-        }
-        name += ".tv2";
-        const fs::path candidate = dir / name;
-        if (std::FILE* f = std::fopen(candidate.string().c_str(), "wbx")) {
-            std::fclose(f);
-            target = candidate;
-        } else if (errno != EEXIST) {
-            Say("tavctl: cannot create the backup " + candidate.string() + ": " +
-                std::strerror(errno));
-            return {};
-        }
-    }
-    if (target.empty()) {
-        Say("tavctl: every backup name for " + stamp + " in " + dir.string() +
-            " is taken; no backup file was replaced");
-        return {};
-    }
-    const fs::path temporary = target.string() + ".part";
-    std::error_code ec;
-    bool saved = WriteSettingsFile(image, temporary) == SettingsSaveResult::Saved;
-    if (saved) {
-        fs::rename(temporary, target, ec);
-        saved = !ec;
-    }
-    if (!saved) {
-        fs::remove(temporary, ec);
-        fs::remove(target, ec);
-        Say("tavctl: the backup " + target.string() + " could not be written");
-        return {};
-    }
-    return target.string();
 }
 
 // The first byte in which the receiver differs from what was written, among
@@ -129,78 +72,39 @@ std::vector<int> ChangedRecords(const MemoryImage& image, const MemoryImage& bas
 int RunRead(const Args& a, unsigned operation, int remote) {
     const std::string& file = RequireImageOption(a);
     std::unique_ptr<Device> dev = OpenDevice(a);
-    if (!FolderExists(file) || !LoadImage(file, dev->image(), Missing::kStartEmpty)) {
+    // Before a byte is sent: a read whose result cannot be kept is not begun.
+    if (!LoadImage(file, dev->image(), Missing::kStartEmpty) || !CanBeSaved(file)) {
         return kExitFailed;
     }
     dev->host().SetSelectedRemote(remote - 1);
     const OperationOutcome outcome = RunOperation(*dev, operation);
     // A read that stopped part-way is not saved: FILE keeps what it held.
+    if (outcome == OperationOutcome::Stopped) {
+        Say("tavctl: stopped by " + InterruptName(Interruption()) +
+            "; the read was not finished and " + file + " was left as it was");
+    }
     if (outcome != OperationOutcome::Done) {
         return kExitFailed;
     }
     return SaveImage(file, dev->image()) ? kExitDone : kExitFailed;
 }
 
-int RunWrite(const Args& a, unsigned operation, int remote) {
-    const std::string& file = RequireImageOption(a);
-    const bool verify = a.flags.count("--verify") != 0;
-    const auto backupOption = a.options.find("--backup");
-    const auto onlyChanged = a.options.find("--only-changed");
-    if (a.flags.count("--backup-full") != 0 && backupOption == a.options.end()) {
-        throw UsageError{"--backup-full goes with --backup DIR"};
-    }
-    MemoryImage image;
-    if (!LoadImage(file, image, Missing::kRefuse)) {
+int CarryOutWrite(const Args& a, WritePlan& plan) {
+    if (Interruption() != 0) {
+        for (const std::string& line : StoppedWriteReport(
+                 InterruptName(Interruption()), plan.records, -1, plan.file, plan.backup)) {
+            Say(line);
+        }
         return kExitFailed;
     }
-    std::vector<int> records = RecordsOf(operation, remote);
-    bool bulk = IsWholeMemory(records);
-    if (onlyChanged != a.options.end()) {
-        MemoryImage base;
-        if (!LoadImage(onlyChanged->second, base, Missing::kRefuse)) {
-            return kExitFailed;
-        }
-        records = ChangedRecords(image, base);
-        if (records.empty()) {
-            Say("tavctl: " + file + " holds the same records as " + onlyChanged->second +
-                "; nothing was written");
-            return kExitDone;
-        }
-        bulk = records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleWriteMicros));
-    }
-
-    if (backupOption != a.options.end()) {
-        const fs::path dir = backupOption->second;
-        std::error_code ec;
-        if (!fs::is_directory(dir, ec)) {
-            Say("tavctl: no folder " + dir.string() + " for the backup; nothing was written");
-            return kExitFailed;
-        }
-        MemoryImage backup;
-        if (!ReadFromReceiver(a, records, a.flags.count("--backup-full") != 0 || bulk, backup)) {
-            Say("tavctl: the backup could not be read from the receiver; nothing was written");
-            return kExitFailed;
-        }
-        const std::string saved = SaveBackup(dir, backup);
-        if (saved.empty()) {
-            Say("tavctl: nothing was written");
-            return kExitFailed;
-        }
-        Say("tavctl: backup of " + Count(records.size(), "record") + " saved in " + saved);
-    }
-
     std::unique_ptr<Device> dev = OpenDevice(a);
-    dev->image() = image;
-    dev->host().SetSelectedRemote(remote - 1);
+    dev->image() = plan.image;
+    dev->host().SetSelectedRemote(plan.remote - 1);
     OperationOutcome outcome;
-    if (onlyChanged == a.options.end()) {
-        outcome = RunOperation(*dev, operation);
-    } else if (bulk) {
-        Say("tavctl: " + Count(records.size(), "record") +
-            " differ; the bulk write of the whole memory is faster");
-        outcome = RunOperation(*dev, kWriteAllMemory);
-        records = RecordsOf(kWriteAllMemory, 0);
+    if (plan.operation != 0) {
+        outcome = RunOperation(*dev, plan.operation);
     } else {
+        const std::vector<int>& records = plan.records;
         outcome = RunDeviceWork(dev->ctx(), [&records](DeviceContext& ctx) {
             const OperationOutcome o = WriteRecordList(ctx, records);
             if (o == OperationOutcome::Done) {
@@ -208,29 +112,91 @@ int RunWrite(const Args& a, unsigned operation, int remote) {
             }
             return o;
         });
-        if (outcome == OperationOutcome::Done) {
-            Say("tavctl: wrote the " + Count(records.size(), "changed record") + " one at a time");
+    }
+    if (outcome == OperationOutcome::Stopped) {
+        for (const std::string& line :
+             StoppedWriteReport(InterruptName(Interruption()), plan.records,
+                                dev->host().stoppedAfter(), plan.file, plan.backup)) {
+            Say(line);
         }
+        return kExitFailed;
     }
     if (outcome != OperationOutcome::Done) {
         return kExitFailed;
     }
+    if (!plan.doneNote.empty()) {
+        Say(plan.doneNote);
+    }
 
-    if (verify) {
+    if (a.flags.count("--verify") != 0) {
         MemoryImage readBack;
-        if (!ReadFromReceiver(a, records, bulk, readBack)) {
+        if (!ReadFromReceiver(a, plan.records, plan.bulk, readBack)) {
             Say("tavctl: the written records could not be read back for verification");
             return kExitFailed;
         }
-        const std::string difference = FirstDifference(image, readBack, records);
+        const std::string difference = FirstDifference(plan.image, readBack, plan.records);
         if (!difference.empty()) {
             Say("tavctl: verification failed: " + difference);
             return kExitFailed;
         }
-        Say("tavctl: verified: the receiver holds the " + Count(records.size(), "record") +
+        Say("tavctl: verified: the receiver holds the " + Count(plan.records.size(), "record") +
             " written");
     }
     return kExitDone;
+}
+
+int RunWrite(const Args& a, unsigned operation, int remote) {
+    WritePlan plan;
+    plan.file = RequireImageOption(a);
+    plan.operation = operation;
+    plan.remote = remote;
+    const auto backupOption = a.options.find("--backup");
+    const auto onlyChanged = a.options.find("--only-changed");
+    if (a.flags.count("--backup-full") != 0 && backupOption == a.options.end()) {
+        throw UsageError{"--backup-full goes with --backup DIR"};
+    }
+    if (!LoadImage(plan.file, plan.image, Missing::kRefuse)) {
+        return kExitFailed;
+    }
+    plan.records = RecordsOf(operation, remote);
+    plan.bulk = IsWholeMemory(plan.records);
+    if (onlyChanged != a.options.end()) {
+        MemoryImage base;
+        if (!LoadImage(onlyChanged->second, base, Missing::kRefuse)) {
+            return kExitFailed;
+        }
+        plan.records = ChangedRecords(plan.image, base);
+        if (plan.records.empty()) {
+            Say("tavctl: " + plan.file + " holds the same records as " + onlyChanged->second +
+                "; nothing was written");
+            return kExitDone;
+        }
+        plan.bulk =
+            plan.records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleWriteMicros));
+    }
+
+    if (backupOption != a.options.end()) {
+        plan.backup = TakeBackup(a, backupOption->second, plan.records,
+                                 a.flags.count("--backup-full") != 0 || plan.bulk);
+        if (plan.backup.empty()) {
+            Say("tavctl: nothing was written");
+            return kExitFailed;
+        }
+    }
+
+    if (onlyChanged != a.options.end()) {
+        if (plan.bulk) {
+            Say("tavctl: " + Count(plan.records.size(), "record") +
+                " differ; the bulk write of the whole memory is faster");
+            plan.operation = kWriteAllMemory;
+            plan.records = RecordsOf(kWriteAllMemory, 0);
+        } else {
+            plan.operation = 0;
+            plan.doneNote = "tavctl: wrote the " + Count(plan.records.size(), "changed record") +
+                            " one at a time";
+        }
+    }
+    return CarryOutWrite(a, plan);
 }
 
 }  // namespace tav::cli

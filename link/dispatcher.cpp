@@ -22,6 +22,9 @@ class RunningGuard {
     bool& flag_;
 };
 
+// A device result of its own for a transfer the host stopped between records.
+constexpr int kStoppedByHost = 0;
+
 constexpr int kSelected = -1;  // the selected remote's record
 
 struct RecordRow {
@@ -45,6 +48,9 @@ constexpr RecordRow kRecordTable[] = {
 };
 
 OperationOutcome Conclude(DeviceContext& ctx, int result, std::string_view success) {
+    if (result == kStoppedByHost) {
+        return OperationOutcome::Stopped;
+    }
     if (result == kDeviceOk) {
         ctx.host.ShowMessage(success, kOk);
         return OperationOutcome::Done;
@@ -57,9 +63,14 @@ int Transfer(DeviceContext& ctx, RecordAccess access, int record) {
     return access == RecordAccess::kRead ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
 }
 
-// The operation's records one command each, stopping at the first failure. A
-// range (operations 5, 6, 11, 12) shows its progress as record - 1000; a single
-// record (1, 3, 9, 10) shows none.
+// The host's answer between two records: `record` is done, another follows.
+bool StopsAfter(DeviceContext& ctx, int record, bool more) {
+    return more && ctx.host.StopAfterRecord(record);
+}
+
+// The operation's records one command each, stopping at the first failure
+// (or where the host asks). A range (operations 5, 6, 11, 12) shows its
+// progress as record - 1000; a single record (1, 3, 9, 10) shows none.
 int TransferRecords(DeviceContext& ctx, const OperationRecords& records) {
     if (records.Count() == 1) {
         return Transfer(ctx, records.access, records.first);
@@ -69,6 +80,9 @@ int TransferRecords(DeviceContext& ctx, const OperationRecords& records) {
     for (int record = records.first; record <= records.last && result == kDeviceOk; ++record) {
         result = Transfer(ctx, records.access, record);
         ctx.host.SetProgressPosition(record - 1000);
+        if (result == kDeviceOk && StopsAfter(ctx, record, record < records.last)) {
+            result = kStoppedByHost;
+        }
     }
     return result;
 }
@@ -77,7 +91,8 @@ OperationOutcome ReadAllMemory(DeviceContext& ctx) {
     BulkReadStart(ctx);
     ctx.host.SetProgressRange(0, kRecordCount);
     bool failed = false;
-    for (int i = 0; i < kRecordCount && !failed; ++i) {
+    bool stopped = false;
+    for (int i = 0; i < kRecordCount && !failed && !stopped; ++i) {
         std::array<std::uint8_t, kBulkRecordFrame> frame{};
         if (BulkReadReceive(ctx, frame) < static_cast<int>(frame.size())) {
             ctx.host.ShowMessage("1000R nie odpowiada!", kError);
@@ -95,18 +110,25 @@ OperationOutcome ReadAllMemory(DeviceContext& ctx) {
             ctx.host.SetProgressPosition(i);
             ctx.host.RepaintWindow();
         }
+        stopped = !failed && StopsAfter(ctx, i, i + 1 < kRecordCount);
     }
     ctx.host.RefreshScenarioGrid();
     ctx.host.RefreshSettingsPage();
     ctx.host.RepaintWindow();
+    if (stopped) {
+        return OperationOutcome::Stopped;
+    }
     return failed ? OperationOutcome::Failed : OperationOutcome::Done;
 }
 
+// Whether the host may stop a transfer of blocks between two blocks.
+enum class Stoppable { kBetweenRecords, kNever };
+
 // Operation 4 and the firmware transfer: blocks with a one-byte echo each.
-// Returns true when every block was confirmed.
-bool SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blockSize,
-                      std::span<const std::uint8_t> data, int progressEvery,
-                      std::string_view noAnswer, std::string_view wrongEchoCaption) {
+OperationOutcome SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blockSize,
+                                  std::span<const std::uint8_t> data, int progressEvery,
+                                  std::string_view noAnswer, std::string_view wrongEchoCaption,
+                                  Stoppable stoppable) {
     ctx.host.SetProgressRange(0, count);
     bool failed = false;
     for (int n = 0; n < count && !failed; ++n) {
@@ -122,25 +144,29 @@ bool SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blockSize,
         if (n % progressEvery == progressEvery - 1) {
             ctx.host.SetProgressPosition(n);
         }
+        if (!failed && stoppable == Stoppable::kBetweenRecords &&
+            StopsAfter(ctx, n, n + 1 < count)) {
+            return OperationOutcome::Stopped;
+        }
     }
-    if (!failed) {
-        ctx.host.ShowMessage(kOk, kOk);
+    if (failed) {
+        return OperationOutcome::Failed;
     }
-    return !failed;
+    ctx.host.ShowMessage(kOk, kOk);
+    return OperationOutcome::Done;
 }
 
 OperationOutcome WriteAllMemory(DeviceContext& ctx) {
     BulkWriteStart(ctx);
-    const bool done = SendEchoedBlocks(ctx, kRecordCount, kRecordSize, ctx.image.Bytes(), 16,
-                                       "TAV-2000 nie odpowiada!", kError);
-    return done ? OperationOutcome::Done : OperationOutcome::Failed;
+    return SendEchoedBlocks(ctx, kRecordCount, kRecordSize, ctx.image.Bytes(), 16,
+                            "TAV-2000 nie odpowiada!", kError, Stoppable::kBetweenRecords);
 }
 
+// A firmware half sent is worse than one not begun: it runs to its end.
 OperationOutcome UpdateFirmware(DeviceContext& ctx) {
     FirmwareTransferStart(ctx);
-    const bool done = SendEchoedBlocks(ctx, kFirmwareBlocks, kFirmwareBlockSize, ctx.firmware, 4,
-                                       messages::kNoAnswer, kRefusal);
-    return done ? OperationOutcome::Done : OperationOutcome::Failed;
+    return SendEchoedBlocks(ctx, kFirmwareBlocks, kFirmwareBlockSize, ctx.firmware, 4,
+                            messages::kNoAnswer, kRefusal, Stoppable::kNever);
 }
 
 bool ValidRemote(int remote) {
@@ -281,6 +307,9 @@ OperationOutcome TransferList(DeviceContext& ctx, RecordAccess access,
         }
         result = Transfer(ctx, access, record);
         ctx.host.SetProgressPosition(static_cast<int>(i) + 1);
+        if (result == kDeviceOk && StopsAfter(ctx, record, i + 1 < records.size())) {
+            return OperationOutcome::Stopped;
+        }
     }
     if (result != kDeviceOk) {
         ShowDeviceResult(ctx, result);
