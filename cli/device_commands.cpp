@@ -10,17 +10,10 @@
 #include "device_session.h"
 #include "image_files.h"
 #include "link/firmware.h"
+#include "link/messages.h"
 #include "tavctl.h"
 
 namespace tav::cli {
-
-namespace {
-
-constexpr std::string_view kFirmwareWarning =
-    "Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a następnie włączyć "
-    "przytrzymując przyciski YES i NO.";
-
-}  // namespace
 
 int RunPlain(const Args& a, unsigned operation) {
     ExpectPositional(a, 0);
@@ -34,14 +27,12 @@ int RunVersion(const Args& a) {
     if (!OpenSelectedPort(dev->ctx()).opened) {
         return kExitFailed;
     }
-    const int messagesBefore = dev->host().messageCount();
-    const int kind = QueryVersion(dev->ctx());
+    const VersionKind kind = QueryVersion(dev->ctx());
     dev->ctx().link.ClosePort();
-    if (kind == 0) {
-        if (dev->host().messageCount() == messagesBefore) {
-            Say("tavctl: the receiver's answer is no version answer (" + Hex(dev->ctx().version) +
-                ")");
-        }
+    if (kind == VersionKind::kUnknown) {
+        Say("tavctl: the receiver's answer is no version answer (" + Hex(dev->ctx().version) + ")");
+    }
+    if (kind != VersionKind::kApplication && kind != VersionKind::kBootLoader) {
         return kExitFailed;
     }
     std::printf("%s\n", dev->host().versionText().c_str());
@@ -73,10 +64,9 @@ int RunUpdateFirmware(const Args& a) {
     }
     std::unique_ptr<Device> dev = OpenDevice(a);
     dev->ctx().firmware = firmware;
-    dev->host().ShowMessage(kFirmwareWarning, "UWAGA!");
+    dev->host().ShowMessage(messages::kFirmwareWarning, messages::kWarning);
     const OperationOutcome outcome = RunOperation(*dev, kUpdateFirmware);
-    const DeviceVersion& v = dev->ctx().version;
-    if (v[0] == 0x76 && v[1] == 0x07) {
+    if (KindOf(dev->ctx().version) == VersionKind::kApplication) {
         Say("tavctl: the receiver is not in boot-loader mode (it runs its application, " +
             dev->host().versionText() +
             "); switch it off, then on again while holding YES and NO, and run update-firmware "

@@ -12,24 +12,13 @@
 
 namespace tav::cli {
 
-namespace {
-
-constexpr std::string_view kPortMessage = "Niewłaściwa nazwa portu lub port jest aktywny.";
-
-}  // namespace
-
 Device::Device(const std::string& port, PortChoice choice)
-    : port_(port),
-      attempt_(std::make_shared<OpenAttempt>()),
-      choice_(std::move(choice)),
-      link_(MakeRecordingPortFactory(attempt_), *choice_.resolver, timing_),
+    : choice_(std::move(choice)),
+      link_(MakePlatformSerialPort, *choice_.resolver, timing_),
       host_(stderr, StandardErrorIsTerminal(), choice_.index),
       ctx_{link_, image_, host_, clock_} {
-    host_.SetMessageObserver([this](std::string_view text) {
-        if (text == kPortMessage) {
-            Say(DescribeOpenFailure(port_, *attempt_));
-        }
-    });
+    host_.SetPortFailureObserver(
+        [port](const PortOpenOutcome& outcome) { Say(DescribeOpenFailure(port, outcome)); });
 }
 
 std::unique_ptr<Device> OpenDevice(const Args& a) {
@@ -65,9 +54,8 @@ std::string Hex(const DeviceVersion& v) {
 OperationOutcome RunOperation(Device& dev, unsigned operation) {
     const int messagesBefore = dev.host().messageCount();
     const OperationOutcome outcome = RunDeviceOperation(dev.ctx(), operation);
-    const DeviceVersion& v = dev.ctx().version;
     if (outcome != OperationOutcome::Done && dev.host().messageCount() == messagesBefore &&
-        v[0] == 0x76 && v[1] != 0x07 && v[1] != 0x77) {
+        KindOf(dev.ctx().version) == VersionKind::kUnknown) {
         Say("tavctl: the receiver's answer is no version answer (" + Hex(dev.ctx().version) + ")");
     }
     return outcome;

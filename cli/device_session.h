@@ -24,8 +24,6 @@ class Device {
     MemoryImage& image() { return image_; }
 
   private:
-    std::string port_;
-    std::shared_ptr<OpenAttempt> attempt_;
     PortChoice choice_;
     SystemTiming timing_;
     SystemLocalClock clock_;

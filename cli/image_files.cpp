@@ -10,6 +10,8 @@
 #include "image/record_backup.h"
 #include "image/safe_save.h"
 #include "image/settings_file.h"
+#include "link/messages.h"
+#include "terminal_host.h"
 
 namespace tav::cli {
 
@@ -51,11 +53,11 @@ bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
                     "' writes back exactly those records");
                 return false;
             }
-            Say("Błąd: Niewlasciwy typ pliku!");
+            Say(MessageLine(messages::kWrongFileType, messages::kError));
             Say("tavctl: " + file + " is not a settings file (it does not begin with \"$*$\")");
             return false;
         case SettingsLoadResult::UnsupportedVersion:
-            Say("Błąd: Nieobslugiwana wersja pliku!");
+            Say(MessageLine(messages::kUnsupportedFileVersion, messages::kError));
             Say("tavctl: " + file + " is a settings file of a version other than 10");
             return false;
         case SettingsLoadResult::Incomplete:
@@ -100,7 +102,7 @@ bool SaveImage(const std::string& file, const MemoryImage& image) {
     if (r == SaveResult::Saved) {
         return true;
     }
-    Say("Błąd: Zapis do pliku nieudany!");
+    Say(MessageLine(messages::kSaveFailed, messages::kError));
     SayWhyNotSaved(file, r, why);
     return false;
 }

@@ -16,9 +16,6 @@ namespace tav::cli {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kDisplayModeNames = {
-    "ZEGAR (godzina)", "ZEGAR (data+godzina)", "OSTATNI NADAJNIK", "NAPIS UŻYTKOWNIKA"};
-
 std::string Hex(const MemoryImage& image, std::size_t offset, std::size_t length) {
     std::string s;
     char buf[4];
@@ -65,9 +62,9 @@ std::string OnOff(bool on) {
 
 std::string DisplayModeText(std::uint8_t mode) {
     std::string s = std::to_string(mode);
-    if (mode < kDisplayModeNames.size()) {
+    if (mode < DisplayModeNames.size()) {
         s += " ";
-        s += kDisplayModeNames[mode];
+        s += DisplayModeNames[mode];
     }
     return s;
 }
@@ -302,14 +299,13 @@ std::string FormatImageJson(const MemoryImage& image) {
             {"name", Q(Text(image, TextFieldOffset(kFirstClockTransmitterRecord + i)))}});
     }
     const std::uint8_t mode = DisplayMode(image);
-    const QJsonObject display{
-        {"mode", mode},
-        {"mode_name", mode < kDisplayModeNames.size()
-                          ? QJsonValue(Q(std::string(kDisplayModeNames[mode])))
-                          : QJsonValue(QJsonValue::Null)},
-        {"confirmation", IsEventConfirmationOn(image)},
-        {"button_as_remote", IsButtonAsRemoteOn(image)},
-        {"text", Q(Text(image, kDisplayTextOffset))}};
+    const QJsonObject display{{"mode", mode},
+                              {"mode_name", mode < DisplayModeNames.size()
+                                                ? QJsonValue(Q(std::string(DisplayModeNames[mode])))
+                                                : QJsonValue(QJsonValue::Null)},
+                              {"confirmation", IsEventConfirmationOn(image)},
+                              {"button_as_remote", IsButtonAsRemoteOn(image)},
+                              {"text", Q(Text(image, kDisplayTextOffset))}};
     QJsonArray scenarios;
     for (int s = 0; s < kScenarioCount; ++s) {
         QJsonArray cells;

@@ -11,19 +11,6 @@
 
 namespace tav::cli {
 
-// What the last open attempt through a port made by MakeRecordingPortFactory
-// did.
-struct OpenAttempt {
-    bool tried = false;
-    std::string devicePath;
-    std::string reason;
-    int code = 0;
-};
-
-// The platform's serial ports, each remembering its last failed open in
-// `attempt`.
-SerialLink::PortFactory MakeRecordingPortFactory(std::shared_ptr<OpenAttempt> attempt);
-
 // --port: "COM1".."COM15" in any case (index 0..14, resolved as the window resolves them)
 // or a device path (then index 0 of a fixed table). nullopt for anything else.
 struct PortChoice {
@@ -33,7 +20,7 @@ struct PortChoice {
 std::optional<PortChoice> ChoosePort(const std::string& port);
 
 // tavctl's own line after the system's port message: the device and the
-// operating system's reason, with a hint where one helps.
-std::string DescribeOpenFailure(const std::string& portName, const OpenAttempt& attempt);
+// operating system's reason, with a hint where the kind of failure has one.
+std::string DescribeOpenFailure(const std::string& portName, const PortOpenOutcome& outcome);
 
 }  // namespace tav::cli

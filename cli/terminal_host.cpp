@@ -13,15 +13,20 @@ constexpr int kBarWidth = 40;
 TerminalHost::TerminalHost(std::FILE* err, bool progressBar, int portIndex)
     : err_(err), progressBar_(progressBar), portIndex_(portIndex) {}
 
+std::string MessageLine(std::string_view text, std::string_view caption) {
+    return caption.empty() ? std::string(text) : std::string(caption) + ": " + std::string(text);
+}
+
 void TerminalHost::ShowMessage(std::string_view text, std::string_view caption) {
     ClearBar();
     ++messages_;
-    const std::string line =
-        caption.empty() ? std::string(text) : std::string(caption) + ": " + std::string(text);
-    std::fprintf(err_, "%s\n", line.c_str());
+    std::fprintf(err_, "%s\n", MessageLine(text, caption).c_str());
     std::fflush(err_);
-    if (observer_) {
-        observer_(text);
+}
+
+void TerminalHost::PortOpenFailed(const PortOpenOutcome& outcome) {
+    if (portFailureObserver_) {
+        portFailureObserver_(outcome);
     }
 }
 

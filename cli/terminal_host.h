@@ -8,8 +8,12 @@
 #include <string>
 
 #include "link/operation_host.h"
+#include "link/serial_link.h"
 
 namespace tav::cli {
+
+// A message as one line: "CAPTION: TEXT", or the text alone without a caption.
+std::string MessageLine(std::string_view text, std::string_view caption);
 
 class TerminalHost final : public WindowlessOperationHost {
   public:
@@ -18,6 +22,7 @@ class TerminalHost final : public WindowlessOperationHost {
 
     void ShowMessage(std::string_view text, std::string_view caption) override;
     void ShowVersionText(std::string_view text) override { versionText_ = text; }
+    void PortOpenFailed(const PortOpenOutcome& outcome) override;
 
     void SetProgressRange(int minimum, int maximum) override;
     void SetProgressPosition(int position) override;
@@ -38,9 +43,9 @@ class TerminalHost final : public WindowlessOperationHost {
     int messageCount() const { return messages_; }
     // The record after which the last transfer stopped, or -1.
     int stoppedAfter() const { return stoppedAfter_; }
-    // Runs after each message line, with the message's text.
-    void SetMessageObserver(std::function<void(std::string_view)> observer) {
-        observer_ = std::move(observer);
+    // Runs after the port message of a failed open, with what the open ran into.
+    void SetPortFailureObserver(std::function<void(const PortOpenOutcome&)> observer) {
+        portFailureObserver_ = std::move(observer);
     }
 
   private:
@@ -54,7 +59,7 @@ class TerminalHost final : public WindowlessOperationHost {
     std::string versionText_;
     int messages_ = 0;
     int stoppedAfter_ = -1;
-    std::function<void(std::string_view)> observer_;
+    std::function<void(const PortOpenOutcome&)> portFailureObserver_;
     int minimum_ = 0;
     int maximum_ = 100;
     bool barShown_ = false;

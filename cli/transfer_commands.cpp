@@ -9,6 +9,7 @@
 #include "image/settings_file.h"
 #include "image_files.h"
 #include "interrupts.h"
+#include "link/messages.h"
 #include "link/protocol.h"
 #include "stop_report.h"
 #include "tavctl.h"
@@ -18,30 +19,12 @@ namespace tav::cli {
 
 namespace {
 
-// The records a write command sends, in order.
+// The records a write command sends, in order (remote: 1..1000).
 std::vector<int> RecordsOf(unsigned operation, int remote) {
+    const OperationRecords moved = RecordsOfOperation(operation, remote - 1);
     std::vector<int> records;
-    auto range = [&records](int first, int last) {
-        for (int r = first; r <= last; ++r) {
-            records.push_back(r);
-        }
-    };
-    switch (operation) {
-        case kWriteSelectedRemote:
-            range(remote - 1, remote - 1);
-            break;
-        case kWriteScenarios:
-            range(kFirstScenarioRecord, kLastScenarioGroupRecord);
-            break;
-        case kWriteClockEvents:
-            range(kFirstClockTransmitterRecord, kClockEventRecord);
-            break;
-        case kWriteDisplaySettings:
-            range(kDisplayRecord, kDisplayRecord);
-            break;
-        default:
-            range(0, kRecordCount - 1);
-            break;
+    for (int r = moved.first; r <= moved.last; ++r) {
+        records.push_back(r);
     }
     return records;
 }
@@ -125,7 +108,7 @@ int CarryOutWrite(const Args& a, WritePlan& plan) {
         outcome = RunDeviceWork(dev->ctx(), [&records](DeviceContext& ctx) {
             const OperationOutcome o = WriteRecordList(ctx, records);
             if (o == OperationOutcome::Done) {
-                ctx.host.ShowMessage("OK", "OK");
+                ctx.host.ShowMessage(messages::kOk, messages::kOk);
             }
             return o;
         });

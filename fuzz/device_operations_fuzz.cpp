@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "link/dispatcher.h"
@@ -27,24 +26,6 @@ class SilentHost final : public tav::WindowlessOperationHost {
     int SelectedRemote() const override { return kSelectedRemote; }
     static constexpr int kSelectedRemote = 417;
 };
-
-// The records operation `op` may read into: [first, last], or none.
-std::pair<int, int> ReadRange(unsigned op) {
-    switch (op) {
-        case tav::kReadSelectedRemote:
-            return {SilentHost::kSelectedRemote, SilentHost::kSelectedRemote};
-        case tav::kReadAllMemory:
-            return {0, tav::kRecordCount - 1};
-        case tav::kReadScenarios:
-            return {tav::kFirstScenarioRecord, tav::kLastScenarioGroupRecord};
-        case tav::kReadDisplaySettings:
-            return {tav::kDisplayRecord, tav::kDisplayRecord};
-        case tav::kReadClockEvents:
-            return {tav::kFirstClockTransmitterRecord, tav::kClockEventRecord};
-        default:
-            return {1, 0};
-    }
-}
 
 constexpr std::uint8_t kApplication[] = {0x76, 0x07, 0x01, 0x00, 0x01, 0x26};
 constexpr std::uint8_t kBootLoader[] = {0x76, 0x77, 0x01, 0x00, 0x01, 0x26};
@@ -101,9 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (link.IsOpen() || device.IsOpen()) {
             std::abort();
         }
-        const auto [firstRecord, lastRecord] = ReadRange(op);
+        const tav::OperationRecords records =
+            tav::RecordsOfOperation(op, SilentHost::kSelectedRemote);
+        const bool reads = records.access == tav::RecordAccess::kRead;
         for (int r = 0; r < tav::kRecordCount; ++r) {
-            if (r >= firstRecord && r <= lastRecord) {
+            if (reads && records.Contains(r)) {
                 continue;
             }
             const auto now = image.RecordAt(r);

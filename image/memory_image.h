@@ -127,6 +127,11 @@ inline constexpr std::size_t kDisplayConfirmationOffset = kDisplayOffset + 1;
 inline constexpr std::size_t kDisplayButtonAsRemoteOffset = kDisplayOffset + 4;
 inline constexpr std::size_t kDisplayTextOffset = kDisplayOffset + kTextFieldStart;
 
+// The names of display modes 0..3 (UTF-8), as the window's list and tavctl
+// show them.
+inline constexpr std::array<std::string_view, 4> DisplayModeNames = {
+    "ZEGAR (godzina)", "ZEGAR (data+godzina)", "OSTATNI NADAJNIK", "NAPIS UŻYTKOWNIKA"};
+
 std::uint8_t DisplayMode(const MemoryImage& image);
 void SetDisplayMode(MemoryImage& image, std::uint8_t mode);
 // Any non-zero byte 1 reads as on; written as 1 or 0.

@@ -1,13 +1,14 @@
 #include "link/dispatcher.h"
 
 #include "link/firmware.h"
+#include "link/messages.h"
 
 namespace tav {
 namespace {
 
-constexpr std::string_view kError = "Błąd";
-constexpr std::string_view kRefusal = "BŁĄD";
-constexpr std::string_view kOk = "OK";
+using messages::kError;
+using messages::kOk;
+using messages::kRefusal;
 
 // Marks an operation as running for the life of the guard.
 class RunningGuard {
@@ -24,13 +25,27 @@ class RunningGuard {
 // A device result of its own for a transfer the host stopped between records.
 constexpr int kStoppedByHost = 0;
 
-bool ApplicationAccepted(const DeviceVersion& v) {
-    return v[4] == 0x01 && v[5] <= 0x29;
-}
+constexpr int kSelected = -1;  // the selected remote's record
 
-bool BootLoaderAccepted(const DeviceVersion& v) {
-    return v[2] == 0x01 && v[3] == 0x00 && v[4] == 0x01 && v[5] < 0x80;
-}
+struct RecordRow {
+    unsigned operation;
+    RecordAccess access;
+    int first;
+    int last;
+};
+
+constexpr RecordRow kRecordTable[] = {
+    {kReadSelectedRemote, RecordAccess::kRead, kSelected, kSelected},
+    {kReadAllMemory, RecordAccess::kRead, 0, kRecordCount - 1},
+    {kWriteSelectedRemote, RecordAccess::kWrite, kSelected, kSelected},
+    {kWriteAllMemory, RecordAccess::kWrite, 0, kRecordCount - 1},
+    {kWriteScenarios, RecordAccess::kWrite, kFirstScenarioRecord, kLastScenarioGroupRecord},
+    {kReadScenarios, RecordAccess::kRead, kFirstScenarioRecord, kLastScenarioGroupRecord},
+    {kWriteDisplaySettings, RecordAccess::kWrite, kDisplayRecord, kDisplayRecord},
+    {kReadDisplaySettings, RecordAccess::kRead, kDisplayRecord, kDisplayRecord},
+    {kWriteClockEvents, RecordAccess::kWrite, kFirstClockTransmitterRecord, kClockEventRecord},
+    {kReadClockEvents, RecordAccess::kRead, kFirstClockTransmitterRecord, kClockEventRecord},
+};
 
 OperationOutcome Conclude(DeviceContext& ctx, int result, std::string_view success) {
     if (result == kStoppedByHost) {
@@ -44,22 +59,28 @@ OperationOutcome Conclude(DeviceContext& ctx, int result, std::string_view succe
     return OperationOutcome::Failed;
 }
 
-enum class Direction { Read, Write };
+int Transfer(DeviceContext& ctx, RecordAccess access, int record) {
+    return access == RecordAccess::kRead ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
+}
 
 // The host's answer between two records: `record` is done, another follows.
 bool StopsAfter(DeviceContext& ctx, int record, bool more) {
     return more && ctx.host.StopAfterRecord(record);
 }
 
-// Operations 5, 6, 11 and 12: one command per record, stopping at the first
-// failure (or where the host asks); the progress shows record - 1000.
-int TransferRange(DeviceContext& ctx, Direction direction, int first, int last) {
-    ctx.host.SetProgressRange(first - 1000, last - 1000);
+// The operation's records one command each, stopping at the first failure
+// (or where the host asks). A range (operations 5, 6, 11, 12) shows its
+// progress as record - 1000; a single record (1, 3, 9, 10) shows none.
+int TransferRecords(DeviceContext& ctx, const OperationRecords& records) {
+    if (records.Count() == 1) {
+        return Transfer(ctx, records.access, records.first);
+    }
+    ctx.host.SetProgressRange(records.first - 1000, records.last - 1000);
     int result = kDeviceOk;
-    for (int record = first; record <= last && result == kDeviceOk; ++record) {
-        result = direction == Direction::Read ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
+    for (int record = records.first; record <= records.last && result == kDeviceOk; ++record) {
+        result = Transfer(ctx, records.access, record);
         ctx.host.SetProgressPosition(record - 1000);
-        if (result == kDeviceOk && StopsAfter(ctx, record, record < last)) {
+        if (result == kDeviceOk && StopsAfter(ctx, record, record < records.last)) {
             result = kStoppedByHost;
         }
     }
@@ -79,7 +100,7 @@ OperationOutcome ReadAllMemory(DeviceContext& ctx) {
         } else if (FrameChecksum(std::span(frame).first<kRecordSize>()) == frame[kRecordSize]) {
             std::copy_n(frame.begin(), kRecordSize, ctx.image.RecordAt(i).begin());
         } else {
-            ctx.host.ShowMessage("Blad transmisji", kError);
+            ctx.host.ShowMessage(messages::kTransmissionError, kError);
             failed = true;
         }
         // Every record is answered, the failed one too.
@@ -117,7 +138,7 @@ OperationOutcome SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blo
             ctx.host.ShowMessage(noAnswer, kError);
             failed = true;
         } else if (result != kDeviceOk) {
-            ctx.host.ShowMessage("Blad transmisji", wrongEchoCaption);
+            ctx.host.ShowMessage(messages::kTransmissionError, wrongEchoCaption);
             failed = true;
         }
         if (n % progressEvery == progressEvery - 1) {
@@ -131,7 +152,7 @@ OperationOutcome SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blo
     if (failed) {
         return OperationOutcome::Failed;
     }
-    ctx.host.ShowMessage("OK", kOk);
+    ctx.host.ShowMessage(kOk, kOk);
     return OperationOutcome::Done;
 }
 
@@ -145,7 +166,7 @@ OperationOutcome WriteAllMemory(DeviceContext& ctx) {
 OperationOutcome UpdateFirmware(DeviceContext& ctx) {
     FirmwareTransferStart(ctx);
     return SendEchoedBlocks(ctx, kFirmwareBlocks, kFirmwareBlockSize, ctx.firmware, 4,
-                            "TAV-1000R nie odpowiada!", kRefusal, Stoppable::kNever);
+                            messages::kNoAnswer, kRefusal, Stoppable::kNever);
 }
 
 bool ValidRemote(int remote) {
@@ -155,13 +176,18 @@ bool ValidRemote(int remote) {
 // The work of an operation once the application gate has let it through.
 OperationOutcome RunApplicationWork(DeviceContext& ctx, unsigned operation) {
     OperationHost& host = ctx.host;
+    // The records of operations other than 1 and 3 do not depend on the
+    // selected remote, which is asked for only where it counts.
+    const auto transfer = [&ctx, operation](int remote = 0) {
+        return TransferRecords(ctx, RecordsOfOperation(operation, remote));
+    };
     switch (operation) {
         case kReadSelectedRemote: {
             const int remote = host.SelectedRemote();
             if (!ValidRemote(remote)) {
                 return OperationOutcome::Refused;
             }
-            const int result = ReadRecord(ctx, remote);
+            const int result = transfer(remote);
             if (result == kDeviceOk) {
                 host.RefreshRemoteGrid();
                 host.ShowSelectedRemote();
@@ -176,18 +202,14 @@ OperationOutcome RunApplicationWork(DeviceContext& ctx, unsigned operation) {
             if (!ValidRemote(remote)) {
                 return OperationOutcome::Refused;
             }
-            return Conclude(ctx, WriteRecord(ctx, remote), "Pilot zapisano w TAV-2000");
+            return Conclude(ctx, transfer(remote), "Pilot zapisano w TAV-2000");
         }
         case kWriteAllMemory:
             return WriteAllMemory(ctx);
         case kWriteScenarios:
-            return Conclude(ctx,
-                            TransferRange(ctx, Direction::Write, kFirstScenarioRecord,
-                                          kLastScenarioGroupRecord),
-                            "Scenariusz zostal wyslany");
+            return Conclude(ctx, transfer(), "Scenariusz zostal wyslany");
         case kReadScenarios: {
-            const int result =
-                TransferRange(ctx, Direction::Read, kFirstScenarioRecord, kLastScenarioGroupRecord);
+            const int result = transfer();
             if (result == kDeviceOk) {
                 host.RefreshScenarioPage();
                 host.ShowDisplaySettings();
@@ -199,10 +221,9 @@ OperationOutcome RunApplicationWork(DeviceContext& ctx, unsigned operation) {
         case kEraseMemory:
             return Conclude(ctx, EraseDeviceMemory(ctx), "TAV-1000R Kasuje cala pamiec");
         case kWriteDisplaySettings:
-            return Conclude(ctx, WriteRecord(ctx, kDisplayRecord),
-                            "Stan wyswietlacza zapisano TAV-1000R");
+            return Conclude(ctx, transfer(), "Stan wyswietlacza zapisano TAV-1000R");
         case kReadDisplaySettings: {
-            const int result = ReadRecord(ctx, kDisplayRecord);
+            const int result = transfer();
             if (result == kDeviceOk) {
                 host.ShowDisplaySettings();
             }
@@ -212,13 +233,9 @@ OperationOutcome RunApplicationWork(DeviceContext& ctx, unsigned operation) {
             return outcome;
         }
         case kWriteClockEvents:
-            return Conclude(ctx,
-                            TransferRange(ctx, Direction::Write, kFirstClockTransmitterRecord,
-                                          kClockEventRecord),
-                            "Zd zegarowe zostaly wyslane");
+            return Conclude(ctx, transfer(), "Zd zegarowe zostaly wyslane");
         case kReadClockEvents: {
-            const int result = TransferRange(ctx, Direction::Read, kFirstClockTransmitterRecord,
-                                             kClockEventRecord);
+            const int result = transfer();
             if (result == kDeviceOk) {
                 host.ShowClockEvents();
                 host.ShowDisplaySettings();
@@ -255,14 +272,14 @@ OperationOutcome RunFrame(DeviceContext& ctx, unsigned operation, const DeviceWo
         return OperationOutcome::Refused;
     }
     OperationOutcome outcome = OperationOutcome::Refused;
-    const int kind = QueryVersion(ctx);
-    if (kind == 1) {
+    const VersionKind kind = QueryVersion(ctx);
+    if (kind == VersionKind::kApplication) {
         if (ApplicationAccepted(ctx.version)) {
             outcome = work(ctx);
         } else {
             host.ShowMessage("Niewłaściwa wersja programu!", kRefusal);
         }
-    } else if (kind == 2) {
+    } else if (kind == VersionKind::kBootLoader) {
         if (!BootLoaderAccepted(ctx.version)) {
             host.ShowMessage("Niewłaściwa wersja bootloadera!", kRefusal);
         } else if (operation == kUpdateFirmware) {
@@ -279,7 +296,7 @@ OperationOutcome RunFrame(DeviceContext& ctx, unsigned operation, const DeviceWo
     return outcome;
 }
 
-OperationOutcome TransferList(DeviceContext& ctx, Direction direction,
+OperationOutcome TransferList(DeviceContext& ctx, RecordAccess access,
                               std::span<const int> records) {
     ctx.host.SetProgressRange(0, static_cast<int>(records.size()));
     int result = kDeviceOk;
@@ -288,7 +305,7 @@ OperationOutcome TransferList(DeviceContext& ctx, Direction direction,
         if (record < 0 || record >= kRecordCount) {
             return OperationOutcome::Refused;
         }
-        result = direction == Direction::Read ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
+        result = Transfer(ctx, access, record);
         ctx.host.SetProgressPosition(static_cast<int>(i) + 1);
         if (result == kDeviceOk && StopsAfter(ctx, record, i + 1 < records.size())) {
             return OperationOutcome::Stopped;
@@ -303,6 +320,17 @@ OperationOutcome TransferList(DeviceContext& ctx, Direction direction,
 
 }  // namespace
 
+OperationRecords RecordsOfOperation(unsigned operation, int selectedRemote) {
+    for (const RecordRow& row : kRecordTable) {
+        if (row.operation == operation) {
+            return row.first == kSelected
+                       ? OperationRecords{row.access, selectedRemote, selectedRemote}
+                       : OperationRecords{row.access, row.first, row.last};
+        }
+    }
+    return {};
+}
+
 OperationOutcome RunDeviceOperation(DeviceContext& ctx, unsigned operation) {
     return RunFrame(ctx, operation,
                     [operation](DeviceContext& c) { return RunApplicationWork(c, operation); });
@@ -314,11 +342,11 @@ OperationOutcome RunDeviceWork(DeviceContext& ctx, const DeviceWork& work) {
 }
 
 OperationOutcome ReadRecordList(DeviceContext& ctx, std::span<const int> records) {
-    return TransferList(ctx, Direction::Read, records);
+    return TransferList(ctx, RecordAccess::kRead, records);
 }
 
 OperationOutcome WriteRecordList(DeviceContext& ctx, std::span<const int> records) {
-    return TransferList(ctx, Direction::Write, records);
+    return TransferList(ctx, RecordAccess::kWrite, records);
 }
 
 }  // namespace tav

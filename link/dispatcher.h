@@ -25,6 +25,24 @@ enum DeviceOperation : unsigned {
     kUpdateFirmware = 98,
 };
 
+// Which records an operation moves between the image and the receiver, in the
+// order it moves them: first..last (none: first > last). A read replaces
+// those records of the image; a write sends them and leaves the image as it
+// is. One table serves the dispatcher, tavctl's backups and verification, and
+// the fuzz target's check that nothing else changes.
+enum class RecordAccess { kNone, kRead, kWrite };
+struct OperationRecords {
+    RecordAccess access = RecordAccess::kNone;
+    int first = 0;
+    int last = -1;
+
+    int Count() const { return last < first ? 0 : last - first + 1; }
+    bool Contains(int record) const { return record >= first && record <= last; }
+};
+// `selectedRemote` (0..999) is the record of operations 1 and 3. The set-clock,
+// erase and firmware operations, and any unknown number, move no records.
+OperationRecords RecordsOfOperation(unsigned operation, int selectedRemote);
+
 // What became of one call, for callers that need more than the messages
 // (tavctl's exit status). The window ignores it.
 enum class OperationOutcome {

@@ -125,7 +125,8 @@ bool StartOnlineReception(DeviceContext& ctx, EventLineAssembler& lines) {
     if (!OpenSelectedPort(ctx).opened) {
         return false;
     }
-    if (QueryVersion(ctx) == 0) {
+    const VersionKind kind = QueryVersion(ctx);
+    if (kind != VersionKind::kApplication && kind != VersionKind::kBootLoader) {
         ctx.link.ClosePort();
         return false;
     }

@@ -6,6 +6,8 @@
 
 namespace tav {
 
+struct PortOpenOutcome;
+
 class OperationHost {
   public:
     virtual ~OperationHost() = default;
@@ -14,6 +16,9 @@ class OperationHost {
     virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
     // StaticText1: the last version answer.
     virtual void ShowVersionText(std::string_view text) = 0;
+    // Right after the port message of a failed open: what the open ran into.
+    // The window's message says all it shows; tavctl adds a line of its own.
+    virtual void PortOpenFailed(const PortOpenOutcome& outcome) { (void)outcome; }
 
     // ProgressBar1. SetProgressRange does not repaint; the other two repaint at once.
     virtual void SetProgressRange(int minimum, int maximum) = 0;

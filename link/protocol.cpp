@@ -1,14 +1,11 @@
 #include "link/protocol.h"
 
-#include <cstdio>
+#include "link/messages.h"
 
 namespace tav {
 namespace {
 
 constexpr int kSingleIdleLimit = 10;
-constexpr std::uint8_t kVersionMark = 0x76;  // "v"
-constexpr std::uint8_t kApplication = 0x07;
-constexpr std::uint8_t kBootLoader = 0x77;  // "w"
 
 void Send(DeviceContext& ctx, std::span<const std::uint8_t> bytes) {
     // The result is not examined: a failed send shows up as a missing answer.
@@ -61,48 +58,30 @@ std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes) {
     return sum;
 }
 
-std::string VersionText(const DeviceVersion& version) {
-    const char* format = nullptr;
-    if (version[0] == kVersionMark && version[1] == kApplication) {
-        format = "hardw.ver:%1x.%02x soft.ver:%1x.%02x";
-    } else if (version[0] == kVersionMark && version[1] == kBootLoader) {
-        format = "boot ldr:%1x.%02x soft.ver:%1x.%02x";
-    } else {
-        return {};
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, format, unsigned{version[2]}, unsigned{version[3]},
-                  unsigned{version[4]}, unsigned{version[5]});
-    return text;
-}
-
 PortOpenOutcome OpenSelectedPort(DeviceContext& ctx) {
     PortOpenOutcome outcome = ctx.link.OpenSelectedPort(ctx.host.SelectedPortIndex());
     if (!outcome.opened) {
-        ctx.host.ShowMessage("Niewłaściwa nazwa portu lub port jest aktywny.", "Błąd");
+        ctx.host.ShowMessage(messages::kPortRefused, messages::kError);
+        ctx.host.PortOpenFailed(outcome);
     }
     return outcome;
 }
 
-int QueryVersion(DeviceContext& ctx) {
+VersionKind QueryVersion(DeviceContext& ctx) {
     SendByteFlushed(ctx, '?');
     // The answer goes straight into the kept version: a short answer leaves
     // the bytes that did arrive over the start of the previous one.
     const int n = ctx.link.ReceiveBytes(ctx.version, kSingleIdleLimit);
     Pause(ctx, kFramePauseMs);
-    if (n < static_cast<int>(ctx.version.size()) || ctx.version[0] != kVersionMark) {
-        ctx.host.ShowMessage("TAV-1000R nie odpowiada!", "Błąd");
-        return 0;
+    const VersionKind kind = KindOf(ctx.version);
+    if (n < static_cast<int>(ctx.version.size()) || kind == VersionKind::kNoAnswer) {
+        ctx.host.ShowMessage(messages::kNoAnswer, messages::kError);
+        return VersionKind::kNoAnswer;
     }
-    if (ctx.version[1] == kApplication) {
+    if (kind != VersionKind::kUnknown) {
         ctx.host.ShowVersionText(VersionText(ctx.version));
-        return 1;
     }
-    if (ctx.version[1] == kBootLoader) {
-        ctx.host.ShowVersionText(VersionText(ctx.version));
-        return 2;
-    }
-    return 0;
+    return kind;
 }
 
 int ReadRecord(DeviceContext& ctx, int record) {
@@ -144,16 +123,10 @@ int EraseDeviceMemory(DeviceContext& ctx) {
 
 void ShowDeviceResult(DeviceContext& ctx, int result) {
     if (result == kNoAnswer) {
-        ctx.host.ShowMessage("TAV-1000R nie odpowiada!", "Błąd");
+        ctx.host.ShowMessage(messages::kNoAnswer, messages::kError);
     } else if (result == kTransmissionError) {
-        ctx.host.ShowMessage("Blad transmisji", "Błąd");
+        ctx.host.ShowMessage(messages::kTransmissionError, messages::kError);
     }
-}
-
-bool HistoryRequestAllowed(const DeviceVersion& version) {
-    // From 1.12 on: a later major, or major 0x01 with minor 0x12 or more. A
-    // major of 0x00 is below 1.12 whatever its minor.
-    return version[4] > 0x01 || (version[4] == 0x01 && version[5] >= 0x12);
 }
 
 void HistoryRequest(DeviceContext& ctx) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "device_version.h"
 #include "image/memory_image.h"
 #include "operation_host.h"
 #include "serial_link.h"
@@ -15,8 +16,6 @@ namespace tav {
 
 // 1 success, -1 transmission error, -2 no answer.
 enum DeviceResult : int { kDeviceOk = 1, kTransmissionError = -1, kNoAnswer = -2 };
-
-using DeviceVersion = std::array<std::uint8_t, 6>;
 
 // Everything one device operation works with. The program owns one of these;
 // DeviceVersion lives here, not in a global.
@@ -32,18 +31,16 @@ struct DeviceContext {
 
 std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes);
 
-// The StaticText1 line for a version answer ("hardw.ver:1.00 soft.ver:1.26" or
-// "boot ldr:1.00 soft.ver:1.05"); empty for any other answer.
-std::string VersionText(const DeviceVersion& version);
-
 // Opens the port selected in the host; on failure shows "Niewłaściwa nazwa
-// portu lub port jest aktywny." / "Błąd" and returns the outcome.
+// portu lub port jest aktywny." / "Błąd", hands the host the outcome
+// (PortOpenFailed) and returns it.
 PortOpenOutcome OpenSelectedPort(DeviceContext& ctx);
 
-// 0 no usable answer (after a message when nothing usable came), 1 the
-// application answered, 2 the boot loader answered.
-// Fills ctx.version and shows the version text through the host.
-int QueryVersion(DeviceContext& ctx);
+// Asks "?" and fills ctx.version. kNoAnswer after "TAV-1000R nie odpowiada!"
+// when nothing usable came (fewer than six bytes, or no "v"); kUnknown, without
+// a message, for a "v" answer of another kind. An application or boot-loader
+// answer shows its version text through the host.
+VersionKind QueryVersion(DeviceContext& ctx);
 
 // The single-record and clock commands return a DeviceResult. ReadRecord
 // replaces record `record` (0..1023) of the image only on success.
@@ -63,10 +60,9 @@ void ShowDeviceResult(DeviceContext& ctx, int result);
 inline constexpr int kFramePauseMs = 50;
 inline constexpr int kChecksumPauseMs = 10;
 
-// What the transfers cost on the 9600-baud line (10 bits a byte), both
-// directions, with their fixed pauses, in microseconds; the receiver's own
-// processing time is not counted.
-inline constexpr double kLineByteMicros = 1e6 * 10 / 9600;
+// What the transfers cost on the line (line_time.h), both directions, with
+// their fixed pauses, in microseconds; the receiver's own processing time is
+// not counted.
 // "z", record number, 32 bytes, checksum; the echo.
 inline constexpr double kSingleWriteMicros =
     (3 + 32 + 1 + 1) * kLineByteMicros + (kFramePauseMs + kChecksumPauseMs) * 1000.0;
@@ -100,10 +96,7 @@ void FirmwareTransferStart(DeviceContext& ctx);
 // limit 50). A DeviceResult.
 int SendBlockAwaitEcho(DeviceContext& ctx, std::span<const std::uint8_t> data);
 
-// "hi", one send, flushed. Allowed from software 1.12 on: a software major
-// (byte 4) above 0x01, or major 0x01 with a software minor (byte 5) of 0x12
-// or more. Major 0x00 is always below 1.12, whatever its minor.
-bool HistoryRequestAllowed(const DeviceVersion& version);
+// "hi", one send, flushed (allowed where HistoryRequestAllowed says so).
 void HistoryRequest(DeviceContext& ctx);
 
 }  // namespace tav

@@ -21,6 +21,7 @@ PortOpenOutcome SerialLink::OpenSelectedPort(int index) {
     }
     const std::optional<std::string> path = resolver_.DevicePath(index);
     if (!path) {
+        outcome.error = PortErrorKind::kMissing;
         outcome.reason = "no device for " + std::string(PortNames[static_cast<std::size_t>(index)]);
         return outcome;
     }
@@ -28,6 +29,7 @@ PortOpenOutcome SerialLink::OpenSelectedPort(int index) {
     std::unique_ptr<SerialPort> port = makePort_();
     PortOpenError error;
     if (!port || !port->Open(*path, &error)) {
+        outcome.error = error.kind;
         outcome.reason = port ? error.reason : "no serial port backend";
         return outcome;
     }

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "line_time.h"
 #include "port_resolver.h"
 #include "serial_port.h"
 #include "timing.h"
@@ -18,16 +19,13 @@ namespace tav {
 
 inline constexpr int kIdlePollMs = 50;
 
-// Time one byte takes on the line: 10 bits at 9600 baud, about 1.0417 ms.
-inline constexpr std::chrono::nanoseconds kByteLineTime{10'000'000'000LL / 9600};
-constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
-    return kByteLineTime * static_cast<long long>(bytes);
-}
-
 struct PortOpenOutcome {
     bool opened = false;
     std::string devicePath;  // empty when the name maps to no device
-    std::string reason;      // why it failed, in the operating system's words
+    // Why it failed: the kind (kMissing also when the name maps to no device)
+    // and the operating system's words.
+    PortErrorKind error = PortErrorKind::kOther;
+    std::string reason;
 };
 
 class SerialLink {

@@ -9,9 +9,18 @@
 
 namespace tav {
 
+// Why a port did not open, in the same kinds on every platform; each backend
+// maps its system's error codes onto them.
+enum class PortErrorKind {
+    kOther,
+    kMissing,       // no such device
+    kBusy,          // another program holds the port
+    kNoPermission,  // the user may not open the device
+};
+
 struct PortOpenError {
+    PortErrorKind kind = PortErrorKind::kOther;
     std::string reason;  // the operating system's words, e.g. "Permission denied"
-    int code = 0;        // errno / GetLastError()
 };
 
 class SerialPort {

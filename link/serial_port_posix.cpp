@@ -37,6 +37,24 @@ class PosixSerialPort final : public SerialPort {
     int fd_ = -1;
 };
 
+PortErrorKind KindOfErrno(int code) {
+    switch (code) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:  // a UART without hardware behind it
+        case ENOTDIR:
+            return PortErrorKind::kMissing;
+        case EBUSY:  // TIOCEXCL held by another program
+        case EWOULDBLOCK:
+            return PortErrorKind::kBusy;
+        case EACCES:
+        case EPERM:
+            return PortErrorKind::kNoPermission;
+        default:
+            return PortErrorKind::kOther;
+    }
+}
+
 bool Fail(int fd, PortOpenError* error) {
     const int code = errno;
     if (fd >= 0) {
@@ -44,7 +62,7 @@ bool Fail(int fd, PortOpenError* error) {
         ::close(fd);
     }
     if (error != nullptr) {
-        error->code = code;
+        error->kind = KindOfErrno(code);
         error->reason = std::strerror(code);
     }
     return false;

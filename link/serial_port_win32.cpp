@@ -48,6 +48,26 @@ std::string ErrorText(DWORD code) {
     return result;
 }
 
+// Windows opens a comm device for one handle at a time: a port that another
+// program holds fails with ERROR_ACCESS_DENIED (ERROR_SHARING_VIOLATION from
+// some drivers), so both mean busy. Ordinary users may open every COM port,
+// so no code of CreateFile on a port stands for missing permission.
+PortErrorKind KindOfError(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_DEV_NOT_EXIST:
+            return PortErrorKind::kMissing;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_BUSY:
+            return PortErrorKind::kBusy;
+        default:
+            return PortErrorKind::kOther;
+    }
+}
+
 bool Win32SerialPort::Open(const std::string& devicePath, PortOpenError* error) {
     Close();
     // Share mode 0: exclusive.
@@ -56,7 +76,7 @@ bool Win32SerialPort::Open(const std::string& devicePath, PortOpenError* error) 
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (error != nullptr) {
-            error->code = static_cast<int>(code);
+            error->kind = KindOfError(code);
             error->reason = ErrorText(code);
         }
         return false;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "image/memory_image.h"
+#include "link/line_time.h"
 
 namespace tav::sim {
 
@@ -64,8 +65,8 @@ struct Pacing {
     int afterHeaderMs = 0;
 };
 
-// 9600 baud, 10 bits a byte.
-inline constexpr std::chrono::nanoseconds kByteTime{1'041'667};
+// The line time of one byte.
+inline constexpr std::chrono::nanoseconds kByteTime = kByteLineTime;
 
 // Faults on request. Several may be active at once; ClearFaults removes all.
 //  BadChecksumAtRecord{at}: record `at` is sent with a wrong checksum byte (the

@@ -295,9 +295,9 @@ void TForm1::FormCreate() {
     f.Edit5->clear();
     f.Edit6->clear();
     // 14.
-    f.ComboBox15->addItems(
-        {QStringLiteral("ZEGAR (godzina)"), QStringLiteral("ZEGAR (data+godzina)"),
-         QStringLiteral("OSTATNI NADAJNIK"), QStringLiteral("NAPIS UŻYTKOWNIKA")});
+    for (std::string_view name : DisplayModeNames) {
+        f.ComboBox15->addItem(FromUtf8(name));
+    }
     f.ComboBox15->setCurrentIndex(0);
     // 15. Runs Edit1Change, which disables the edit.
     f.Edit1->clear();

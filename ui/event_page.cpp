@@ -12,6 +12,7 @@
 #include "Unit1.h"
 #include "device_text.h"
 #include "form_text.h"
+#include "link/messages.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -136,7 +137,7 @@ void TForm1::Timer2Timer() {
         StopOnlineReception();
         ShowMessage(FromUtf8("Połączenie z TAV-1000R zostało przerwane. Odbieranie zdarzeń "
                              "zakończone."),
-                    FromUtf8("Błąd"));
+                    FromUtf8(messages::kError));
     }
 }
 
@@ -173,7 +174,7 @@ void TForm1::Button19Click() {
     switch (WriteNewFile(path, EventLogBytes(*ui_->RichEdit1, eventViewHasLines_), &reason)) {
         case SaveOutcome::kSaved:
             ShowMessage(QStringLiteral("Plik ze zdarzeniami zostal zapisany!"),
-                        QStringLiteral("OK"));
+                        FromUtf8(messages::kOk));
             break;
         case SaveOutcome::kExists:
             ShowMessage(FromUtf8("Plik już istnieje! Zapisz pod inną nazwą!"), FromUtf8("BŁĄD!"));
@@ -181,7 +182,7 @@ void TForm1::Button19Click() {
         case SaveOutcome::kFailed:
             ShowMessage(FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) +
                             QStringLiteral(": ") + reason,
-                        FromUtf8("Błąd"));
+                        FromUtf8(messages::kError));
             break;
     }
 }
@@ -191,7 +192,7 @@ void TForm1::Button20Click() {
     const QString text = eventViewHasLines_ ? view.toPlainText() : QString();
     if (!services_.printText(kPrintTitle, text, view.font())) {
         ShowMessage(FromUtf8("Nie można wydrukować zdarzeń: brak dostępnej drukarki."),
-                    FromUtf8("Błąd"));
+                    FromUtf8(messages::kError));
     }
 }
 

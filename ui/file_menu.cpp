@@ -10,6 +10,7 @@
 #include "image/older_model_import.h"
 #include "image/settings_file.h"
 #include "link/dispatcher.h"
+#include "link/messages.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -59,15 +60,15 @@ void TForm1::RefreshAfterFileRead(std::int32_t dumpStart) {
 
 void TForm1::ShowCannotOpen(const QString& path) {
     ShowMessage(QStringLiteral("Nie można otworzyć pliku ") + QDir::toNativeSeparators(path),
-                QStringLiteral("Błąd"));
+                FromUtf8(messages::kError));
 }
 
 bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
-    const QString error = QStringLiteral("Błąd");
+    const QString error = FromUtf8(messages::kError);
     switch (ReadSettingsFile(image_, ToPath(path))) {
         case SettingsLoadResult::Loaded:
             RefreshAfterFileRead(kDumpAfterLoad);
-            ShowMessage(QStringLiteral("Plik wczytano poprawnie"), QStringLiteral("OK"));
+            ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
             return true;
         case SettingsLoadResult::CannotOpen:
             if (sayWhenCannotOpen) {
@@ -75,10 +76,10 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
             }
             return false;
         case SettingsLoadResult::WrongType:
-            ShowMessage(QStringLiteral("Niewlasciwy typ pliku!"), error);
+            ShowMessage(FromUtf8(messages::kWrongFileType), error);
             return false;
         case SettingsLoadResult::UnsupportedVersion:
-            ShowMessage(QStringLiteral("Nieobslugiwana wersja pliku!"), error);
+            ShowMessage(FromUtf8(messages::kUnsupportedFileVersion), error);
             return false;
         case SettingsLoadResult::Incomplete:
             ShowMessage(QStringLiteral("Plik jest niekompletny - ustawień nie wczytano!"), error);
@@ -98,7 +99,7 @@ void TForm1::N3Click() {
     TakeTypedTimers();
     // Any failure leaves an old file of that name as it was, or says so.
     if (WriteSettingsFile(image_, ToPath(SaveDialog1.FileName)) != SettingsSaveResult::Saved) {
-        ShowMessage(QStringLiteral("Zapis do pliku nieudany!"), QStringLiteral("Błąd"));
+        ShowMessage(FromUtf8(messages::kSaveFailed), FromUtf8(messages::kError));
     }
 }
 
@@ -133,9 +134,7 @@ void TForm1::AktualizujoprogramowaniewTAV1000U1Click() {
     if (context_.firmware.empty()) {
         return;  // the item is disabled; nothing to send
     }
-    ShowMessage(QStringLiteral("Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a "
-                               "następnie włączyć przytrzymując przyciski YES i NO."),
-                QStringLiteral("UWAGA!"));
+    ShowMessage(FromUtf8(messages::kFirmwareWarning), FromUtf8(messages::kWarning));
     RunDeviceOperation(kUpdateFirmware);
 }
 

@@ -237,6 +237,36 @@ TEST(DispatcherOperations, RangesAndRedraws) {
     EXPECT_EQ(rig.device.Count(PortCall::Flush), 1 + 1024);
 }
 
+// Each operation moves exactly the records its table row names: a read
+// replaces those of the image and no others, a write stores those in the
+// receiver and no others, and neither touches the other side.
+TEST(DispatcherOperations, RecordsMovedAreTheTableRow) {
+    const auto same = [](const MemoryImage& a, const MemoryImage& b, int r) {
+        return std::equal(a.RecordAt(r).begin(), a.RecordAt(r).end(), b.RecordAt(r).begin());
+    };
+    for (unsigned op = 1; op <= 12; ++op) {
+        if (op == kEraseMemory) {
+            continue;  // empties the receiver's memory, moves no records
+        }
+        DispatchRig rig;
+        const MemoryImage image = rig.image;
+        const MemoryImage receiver = rig.receiver->Memory();
+        ASSERT_EQ(rig.Run(op), OperationOutcome::Done) << op;
+        const OperationRecords records = RecordsOfOperation(op, rig.host.remote);
+        const bool read = records.access == RecordAccess::kRead;
+        const bool written = records.access == RecordAccess::kWrite;
+        for (int r = 0; r < kRecordCount; ++r) {
+            const bool moved = records.Contains(r);
+            EXPECT_TRUE(same(rig.image, read && moved ? receiver : image, r)) << op << " " << r;
+            EXPECT_TRUE(same(rig.receiver->Memory(), written && moved ? image : receiver, r))
+                << op << " " << r;
+        }
+    }
+    for (const unsigned op : {7u, 8u, 98u, 13u}) {
+        EXPECT_EQ(RecordsOfOperation(op, 417).Count(), 0) << op;
+    }
+}
+
 TEST(DispatcherOperations, FirmwareUpdate) {
     DispatchRig rig;
     rig.Answer(ReceiverMode::BootLoader, sim::kDefaultBootLoaderVersion);

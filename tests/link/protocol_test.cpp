@@ -126,14 +126,18 @@ TEST(SingleCommands, ShowDeviceResultMessages) {
 
 TEST(VersionQuery, AnswersAndTexts) {
     const std::string noAnswer = "msg TAV-1000R nie odpowiada! | Błąd";
-    const std::tuple<Bytes, int, std::vector<std::string>> rows[] = {
-        {{0x76, 0x07, 0x01, 0x00, 0x01, 0x26}, 1, {"version hardw.ver:1.00 soft.ver:1.26"}},
-        {{0x76, 0x77, 0x01, 0x00, 0x01, 0x05}, 2, {"version boot ldr:1.00 soft.ver:1.05"}},
-        {{0x76, 0x07, 0x12, 0x03, 0x0A, 0xB0}, 1, {"version hardw.ver:12.03 soft.ver:a.b0"}},
-        {{0x76, 0x33, 0x01, 0x00, 0x01, 0x26}, 0, {}},
-        {{0x75, 0x07, 0x01, 0x00, 0x01, 0x26}, 0, {noAnswer}},
-        {{0x76, 0x07, 0x01, 0x00, 0x01}, 0, {noAnswer}},
-        {{}, 0, {noAnswer}},
+    constexpr auto App = VersionKind::kApplication;
+    constexpr auto None = VersionKind::kNoAnswer;
+    const std::tuple<Bytes, VersionKind, std::vector<std::string>> rows[] = {
+        {{0x76, 0x07, 0x01, 0x00, 0x01, 0x26}, App, {"version hardw.ver:1.00 soft.ver:1.26"}},
+        {{0x76, 0x77, 0x01, 0x00, 0x01, 0x05},
+         VersionKind::kBootLoader,
+         {"version boot ldr:1.00 soft.ver:1.05"}},
+        {{0x76, 0x07, 0x12, 0x03, 0x0A, 0xB0}, App, {"version hardw.ver:12.03 soft.ver:a.b0"}},
+        {{0x76, 0x33, 0x01, 0x00, 0x01, 0x26}, VersionKind::kUnknown, {}},
+        {{0x75, 0x07, 0x01, 0x00, 0x01, 0x26}, None, {noAnswer}},
+        {{0x76, 0x07, 0x01, 0x00, 0x01}, None, {noAnswer}},
+        {{}, None, {noAnswer}},
     };
     for (const auto& [answer, kind, log] : rows) {
         Rig rig;
@@ -149,17 +153,6 @@ TEST(VersionQuery, AnswersAndTexts) {
         }
         // 50 ms after the answer (or the time-out) before anything else.
         EXPECT_EQ(rig.clock.Elapsed() - rig.device.EventsOf(PortCall::Read).back().at, 50ms);
-    }
-}
-
-TEST(HistoryRequestGate, FromSoftwareVersion112) {
-    const std::tuple<std::uint8_t, std::uint8_t, bool> rows[] = {
-        {0x01, 0x11, false}, {0x01, 0x12, true},  {0x01, 0x26, true},  {0x02, 0x00, true},
-        {0x00, 0x05, false}, {0x00, 0x12, false}, {0x00, 0x99, false},
-    };
-    for (const auto& [major, minor, allowed] : rows) {
-        EXPECT_EQ(HistoryRequestAllowed({0x76, 0x07, 0x01, 0x00, major, minor}), allowed)
-            << int{major} << "." << int{minor};
     }
 }
 
