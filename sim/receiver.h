@@ -25,16 +25,9 @@
 
 #include "image/memory_image.h"
 #include "sim/receiver_engine.h"
+#include "sim/traffic_log.h"
 
 namespace tav::sim {
-
-// One byte on the line. For a byte from the tool the time it was read off the
-// pty; for a byte from the receiver the time it was written to the pty.
-struct TrafficEntry {
-    std::chrono::steady_clock::time_point time;
-    bool fromTool = false;
-    std::uint8_t byte = 0;
-};
 
 class PtyReceiver {
   public:
