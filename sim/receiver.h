@@ -116,6 +116,9 @@ class PtyReceiver {
     // a moment later, so what the tool wrote just before it closed the port
     // may not be readable yet when its operation returns.
     bool WaitUntilSettled(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout) const;
+    // Waits until no frame or transfer is in progress: ended, or dropped by
+    // the frame time-out after the tool went quiet; false on time-out.
+    bool WaitUntilFrameIdle(std::chrono::milliseconds timeout) const;
 
   private:
     struct Impl;

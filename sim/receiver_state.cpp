@@ -163,6 +163,11 @@ bool PtyReceiver::WaitUntilIdle(std::chrono::milliseconds timeout) const {
     return impl_->changed.wait_for(lock, timeout, [&] { return impl_->IdleNow(); });
 }
 
+bool PtyReceiver::WaitUntilFrameIdle(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(impl_->mu);
+    return impl_->changed.wait_for(lock, timeout, [&] { return !impl_->engine.InFrame(); });
+}
+
 bool PtyReceiver::WaitUntilSettled(std::chrono::milliseconds quiet,
                                    std::chrono::milliseconds timeout) const {
     std::unique_lock lock(impl_->mu);
