@@ -11,7 +11,8 @@ namespace tav::cli {
 std::string Windows1250ToUtf8(std::string_view text);
 
 // The Windows-1250 bytes of a UTF-8 text; nullopt when the text is not valid
-// UTF-8 or holds a character that Windows-1250 cannot store.
+// UTF-8 or holds a character that Windows-1250 cannot store
+// (image/windows1250.h).
 std::optional<std::string> Utf8ToWindows1250(std::string_view text);
 
 }  // namespace tav::cli

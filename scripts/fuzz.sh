@@ -12,18 +12,10 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 
+# shellcheck source=lib.sh
+. scripts/lib.sh
 scripts/setup.sh
-missing=()
-for p in clang libclang-rt-14-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    echo "fuzz: installing ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+need_packages clang libclang-rt-14-dev
 
 out=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -33,8 +25,8 @@ cmake --build "$out" -j "$(nproc)"
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_settings_file fuzz_image_encodings fuzz_event_lines fuzz_older_model_import
-             fuzz_clock_pattern fuzz_timer_cell fuzz_device_operations fuzz_sim_engine)
+    # Every target the build has (fuzz/CMakeLists.txt lists them).
+    mapfile -t targets <"$out/fuzz/targets.txt"
 fi
 seeds="$out/seeds"
 rm -rf "$seeds"

@@ -14,20 +14,10 @@ cd "$(dirname "$0")/.."
 only_build=false
 [ "${1:-}" = "--build" ] && only_build=true
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-
+# shellcheck source=lib.sh
+. scripts/lib.sh
 scripts/setup.sh
-tools=(lintian desktop-file-utils appstream dpkg-dev xvfb xauth imagemagick)
-missing=()
-for p in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "package: installing ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+need_packages lintian desktop-file-utils appstream dpkg-dev xvfb xauth imagemagick
 
 out=build-package
 cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
@@ -62,14 +52,14 @@ dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -e 's#^\./#/#' -e 's#/$##' | grep 
 cleanup() {
     [ -n "${sim:-}" ] && kill "$sim" 2>/dev/null || true
     if dpkg-query -W -f='${Status}' tav1000r 2>/dev/null | grep -q 'install ok installed'; then
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -qq tav1000r >/dev/null || true
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tav1000r >/dev/null || true
     fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 echo "package: installing"
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "./$deb" >/dev/null
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
 for p in /usr/bin/tav1000r /usr/bin/tav1000r-demo /usr/bin/tav1000r-sim /usr/bin/tavctl; do
     [ -x "$p" ] || { echo "package: $p missing" >&2; exit 1; }
 done
@@ -107,7 +97,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$work/window.sh" ||
 echo "package: the installed window started with a settings file ($out/installed-window.png)"
 
 echo "package: removing"
-DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -qq tav1000r >/dev/null
+as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tav1000r >/dev/null
 left=0
 while read -r f; do
     # Folders such as /usr/share/man/man1 belong to other packages too.

@@ -11,12 +11,11 @@ cd "$(dirname "$0")/.."
 memcheck=true
 [ "${1:-}" = "--no-memcheck" ] && memcheck=false
 
+# shellcheck source=lib.sh
+. scripts/lib.sh
 scripts/setup.sh
-if $memcheck && ! command -v valgrind >/dev/null; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends valgrind \
-        >/dev/null
+if $memcheck; then
+    need_packages valgrind
 fi
 
 export QT_QPA_PLATFORM=offscreen

@@ -25,16 +25,9 @@
 
 #include "image/memory_image.h"
 #include "sim/receiver_engine.h"
+#include "sim/traffic_log.h"
 
 namespace tav::sim {
-
-// One byte on the line. For a byte from the tool the time it was read off the
-// pty; for a byte from the receiver the time it was written to the pty.
-struct TrafficEntry {
-    std::chrono::steady_clock::time_point time;
-    bool fromTool = false;
-    std::uint8_t byte = 0;
-};
 
 class PtyReceiver {
   public:
@@ -123,6 +116,9 @@ class PtyReceiver {
     // a moment later, so what the tool wrote just before it closed the port
     // may not be readable yet when its operation returns.
     bool WaitUntilSettled(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout) const;
+    // Waits until no frame or transfer is in progress: ended, or dropped by
+    // the frame time-out after the tool went quiet; false on time-out.
+    bool WaitUntilFrameIdle(std::chrono::milliseconds timeout) const;
 
   private:
     struct Impl;

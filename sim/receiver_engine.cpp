@@ -236,6 +236,17 @@ std::optional<Reply> ReceiverEngine::Command(std::uint8_t byte) {
     }
 }
 
+std::optional<Reply> ReceiverEngine::StoreAndEcho(int record, std::uint8_t checksum) {
+    const std::span<const std::uint8_t> data(buffer_.data(), kRecordSize);
+    const std::uint8_t sum = Checksum(data);
+    if (checksum == sum) {
+        StoreRecord(record, data);
+    }
+    const bool wrong = HasFault(FaultKind::WrongEchoAtRecord, record);
+    return Answer({static_cast<std::uint8_t>(wrong ? sum ^ 0xFF : sum)},
+                  options_.pacing.recordWriteMs);
+}
+
 std::optional<Reply> ReceiverEngine::Receive(std::uint8_t byte) {
     switch (state_) {
         case ParseState::Idle:
@@ -270,17 +281,10 @@ std::optional<Reply> ReceiverEngine::Receive(std::uint8_t byte) {
             }
             state_ = ParseState::Idle;
             count_ = 0;
-            const std::span<const std::uint8_t> data(buffer_.data(), kRecordSize);
-            const std::uint8_t sum = Checksum(data);
             if (record_ >= kRecordCount || SilentFrom(FaultKind::SilenceFromRecord, record_)) {
                 return std::nullopt;
             }
-            if (byte == sum) {
-                StoreRecord(record_, data);
-            }
-            const bool wrong = HasFault(FaultKind::WrongEchoAtRecord, record_);
-            return Answer({static_cast<std::uint8_t>(wrong ? sum ^ 0xFF : sum)},
-                          options_.pacing.recordWriteMs);
+            return StoreAndEcho(record_, byte);
         }
 
         case ParseState::ClockData: {
@@ -341,14 +345,7 @@ std::optional<Reply> ReceiverEngine::Receive(std::uint8_t byte) {
                 state_ = ParseState::Muted;
                 return std::nullopt;
             }
-            const std::span<const std::uint8_t> data(buffer_.data(), kRecordSize);
-            const std::uint8_t sum = Checksum(data);
-            if (byte == sum) {
-                StoreRecord(record, data);
-            }
-            const bool wrong = HasFault(FaultKind::WrongEchoAtRecord, record);
-            return Answer({static_cast<std::uint8_t>(wrong ? sum ^ 0xFF : sum)},
-                          options_.pacing.recordWriteMs);
+            return StoreAndEcho(record, byte);
         }
 
         case ParseState::Firmware: {

@@ -242,6 +242,10 @@ class ReceiverEngine {
     bool SilentFrom(FaultKind kind, int index) const;
     // A write with a good checksum: into memory (StoresOtherAtRecord applied).
     void StoreRecord(int record, std::span<const std::uint8_t> data);
+    // The end of a record write: the record in buffer_ is stored when
+    // `checksum` is its sum, and the sum is echoed (its complement under a
+    // wrong-echo fault).
+    std::optional<Reply> StoreAndEcho(int record, std::uint8_t checksum);
 
     ReceiverOptions options_;
     std::vector<Fault> faults_;

@@ -2,10 +2,8 @@
 // receiver on a pty that misbehaves in each way a line or an adapter can: one
 // message, the port closed afterwards, the records before the failure kept and
 // nothing else changed, and the next press on a working receiver succeeds.
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,6 +22,7 @@
 #include "link/firmware.h"
 #include "sim/receiver.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/form_text.h"
 
@@ -605,7 +604,6 @@ TEST_F(WindowOnAFaultyLine, SavesOntoAFullFileSystemOrIntoAReadOnlyFolder) {
         {"settings, read-only", kReadOnlyFolder, false},
         {"events, read-only", kReadOnlyFolder, true},
     };
-    std::signal(SIGXFSZ, SIG_IGN);  // past the size limit a write fails instead
     for (const Row& row : rows) {
         if (row.fault == kFullTmpfs && !mounted) {
             std::printf("%s: skipped, no tmpfs can be mounted here\n", row.name);
@@ -644,13 +642,8 @@ TEST_F(WindowOnAFaultyLine, SavesOntoAFullFileSystemOrIntoAReadOnlyFolder) {
             }
         };
         if (row.fault == kSizeLimit) {
-            rlimit saved{};
-            ::getrlimit(RLIMIT_FSIZE, &saved);
-            rlimit limited = saved;
-            limited.rlim_cur = 4096;
-            ::setrlimit(RLIMIT_FSIZE, &limited);
+            const testsupport::FileSizeLimit limit(4096);
             save();
-            ::setrlimit(RLIMIT_FSIZE, &saved);
         } else if (row.fault == kReadOnlyFolder) {
             fs::permissions(old, fs::perms(0444));
             fs::permissions(folder, fs::perms(0555));

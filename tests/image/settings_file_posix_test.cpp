@@ -1,8 +1,6 @@
 // Saves that depend on POSIX file semantics: file size limits, modes, owners,
 // symbolic and hard links, the rights of an ordinary user.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "tests/image/settings_file_test_support.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/ordinary_user.h"
 
 namespace tav {
@@ -27,16 +26,11 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole) {
     WriteAll(path, old);
 
     // Files may grow to 1000 bytes only: the image write fails part-way.
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto previous = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::error_code why;
-    const auto result = WriteSettingsFile(RandomImage(11), path, &why);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
+    const auto result = [&] {
+        const testsupport::FileSizeLimit limit(1000);
+        return WriteSettingsFile(RandomImage(11), path, &why);
+    }();
 
     EXPECT_EQ(result, SettingsSaveResult::WriteFailed);
     EXPECT_EQ(why, std::errc::file_too_large);
@@ -49,15 +43,10 @@ TEST_F(SettingsFileTest, FailedOverwriteInPlaceIsReported) {
     const fs::path path = dir_ / "linked.tv2";
     WriteAll(path, std::vector<std::uint8_t>(10, 0x5C));
     fs::create_hard_link(path, dir_ / "other.tv2");
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto previous = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = WriteSettingsFile(RandomImage(13), path);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
+    const auto result = [&] {
+        const testsupport::FileSizeLimit limit(1000);
+        return WriteSettingsFile(RandomImage(13), path);
+    }();
     EXPECT_EQ(result, SettingsSaveResult::OverwriteFailed);
     ExpectOnlyFiles({"linked.tv2", "other.tv2"});
 }

@@ -2,7 +2,6 @@
 // POSIX calls, as the tool's serial backend drives it.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -28,10 +27,6 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr auto kIdle = 500ms;  // a generous answer time-out for unpaced tests
 
 const Bytes kVersion{0x76, 0x07, 0x01, 0x00, 0x01, 0x26};
-
-double Ms(SteadyClock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 class PtyReceiverTest : public ::testing::Test {
   protected:
@@ -209,21 +204,12 @@ TEST_F(PtyReceiverTest, AnOrdinaryUserCanOpenExclusivelyOverAndOver) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "step that failed: see ExclusiveOpenCycles";
 }
 
-double ProcessCpuMs() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
-
-TEST_F(PtyReceiverTest, NoBusyWaitingWhileNobodyHasTheDeviceOpen) {
+// The CPU it takes meanwhile is a figure of bench/pty_receiver_bench.
+TEST_F(PtyReceiverTest, AnswersAgainAfterAWhileWithTheDeviceClosed) {
     StartReceiver();
     ASSERT_EQ(Ask("?", 6), kVersion);
     client_.Close();
-    const double before = ProcessCpuMs();
-    std::this_thread::sleep_for(500ms);
-    const double used = ProcessCpuMs() - before;
-    EXPECT_LT(used, 50.0) << "ms of CPU in 500 ms with the device closed";
+    ASSERT_TRUE(receiver_->WaitUntilIdle(1s));
     ASSERT_TRUE(client_.Open(receiver_->DevicePath()));
     EXPECT_EQ(Ask("?", 6), kVersion);
 }
@@ -286,17 +272,15 @@ TEST_F(PtyReceiverTest, WriteFrameWithTheToolsPausesIsStoredAndLogged) {
         EXPECT_TRUE(t[i].fromTool) << i;
     }
     EXPECT_FALSE(t[36].fromTool);
-    EXPECT_GE(Ms(t[3].time - t[2].time), 45.0);   // header .. data
-    EXPECT_LT(Ms(t[34].time - t[3].time), 5.0);   // the data in one piece
-    EXPECT_GE(Ms(t[35].time - t[34].time), 8.0);  // data .. checksum
-    EXPECT_GE(t[36].time, t[35].time);            // the echo after the checksum
+    EXPECT_EQ(t[36].byte, Sum(data));  // the echo after the checksum
 }
 
 TEST_F(PtyReceiverTest, PartialFrameIsDroppedAfterTheFrameTimeout) {
     StartReceiver();
     receiver_->SetFrameTimeout(100ms);
     ASSERT_TRUE(client_.Write(Bytes{'z', 0x00, 0x01, 0x3F}));  // 0x3F would be data
-    std::this_thread::sleep_for(250ms);
+    ASSERT_TRUE(receiver_->WaitForReceived(4, 1s));
+    ASSERT_TRUE(receiver_->WaitUntilFrameIdle(2s));
     EXPECT_EQ(Ask("?", 6), kVersion);
 }
 
@@ -334,9 +318,7 @@ TEST_F(PtyReceiverTest, SettlingWaitsForTheLastBytesOnTheirWay) {
     o.memory = PatternMemory();
     StartReceiver(o);
     ASSERT_TRUE(client_.Write(Str("c")));
-    const auto start = SteadyClock::now();
     ASSERT_TRUE(receiver_->WaitUntilSettled(50ms, 1s));
-    EXPECT_GE(SteadyClock::now() - start, 50ms);
     EXPECT_EQ(receiver_->ReceivedBytes(), Str("c"));
     EXPECT_EQ(receiver_->Memory(), ErasedMemory());
 }
@@ -411,7 +393,8 @@ TEST_F(PtyReceiverTest, FaultSilenceFromRecordThenRecoveryAfterQuiet) {
     ASSERT_TRUE(client_.Write(Str("x")));
     EXPECT_TRUE(client_.Read(33, 250ms).empty());
     ASSERT_TRUE(client_.Write(Str("x")));  // the tool's "x" after the short record
-    std::this_thread::sleep_for(250ms);
+    ASSERT_TRUE(receiver_->WaitUntilSettled(10ms, 1s));
+    ASSERT_TRUE(receiver_->WaitUntilFrameIdle(2s));
     EXPECT_EQ(Ask("?", 6), kVersion);
     ASSERT_TRUE(client_.Write(Bytes{'p', 0x00, 0x02}));
     EXPECT_TRUE(client_.Read(33, 100ms).empty());
@@ -530,63 +513,28 @@ TEST_F(PtyReceiverTest, EventLinesOnRequestAndInDemoMode) {
 
 // ---- pacing ----------------------------------------------------------------------
 
-TEST_F(PtyReceiverTest, PacedAnswerTakesTheLineTimeOfItsBytes) {
+// A paced answer comes whole; when each byte is due is checked on virtual
+// time (line_schedule_test.cpp) and timed by bench/pty_receiver_bench.
+TEST_F(PtyReceiverTest, PacedAnswerComesWhole) {
     ReceiverOptions o;
     o.pacing.paced = true;
     StartReceiver(o);
     EXPECT_EQ(Ask("?", 6), kVersion);
     ASSERT_TRUE(receiver_->WaitUntilIdle(1s));
-    const auto t = receiver_->Traffic();
-    ASSERT_EQ(t.size(), 7u);
-    const double byteMs = std::chrono::duration<double, std::milli>(kByteTime).count();
-    // "?" is taken one byte time after it arrived; answer byte i is delivered
-    // (i + 1) byte times after that, never earlier.
-    for (std::size_t i = 1; i < 7; ++i) {
-        EXPECT_GE(Ms(t[i].time - t[0].time), (static_cast<double>(i) + 1.0) * byteMs - 0.01) << i;
-    }
-    EXPECT_LT(Ms(t[6].time - t[0].time), 7.0 * byteMs + 5.0);
+    EXPECT_EQ(receiver_->Traffic().size(), 7u);
 }
 
+// With processing times the answers still come whole; how late they come is
+// a figure of bench/pty_receiver_bench.
 TEST_F(PtyReceiverTest, ProcessingTimesDelayTheAnswers) {
     ReceiverOptions o;
     o.pacing = Pacing{false, 40, 0, 30};
     StartReceiver(o);
-    auto start = SteadyClock::now();
     EXPECT_EQ(Ask("?", 6), kVersion);
-    EXPECT_GE(Ms(SteadyClock::now() - start), 30.0);
     ASSERT_TRUE(client_.Write(Bytes{'z', 0x00, 0x01}));
     ASSERT_TRUE(client_.Write(Bytes(32, 0x01)));
-    start = SteadyClock::now();
     ASSERT_TRUE(client_.Write(Bytes{0x20}));
     EXPECT_EQ(client_.Read(1, kIdle), Bytes{0x20});
-    EXPECT_GE(Ms(SteadyClock::now() - start), 40.0);
-}
-
-// The one slow test (about 36 s): a bulk read of the whole memory at the real
-// speed of the line, "P" and each "x" from the tool, 33 bytes a record back.
-TEST_F(PtyReceiverTest, PacedBulkReadTakesTheLineTimeOfItsBytes) {
-    ReceiverOptions o;
-    o.memory = PatternMemory();
-    o.pacing.paced = true;
-    StartReceiver(o);
-    const auto start = SteadyClock::now();
-    ASSERT_TRUE(client_.Write(Str("P")));
-    for (int r = 0; r < kRecordCount; ++r) {
-        ASSERT_EQ(client_.Read(33, kIdle), RecordFrame(o.memory, r)) << r;
-        if (r + 1 < kRecordCount) {
-            ASSERT_TRUE(client_.Write(Str("x")));
-        }
-    }
-    const double elapsed = Ms(SteadyClock::now() - start);
-    // "P", 1024 records of 33 bytes and 1023 "x" in between, one after the other.
-    const double bytes = 1.0 + kRecordCount * 33.0 + (kRecordCount - 1.0);
-    const double expected = bytes * std::chrono::duration<double, std::milli>(kByteTime).count();
-    EXPECT_NEAR(elapsed, expected, expected * 0.03) << "expected " << expected << " ms";
-    const auto t = receiver_->Traffic();
-    ASSERT_EQ(t.size(), static_cast<std::size_t>(bytes));
-    const double logged = Ms(t.back().time - t.front().time);
-    EXPECT_NEAR(logged, expected, expected * 0.03);
-    RecordProperty("elapsed_ms", std::to_string(elapsed));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The event page against a scripted port on a virtual clock: start and stop,
 // the history button, the button sets, the view, saving and printing.
-#include <sys/resource.h>
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -15,7 +14,6 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -24,6 +22,7 @@
 #include "link/event_lines.h"
 #include "link/firmware.h"
 #include "link/testing/fake_serial_port.h"
+#include "tests/support/file_size_limit.h"
 #include "ui/form_text.h"
 #include "window_fixture.h"
 
@@ -339,7 +338,6 @@ TEST_F(EventPageTest, SaveWritesANewFileOnly) {
         {"brak/log.txt", "nowe\r\n", kNone, std::nullopt, "<missing>"},        // cannot create
         {"full.txt", "dluga linia\r\n", kNone, std::nullopt, "<missing>", 8},  // write fails
     };
-    std::signal(SIGXFSZ, SIG_IGN);  // past the size limit a write fails instead
     for (const Row& r : rows) {
         const QString path = dir.filePath(QString::fromLatin1(r.file));
         ClearView();
@@ -361,13 +359,10 @@ TEST_F(EventPageTest, SaveWritesANewFileOnly) {
         }
         const QString shown = view->toPlainText();
         savePath = path;
-        rlimit saved{};
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = r.sizeLimit;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-        Click("Button19");
-        ::setrlimit(RLIMIT_FSIZE, &saved);
+        {
+            const testsupport::FileSizeLimit limit(r.sizeLimit);
+            Click("Button19");
+        }
         QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
         ASSERT_EQ(messages.size(), 1u) << r.file;
