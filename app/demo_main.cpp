@@ -64,7 +64,7 @@ void TakeScreenshots(tav::ui::TForm1& form, const QString& dir) {
 
 constexpr char kUsage[] =
     " [PLIK]\n"
-    "       tav1000r-demo --screenshots KATALOG\n"
+    "        tav1000r-demo --screenshots KATALOG\n"
     "Okno programu tav1000r z symulowanym odbiornikiem TAV-1000R na COM1 i odbiornikiem\n"
     "w trybie bootloadera na COM2: każdy przycisk można wypróbować bez urządzenia.\n"
     "\n"
