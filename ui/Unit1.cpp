@@ -408,8 +408,10 @@ void TForm1::RunWithoutInput(const std::function<void()>& work) {
     work();
     // What the window system queued meanwhile is delivered now, to the
     // dropper: a click made during the work must not run once it is over.
+    // Timers are left for the event loop: a grid's delayed edit, say, is no
+    // input and runs when it would have run anyway.
     QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
     QApplication::restoreOverrideCursor();
 }
 
