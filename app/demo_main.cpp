@@ -7,6 +7,7 @@
 //   tav1000r-demo --screenshots DIR  reads all settings from the simulated
 //                                    receiver, saves a picture of each page in
 //                                    DIR and prints the paths
+//   tav1000r-demo --version | --help
 #include <QDir>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -61,9 +62,24 @@ void TakeScreenshots(tav::ui::TForm1& form, const QString& dir) {
     }
 }
 
+constexpr char kUsage[] =
+    " [PLIK]\n"
+    "        tav1000r-demo --screenshots KATALOG\n"
+    "Okno programu tav1000r z symulowanym odbiornikiem TAV-1000R na COM1 i odbiornikiem\n"
+    "w trybie bootloadera na COM2: każdy przycisk można wypróbować bez urządzenia.\n"
+    "\n"
+    "  PLIK                   plik ustawień (*.tv2, *.tv1) wczytywany po uruchomieniu\n"
+    "  --screenshots KATALOG  odczytuje ustawienia z symulowanego odbiornika, zapisuje\n"
+    "                         obraz każdej strony okna w KATALOGU i kończy pracę\n"
+    "  --version              wersja programu\n"
+    "  --help                 ten opis\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (tav::ui::AnswerInfoOption(argc, argv, "tav1000r-demo", kUsage)) {
+        return 0;
+    }
     QString screenshotDir;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc) {

@@ -1,9 +1,12 @@
 #include "Unit1.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -11,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "device_text.h"
@@ -34,6 +38,9 @@ WindowServices Completed(WindowServices s) {
     WindowServices system = SystemWindowServices();
     if (!s.showMessage) {
         s.showMessage = system.showMessage;
+    }
+    if (!s.askQuestion) {
+        s.askQuestion = system.askQuestion;
     }
     if (!s.openFileName) {
         s.openFileName = system.openFileName;
@@ -113,6 +120,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     portList_ = ui_->ComboBox1->view();
     portList_->installEventFilter(this);
     ui_->ComboBox1->installEventFilter(this);
+    ui_->StringGrid2->viewport()->installEventFilter(this);
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -318,6 +326,8 @@ void TForm1::FormCreate() {
     f.StringGrid4->SetColWidth(0, 70);
     // 19.
     repaint();
+    // Whatever the window starts with is no edit of the user's.
+    cleanImage_ = image_;
 }
 
 int TForm1::SelectedPortIndex() const {
@@ -325,7 +335,128 @@ int TForm1::SelectedPortIndex() const {
 }
 
 void TForm1::RunDeviceOperation(unsigned operation) {
-    tav::RunDeviceOperation(context_, operation);
+    OperationOutcome outcome = OperationOutcome::Refused;
+    RunWithoutInput([&] { outcome = tav::RunDeviceOperation(context_, operation); });
+    if (outcome == OperationOutcome::Done) {
+        MarkRecordsClean(operation);
+    }
+}
+
+namespace {
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::InputMethod:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// While it lives, the application delivers no mouse or key input to one
+// window (its widgets, its platform window, its menus' shortcuts). Other
+// windows, such as a message box of the running operation, get theirs.
+class InputDropper final : public QObject {
+  public:
+    explicit InputDropper(QWidget& window) : window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputDropper() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputDropper(const InputDropper&) = delete;
+    InputDropper& operator=(const InputDropper&) = delete;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!IsUserInput(event->type())) {
+            return false;
+        }
+        if (const auto* widget = qobject_cast<QWidget*>(watched)) {
+            return widget->window() == &window_;
+        }
+        if (const auto* window = qobject_cast<QWindow*>(watched)) {
+            return window == window_.windowHandle();
+        }
+        // A shortcut goes to its action: dropped while this window is the
+        // active one.
+        return QApplication::activeWindow() == &window_;
+    }
+
+  private:
+    QWidget& window_;
+};
+
+}  // namespace
+
+void TForm1::RunWithoutInput(const std::function<void()>& work) {
+    InputDropper dropper(*this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    work();
+    // What the window system queued meanwhile is delivered now, to the
+    // dropper: a click made during the work must not run once it is over.
+    // Timers are left for the event loop: a grid's delayed edit, say, is no
+    // input and runs when it would have run anyway.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::MarkRecordsClean(unsigned operation) {
+    const auto records = [this](int first, int last) {
+        for (int r = first; r <= last; ++r) {
+            std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
+        }
+    };
+    switch (operation) {
+        case kReadAllMemory:
+        case kWriteAllMemory:
+            cleanImage_ = image_;
+            break;
+        case kReadSelectedRemote:
+        case kWriteSelectedRemote:
+            records(selection_.selectedRemote, selection_.selectedRemote);
+            break;
+        case kReadScenarios:
+        case kWriteScenarios:
+            records(kFirstScenarioRecord, kLastScenarioGroupRecord);
+            break;
+        case kReadDisplaySettings:
+        case kWriteDisplaySettings:
+            records(kDisplayRecord, kDisplayRecord);
+            break;
+        case kReadClockEvents:
+        case kWriteClockEvents:
+            records(kFirstClockTransmitterRecord, kClockEventRecord);
+            break;
+        default:
+            break;  // the clock, the erase and the firmware leave the image as it was
+    }
+}
+
+bool TForm1::HasUnsavedEdits() const {
+    return timerCellsTyped_.any() || image_ != cleanImage_;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 // ---- Progress bar, messages, status text ----------------------------------
@@ -366,6 +497,10 @@ QString TForm1::PortMapText() const {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->StringGrid2->viewport() && event->type() == QEvent::ToolTip) {
+        ShowRemoteHint(static_cast<const QHelpEvent&>(*event));
+        return true;
+    }
     // The devices behind the names change as adapters come and go: look now.
     const bool hover = watched == ui_->ComboBox1 && event->type() == QEvent::ToolTip;
     const bool listOpens = watched == portList_ && event->type() == QEvent::Show;

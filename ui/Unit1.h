@@ -9,6 +9,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -19,6 +20,7 @@
 #include "qt_operation_host.h"
 #include "services.h"
 
+class QHelpEvent;
 class QPushButton;
 class QTimer;
 
@@ -63,8 +65,20 @@ class TForm1 : public QMainWindow {
     // The entry selected in ComboBox1, -1 when none.
     int SelectedPortIndex() const;
 
-    // Runs one numbered device operation through the dispatcher.
+    // Runs one numbered device operation through the dispatcher, with the
+    // window's input dropped meanwhile (RunWithoutInput).
     void RunDeviceOperation(unsigned operation);
+    // Runs `work`, which blocks the UI thread, with the busy cursor up and
+    // every mouse and key input to this window dropped: the window system
+    // would otherwise deliver a click made meanwhile once `work` returns, and
+    // a click on another button would start a second operation after the
+    // first. Input that arrived meanwhile is discarded before it returns.
+    void RunWithoutInput(const std::function<void()>& work);
+
+    // True while the image holds edits that neither a settings file nor the
+    // receiver holds, as far as the window knows (a read, load, save or write
+    // since makes them clean).
+    bool HasUnsavedEdits() const;
 
     // Redraws from the image, called by the pages, the dispatcher and the file menu.
     void RefreshRemoteGrid();
@@ -92,6 +106,10 @@ class TForm1 : public QMainWindow {
     // StaticText1, which grows with its text.
     void ShowVersionText(const QString& text);
 
+    // The tooltip of a cell of the remotes map: the remote's number, and its
+    // name and serial number when the slot is used.
+    QString RemoteHint(int remote) const;
+
     // ComboBox1's tooltip: the device each port name opens now.
     QString PortMapText() const;
 
@@ -104,6 +122,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private slots:
     // Device buttons.
@@ -183,6 +202,7 @@ class TForm1 : public QMainWindow {
 
   private:
     void ConnectHandlers();
+    void ShowRemoteHint(const QHelpEvent& event);
     void FormCreate();
     void SetDumpStart(std::int32_t offset);
 
@@ -209,6 +229,14 @@ class TForm1 : public QMainWindow {
     void StoreClockEventName(int event);
 
     // Menu "Plik" (file_menu.cpp).
+    // Closing with unsaved edits offers to save them to a file first; false
+    // keeps the window open.
+    bool FormCloseQuery();
+    // The settings-file save with its dialog; true when the file was written.
+    bool SaveSettingsFileAs();
+    // The records an operation that ran to its end moved are now held by the
+    // receiver as the image holds them.
+    void MarkRecordsClean(unsigned operation);
     void SetUpFileMenu();
     void RefreshAfterFileRead(std::int32_t dumpStart);
     void ShowCannotOpen(const QString& path);
@@ -223,6 +251,9 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<Ui::TForm1> ui_;
     WindowServices services_;
     MemoryImage& image_;
+    // The image as the last read, load, save or write left it: what is known
+    // to be held outside the window. Record by record for partial transfers.
+    MemoryImage cleanImage_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
     QtOperationHost host_;

@@ -1,7 +1,11 @@
 #include "application.h"
 
+#include <QDir>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace tav::ui {
@@ -58,6 +62,34 @@ QString SettingsFileArgument(const QStringList& arguments, const QStringList& va
     return {};
 }
 
+bool LoadQtTranslation(QCoreApplication& app) {
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), here,
+                               here + QStringLiteral("/translations")}) {
+        auto translator = std::make_unique<QTranslator>(&app);
+        if (translator->load(QStringLiteral("qtbase_pl"), dir) &&
+            QCoreApplication::installTranslator(translator.get())) {
+            translator.release();  // the application owns it
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AnswerInfoOption(int argc, char** argv, const char* program, const char* usage) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s %s\n", program, TAV_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Użycie: %s%s", program, usage);
+            return true;
+        }
+    }
+    return false;
+}
+
 int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& createAndRun) {
     std::unique_ptr<Application> owned;
     auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
@@ -68,6 +100,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& 
                 app = owned.get();
             }
             QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+            LoadQtTranslation(*app);
             createAndRun(*app);
         },
         [&](const QString& text) {

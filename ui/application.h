@@ -41,8 +41,20 @@ int RunGuarded(const std::function<void()>& body,
 // after it as its value.
 QString SettingsFileArgument(const QStringList& arguments, const QStringList& valueOptions = {});
 
+// Loads Qt's Polish translation of its own texts (qtbase_pl.qm: file
+// dialogs, their prompts, the standard buttons) whatever the system's locale,
+// from Qt's translations folder, else from the program's own folder or its
+// "translations" subfolder. False when none was found.
+bool LoadQtTranslation(QCoreApplication& app);
+
+// The answer to --version or --help on standard output, before any window:
+// true when one of them was asked for and the program is to end (exit 0).
+// `usage` follows "Użycie: PROGRAM" on the first line of --help.
+bool AnswerInfoOption(int argc, char** argv, const char* program, const char* usage);
+
 // Initialises the application (unless one runs already), sets its title, then
-// lets `createAndRun` make the main window and run the event loop. An
+// loads Qt's Polish translation, then lets `createAndRun` make the main
+// window and run the event loop. An
 // exception that escapes goes to the application's reportException. Exit code 0.
 int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& createAndRun);
 

@@ -38,6 +38,12 @@ QByteArray EventLogBytes(const QPlainTextEdit& view, bool hasLines) {
     return bytes;
 }
 
+// "zdarzenia-2026-12-08.txt": the name the save dialogs of the log offer.
+QString DatedLogName(const LocalDateTime& now, const char* extension) {
+    return QString::asprintf("zdarzenia-%04d-%02d-%02d.%s", now.year, now.month, now.day,
+                             extension);
+}
+
 enum class SaveOutcome { kSaved, kExists, kFailed };
 
 // Creates `path`, which must not exist yet: the check and the creation are one
@@ -100,7 +106,9 @@ void TForm1::Button10Click() {
     // The flag goes on first: the dispatcher refuses from here on, also while
     // a failure message of the start is open.
     onlineReceptionActive_ = true;
-    if (!StartOnlineReception(context_, eventLines_)) {
+    bool started = false;
+    RunWithoutInput([&] { started = StartOnlineReception(context_, eventLines_); });
+    if (!started) {
         onlineReceptionActive_ = false;
         return;
     }
@@ -121,7 +129,7 @@ void TForm1::Button14Click() {
     if (!onlineReceptionActive_) {
         return;  // the button is enabled only while reception holds the port
     }
-    RequestEventHistory(context_, eventLines_);
+    RunWithoutInput([this] { RequestEventHistory(context_, eventLines_); });
 }
 
 void TForm1::Timer2Timer() {
@@ -164,6 +172,10 @@ void TForm1::Button19Click() {
     SaveDialog1.Title = kSaveTitle;
     SaveDialog1.Filter = kSaveFilter;
     SaveDialog1.DefaultExt = QStringLiteral("txt");
+    // The dialog is shared with the settings files: it offers a log's name,
+    // never the name of the settings file saved last.
+    const LocalDateTime now = services_.localClock->Now();
+    SaveDialog1.FileName = DatedLogName(now, "txt");
     if (!SaveDialog1.Execute()) {
         return;
     }
@@ -190,9 +202,32 @@ void TForm1::Button19Click() {
 void TForm1::Button20Click() {
     const QPlainTextEdit& view = *ui_->RichEdit1;
     const QString text = eventViewHasLines_ ? view.toPlainText() : QString();
-    if (!services_.printText(kPrintTitle, text, view.font())) {
-        ShowMessage(FromUtf8("Nie można wydrukować zdarzeń: brak dostępnej drukarki."),
-                    FromUtf8(messages::kError));
+    if (services_.printText(kPrintTitle, text, view.font())) {
+        return;
+    }
+    // No printer: the same pages can still go into a PDF file.
+    const auto answer = services_.askQuestion(
+        this,
+        FromUtf8("Nie można wydrukować zdarzeń: brak dostępnej drukarki.\n\n"
+                 "Czy zapisać wydruk do pliku PDF?"),
+        FromUtf8(messages::kError), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes) {
+        return;
+    }
+    const LocalDateTime now = services_.localClock->Now();
+    SaveDialog1.Title = FromUtf8("Zapisywanie wydruku zdarzeń");
+    SaveDialog1.Filter = QStringLiteral("Pliki PDF *.pdf (*.pdf)");
+    SaveDialog1.DefaultExt = QStringLiteral("pdf");
+    SaveDialog1.FileName = DatedLogName(now, "pdf");
+    if (!SaveDialog1.Execute()) {
+        return;
+    }
+    const QDateTime printedAt(QDate(now.year, now.month, now.day),
+                              QTime(now.hour, now.minute, now.second));
+    if (!PrintPlainTextToPdf(SaveDialog1.FileName, kPrintTitle, text, view.font(), printedAt)) {
+        ShowMessage(
+            FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(SaveDialog1.FileName),
+            FromUtf8(messages::kError));
     }
 }
 

@@ -67,6 +67,7 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
     const QString error = FromUtf8(messages::kError);
     switch (ReadSettingsFile(image_, ToPath(path))) {
         case SettingsLoadResult::Loaded:
+            cleanImage_ = image_;
             RefreshAfterFileRead(kDumpAfterLoad);
             ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
             return true;
@@ -89,17 +90,47 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
 }
 
 void TForm1::N3Click() {
+    SaveSettingsFileAs();
+}
+
+bool TForm1::SaveSettingsFileAs() {
     SaveDialog1.Title = QStringLiteral("Zapisywanie danych TAV-1000R");
     SaveDialog1.Filter = kSettingsSaveFilter;
     SaveDialog1.DefaultExt = kSettingsExt;
     if (!SaveDialog1.Execute()) {
-        return;
+        return false;
     }
     // What the user typed into the timer grid belongs to the image saved.
     TakeTypedTimers();
     // Any failure leaves an old file of that name as it was, or says so.
     if (WriteSettingsFile(image_, ToPath(SaveDialog1.FileName)) != SettingsSaveResult::Saved) {
         ShowMessage(FromUtf8(messages::kSaveFailed), FromUtf8(messages::kError));
+        return false;
+    }
+    cleanImage_ = image_;
+    return true;
+}
+
+bool TForm1::FormCloseQuery() {
+    // Typed timer cells count as edits once they are read into the image.
+    TakeTypedTimers();
+    if (!HasUnsavedEdits()) {
+        return true;
+    }
+    const auto answer = services_.askQuestion(
+        this,
+        FromUtf8("Zmiany ustawień nie zostały zapisane do pliku ani wysłane do TAV-1000R.\n\n"
+                 "Czy zapisać je do pliku przed zamknięciem programu?"),
+        FromUtf8("UWAGA!"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        QMessageBox::Yes);
+    switch (answer) {
+        case QMessageBox::Yes:
+            // A cancelled dialog or a failed save keeps the window and its edits.
+            return SaveSettingsFileAs();
+        case QMessageBox::No:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -1,10 +1,14 @@
 // The remotes page "PILOTY": the map of the 1000 slots and the selected
 // remote's number, serial number, name and scenario.
+#include <QHelpEvent>
+#include <QToolTip>
+
 #include "Unit1.h"
 
 #include "device_text.h"
 #include "form_text.h"
 #include "link/dispatcher.h"
+#include "string_grid.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -37,6 +41,31 @@ void TForm1::ShowSelectedRemote() {
     ui_->ComboBox16->setCurrentIndex(RemoteScenario(image_, remote));
     RefreshDumpView();
     update();
+}
+
+QString TForm1::RemoteHint(int remote) const {
+    QString hint = QStringLiteral("PILOT NR:") + QString::number(remote + 1);
+    if (!IsRemoteSlotUsed(image_, remote)) {
+        return hint + FromUtf8(" (wolne miejsce)");
+    }
+    const QString name = DecodeDeviceText(ReadDeviceText(image_, TextFieldOffset(remote)));
+    if (!name.isEmpty()) {
+        hint += QStringLiteral("\nNAZWA: ") + name;
+    }
+    return hint + QStringLiteral("\nNR SERYJNY:") + FromUtf8(FormatSerialNumber(image_, remote));
+}
+
+void TForm1::ShowRemoteHint(const QHelpEvent& event) {
+    TStringGrid& grid = *ui_->StringGrid2;
+    int col = 0;
+    int row = 0;
+    if (!grid.MouseToCell(event.pos(), &col, &row)) {
+        QToolTip::hideText();
+        return;
+    }
+    const QRect cell = grid.visualRect(grid.model()->index(row, col));
+    QToolTip::showText(event.globalPos(), RemoteHint(row * kRemoteColumns + col), grid.viewport(),
+                       cell);
 }
 
 void TForm1::StringGrid2MouseDown(Qt::MouseButton, QPoint pos) {

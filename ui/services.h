@@ -3,6 +3,8 @@
 // tests put recorders and scripted answers in their place.
 #pragma once
 
+#include <QDateTime>
+#include <QMessageBox>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -29,6 +31,12 @@ struct FileDialogRequest {
 struct WindowServices {
     // A modal message box with an OK button only.
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showMessage;
+    // A modal question with the standard `buttons`, `preselected` the default
+    // one; the button pressed (Escape or closing it: the No or Cancel button).
+    std::function<QMessageBox::StandardButton(
+        QWidget* parent, const QString& text, const QString& caption,
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton preselected)>
+        askQuestion;
     // The chosen path, or an empty string when the user cancelled.
     std::function<QString(QWidget* parent, const FileDialogRequest&)> openFileName;
     std::function<QString(QWidget* parent, const FileDialogRequest&)> saveFileName;
@@ -49,11 +57,20 @@ struct WindowServices {
 };
 
 // Prints `text` (lines separated by "\n") on `printer` as one job titled
-// `title`: `font` at its point size, lines wrapped at the width of the
-// printable area, as many pages as the lines need. False when the printer
-// cannot be started.
-bool PrintPlainText(QPrinter& printer, const QString& title, const QString& text,
-                    const QFont& font);
+// `title`: `font` at its point size inside margins of kPrintMarginMm on every
+// side, lines wrapped at the width between them, as many pages as the lines
+// need. Each page has a header line with the title and `printedAt`, and
+// "strona N z M" at its foot. False when the printer cannot be started.
+bool PrintPlainText(QPrinter& printer, const QString& title, const QString& text, const QFont& font,
+                    const QDateTime& printedAt = QDateTime::currentDateTime());
+
+// The same pages as a PDF file at `path`; false when it cannot be written.
+bool PrintPlainTextToPdf(const QString& path, const QString& title, const QString& text,
+                         const QFont& font,
+                         const QDateTime& printedAt = QDateTime::currentDateTime());
+
+// Margins of a printout, inside which every mark lies, header and footer too.
+inline constexpr double kPrintMarginMm = 15.0;
 
 // Qt's dialogs, the default printer, the computer's clock and the platform's
 // serial ports.

@@ -111,6 +111,17 @@ void TForm1::przyc_jako_pilotCBClick() {
 }
 
 void TForm1::Button12Click() {
+    // One slip would cost the customer's whole configuration: ask first, No
+    // the default.
+    const auto answer = services_.askQuestion(
+        this,
+        FromUtf8("Cała pamięć TAV-1000R zostanie skasowana: wszystkie piloty, scenariusze, "
+                 "zdarzenia zegarowe i ustawienia wyświetlacza zapisane w odbiorniku zostaną "
+                 "utracone.\n\nCzy na pewno skasować pamięć TAV-1000R?"),
+        FromUtf8("UWAGA!"), QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        return;
+    }
     RunDeviceOperation(kEraseMemory);
 }
 void TForm1::Button13Click() {

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionViewItem>
+#include <algorithm>
 #include <numeric>
 
 namespace tav::ui {
@@ -159,6 +160,15 @@ void TStringGrid::CommitEdit() {
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
+}
+
+QModelIndex TStringGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex target = QTableWidget::moveCursor(action, modifiers);
+    if (!target.isValid() || fixedRows_ >= rowCount() || fixedCols_ >= columnCount()) {
+        return target;
+    }
+    return model()->index(std::max(target.row(), fixedRows_),
+                          std::max(target.column(), fixedCols_));
 }
 
 void TStringGrid::mousePressEvent(QMouseEvent* event) {

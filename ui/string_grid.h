@@ -73,6 +73,9 @@ class TStringGrid : public QTableWidget {
     void CellEdited(int col, int row);
 
   protected:
+    // Keyboard moves stay within the body cells: a move onto a fixed row or
+    // column goes no further than the first body cell, or nowhere.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;

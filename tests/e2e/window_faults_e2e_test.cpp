@@ -259,6 +259,7 @@ class WindowOnAFaultyLine : public WindowTest {
         ASSERT_EQ(WriteSettingsFile(Pattern(2), settingsFile), SettingsSaveResult::Saved);
         settingsBytes = FileBytes(settingsFile);
 
+        answer = QMessageBox::Yes;  // the erase asks first
         MakeForm(Services());
         Find<QAction>("N2")->trigger();
         messages.clear();

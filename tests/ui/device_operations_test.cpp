@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <cstdio>
@@ -127,6 +129,7 @@ TEST_F(DeviceOperationsTest, EveryDeviceButtonRunsItsOperation) {
         {"Button4", {'Z'}, "Blad transmisji"},  // the first record's echo is wrong
     };
     PressCell("StringGrid2", 7, 0);  // slot 7: record 0x0007
+    answer = QMessageBox::Yes;       // the erase asks first
     application->InjectFault({sim::FaultKind::WrongEchoAtRecord, 0, 0});
     for (const Row& r : rows) {
         messages.clear();
@@ -189,6 +192,142 @@ TEST_F(DeviceOperationsTest, ReadDisplaySettingsShowsThemWithoutWritingBack) {
     const MemoryImage memory = application->Memory();
     const auto sent = memory.RecordAt(kDisplayRecord);
     EXPECT_TRUE(std::equal(shown.begin(), shown.end(), sent.begin()));
+}
+
+TEST_F(DeviceOperationsTest, EraseAsksFirstAndNoSendsNothing) {
+    struct Row {
+        QMessageBox::StandardButton answer;
+        std::vector<std::uint8_t> sent;
+        std::vector<Message> shown;
+    };
+    const Row rows[] = {
+        {QMessageBox::No, {}, {}},
+        {QMessageBox::Yes, {'?', 'c'}, {{"TAV-1000R Kasuje cala pamiec", "OK"}}},
+    };
+    for (const Row& r : rows) {
+        application->SetMemory(demo::DemoMemory());
+        application->ClearTraffic();
+        messages.clear();
+        questions.clear();
+        answer = r.answer;
+        Click("Button12");
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_TRUE(
+            questions[0].text.contains(QString::fromUtf8("piloty, scenariusze, zdarzenia "
+                                                         "zegarowe i ustawienia "
+                                                         "wyświetlacza")));
+        EXPECT_EQ(questions[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(questions[0].preselected, QMessageBox::No);
+        EXPECT_EQ(messages, r.shown);
+        if (!r.sent.empty()) {
+            ASSERT_TRUE(application->WaitForReceived(r.sent.size(), std::chrono::seconds(2)));
+        }
+        ASSERT_TRUE(
+            application->WaitUntilSettled(std::chrono::milliseconds(50), std::chrono::seconds(2)));
+        EXPECT_EQ(application->ReceivedBytes(), r.sent);
+        EXPECT_EQ(application->Memory() == demo::DemoMemory(), r.sent.empty());
+    }
+}
+
+// A click or a key press made while a full read runs reaches the window only
+// once the read is over; it must not start a second operation then.
+TEST_F(DeviceOperationsTest, InputDuringAFullReadIsDroppedNotQueued) {
+    const auto press = [](QWidget* target) {
+        const QPointF at = QRectF(target->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                target,
+                new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+        }
+    };
+    const auto key = [](QWidget* target) {
+        target->setFocus();
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QCoreApplication::postEvent(target,
+                                        new QKeyEvent(type, Qt::Key_Space, Qt::NoModifier, " "));
+        }
+    };
+    struct Row {
+        const char* name;
+        const char* target;
+        std::function<void(QWidget*)> input;
+    };
+    const Row rows[] = {
+        {"click on ZAPISZ WSZYSTKIE", "Button4", press},
+        {"Space on ZAPISZ WSZYSTKIE", "Button4", key},
+        {"click on SKASUJ PAMIEC", "Button12", press},
+        {"click on ZAPISZ PILOTA", "Button2", press},
+    };
+    answer = QMessageBox::Yes;  // an erase that got through would run
+    const MemoryImage held = application->Memory();
+    Click("Button3");  // the traffic of one undisturbed read
+    ASSERT_TRUE(
+        application->WaitUntilSettled(std::chrono::milliseconds(50), std::chrono::seconds(2)));
+    const std::vector<std::uint8_t> oneRead = application->ReceivedBytes();
+    auto* bar = Find<QProgressBar>("ProgressBar1");
+    for (const Row& r : rows) {
+        application->ClearTraffic();
+        image = MemoryImage();
+        messages.clear();
+        bool sent = false;
+        bool busy = false;
+        const auto connection = QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) {
+            if (v > 100 && !sent) {
+                sent = true;
+                busy = QApplication::overrideCursor() != nullptr &&
+                       QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+                r.input(Find<QWidget>(r.target));
+            }
+        });
+        Click("Button3");
+        QObject::disconnect(connection);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(sent) << r.name;
+        EXPECT_TRUE(busy) << r.name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << r.name;
+        ASSERT_TRUE(
+            application->WaitUntilSettled(std::chrono::milliseconds(50), std::chrono::seconds(2)));
+        EXPECT_EQ(application->ReceivedBytes(), oneRead) << r.name;
+        EXPECT_TRUE(application->Memory() == held) << r.name;
+        EXPECT_TRUE(form->image() == held) << r.name;
+        EXPECT_TRUE(messages.empty()) << r.name;
+        EXPECT_TRUE(questions.empty()) << r.name;
+    }
+    // Afterwards the window takes input again.
+    application->ClearTraffic();
+    QTest::mouseClick(Find<QPushButton>("Button13"), Qt::LeftButton);
+    EXPECT_EQ(messages, (std::vector<Message>{{"Ustawiono zegar w TAV-1000R", "OK"}}));
+}
+
+// After a transfer that moved the edited records, closing asks nothing; after
+// one that moved other records, it still asks.
+TEST_F(DeviceOperationsTest, TransfersOfTheEditedRecordsMakeThemClean) {
+    struct Row {
+        const char* name;
+        const char* button;
+        bool asks;
+    };
+    const Row rows[] = {
+        {"full write", "Button4", false},
+        {"full read", "Button3", false},
+        {"write of the selected remote", "Button2", false},
+        {"read of the selected remote", "Button1", false},
+        {"write of the display settings", "Button18", true},
+        {"clock set", "Button13", true},
+    };
+    answer = QMessageBox::Cancel;
+    for (const Row& r : rows) {
+        PressCell("StringGrid2", 7, 0);
+        Find<QLineEdit>("Edit4")->setText(QString::fromLatin1(r.name).left(16));
+        Click(r.button);
+        questions.clear();
+        EXPECT_EQ(form->close(), !r.asks) << r.name;
+        EXPECT_EQ(questions.size(), r.asks ? 1u : 0u) << r.name;
+        form->show();
+    }
 }
 
 }  // namespace

@@ -428,7 +428,10 @@ TEST_F(EventPageTest, PrintPutsEveryLineOnAsManyPagesAsNeeded) {
         EXPECT_EQ(printedTitle, "TAV-2000 zdrzenia") << r.name;
         EXPECT_EQ(printedFont, view->font()) << r.name;
         EXPECT_EQ(view->toPlainText(), shown) << r.name;
-        EXPECT_EQ(messages.size(), r.printer ? 0u : 1u) << r.name;
+        EXPECT_TRUE(messages.empty()) << r.name;
+        // No printer: the offer of a PDF, declined.
+        EXPECT_EQ(questions.size(), r.printer ? 0u : 1u) << r.name;
+        questions.clear();
         if (!r.printer) {
             continue;
         }
@@ -443,6 +446,127 @@ TEST_F(EventPageTest, PrintPutsEveryLineOnAsManyPagesAsNeeded) {
             ASSERT_GE(from, 0) << r.name << ": " << line.toStdString();
         }
     }
+}
+
+// Words of a PDF with their boxes, in points from the page's top left corner.
+struct Word {
+    QString text;
+    double xMin, yMin, xMax, yMax;
+    double pageWidth, pageHeight;
+};
+
+std::vector<Word> PdfWords(const QString& pdf) {
+    const QString html = RunTool("pdftotext", {"-bbox", pdf, "-"});
+    std::vector<Word> words;
+    double width = 0;
+    double height = 0;
+    static const QRegularExpression page(
+        QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"));
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    for (const QString& line : html.split(QLatin1Char('\n'))) {
+        if (const auto m = page.match(line); m.hasMatch()) {
+            width = m.captured(1).toDouble();
+            height = m.captured(2).toDouble();
+        } else if (const auto w = word.match(line); w.hasMatch()) {
+            words.push_back({w.captured(5), w.captured(1).toDouble(), w.captured(2).toDouble(),
+                             w.captured(3).toDouble(), w.captured(4).toDouble(), width, height});
+        }
+    }
+    return words;
+}
+
+TEST_F(EventPageTest, PrintoutKeepsMarginsAndNamesEveryPage) {
+    QTemporaryDir dir;
+    QString text;
+    for (int i = 0; i < 250; ++i) {
+        text += U("zdarzenie nr ") + QString::number(i) + U(" garaż\n");
+    }
+    const QString pdf = dir.filePath(QStringLiteral("wydruk.pdf"));
+    ASSERT_TRUE(PrintPlainTextToPdf(pdf, U("TAV-2000 zdrzenia"), text, view->font(),
+                                    QDateTime(QDate(2026, 12, 8), QTime(10, 30))));
+    const QString printed = RunTool("pdftotext", {"-layout", pdf, "-"});
+    const QStringList pages = printed.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_GE(pages.size(), 3);
+    const auto count = pages.size();
+    for (qsizetype p = 0; p < count; ++p) {
+        const QString& page = pages[p];
+        EXPECT_TRUE(page.contains(U("TAV-2000 zdrzenia"))) << p;
+        EXPECT_TRUE(page.contains(U("08.12.2026 10:30"))) << p;
+        EXPECT_TRUE(page.contains(U("strona %1 z %2").arg(p + 1).arg(count)))
+            << p << page.toStdString();
+    }
+    const double margin = 15.0 / 25.4 * 72.0 - 0.5;  // in points, and a rounding's room
+    const std::vector<Word> words = PdfWords(pdf);
+    ASSERT_GT(words.size(), 250u * 3);
+    double left = 1e9, top = 1e9, right = 1e9, bottom = 1e9;
+    for (const Word& w : words) {
+        left = std::min(left, w.xMin);
+        top = std::min(top, w.yMin);
+        right = std::min(right, w.pageWidth - w.xMax);
+        bottom = std::min(bottom, w.pageHeight - w.yMax);
+    }
+    EXPECT_GE(left, margin);
+    EXPECT_GE(top, margin);
+    EXPECT_GE(right, margin);
+    EXPECT_GE(bottom, margin);
+}
+
+// Without a printer the same pages can go into a PDF chosen in a save dialog.
+TEST_F(EventPageTest, WithoutAPrinterThePagesCanBeSavedAsAPdf) {
+    QTemporaryDir dir;
+    struct Row {
+        const char* name;
+        QMessageBox::StandardButton answer;
+        const char* chosen;  // in the save dialog; nullptr: cancelled
+        bool dialog;
+        bool written;
+    };
+    const Row rows[] = {
+        {"declined", QMessageBox::No, "nie.pdf", false, false},
+        {"dialog cancelled", QMessageBox::Yes, nullptr, true, false},
+        {"saved", QMessageBox::Yes, "wydruk.pdf", true, true},
+    };
+    Start();
+    Receive("zdarzenie 1\r\nzdarzenie 2\r\n");
+    Click("Button11");
+    for (const Row& r : rows) {
+        questions.clear();
+        saveRequests.clear();
+        messages.clear();
+        answer = r.answer;
+        savePath = r.chosen == nullptr ? QString() : dir.filePath(QString::fromLatin1(r.chosen));
+        Click("Button20");
+        ASSERT_EQ(questions.size(), 1u) << r.name;
+        EXPECT_TRUE(questions[0].text.contains(U("brak dostępnej drukarki"))) << r.name;
+        EXPECT_TRUE(questions[0].text.contains(U("PDF"))) << r.name;
+        ASSERT_EQ(saveRequests.size(), r.dialog ? 1u : 0u) << r.name;
+        if (r.dialog) {
+            EXPECT_EQ(saveRequests[0].defaultSuffix, "pdf") << r.name;
+            EXPECT_EQ(saveRequests[0].fileName, "zdarzenia-2026-12-08.pdf") << r.name;
+        }
+        EXPECT_TRUE(messages.empty()) << r.name;
+        EXPECT_EQ(!savePath.isEmpty() && QFile::exists(savePath), r.written) << r.name;
+        if (r.written) {
+            const QString printed = RunTool("pdftotext", {"-layout", savePath, "-"});
+            EXPECT_TRUE(printed.contains(U("zdarzenie 2")));
+            EXPECT_TRUE(printed.contains(U("strona 1 z 1")));
+        }
+    }
+}
+
+// The save dialog is shared with the settings files: the log's save offers a
+// log's name, not the settings file saved before.
+TEST_F(EventPageTest, LogSaveDialogOffersALogName) {
+    QTemporaryDir dir;
+    savePath = dir.filePath(QStringLiteral("site.tv1"));
+    Find<QAction>("N3")->trigger();
+    savePath.clear();
+    Click("Button19");
+    ASSERT_EQ(saveRequests.size(), 2u);
+    EXPECT_EQ(saveRequests[0].defaultSuffix, "tv1");
+    EXPECT_EQ(saveRequests[1].fileName, "zdarzenia-2026-12-08.txt");
+    EXPECT_FALSE(saveRequests[1].fileName.contains(QStringLiteral("site")));
 }
 
 }  // namespace

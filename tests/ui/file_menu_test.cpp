@@ -375,6 +375,7 @@ TEST_F(FileMenuDeviceTest, RoundTripThroughASettingsFile) {
     EXPECT_TRUE(messages.empty());
     Save(dir / "kopia.tv2");
     application->ClearTraffic();
+    answer = QMessageBox::Yes;
     Find<QPushButton>("Button12")->click();  // erase the receiver
     // Nothing answers "c": wait until the receiver has taken it.
     ASSERT_TRUE(application->WaitForReceived(2, std::chrono::seconds(2)));

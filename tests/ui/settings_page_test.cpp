@@ -421,6 +421,7 @@ TEST_F(SettingsTransferTest, ClockSetAndEraseLeaveTheImageAlone) {
     const MemoryImage before = form->image();
     Find<QPushButton>("Button13")->click();
     receiver->ClearTraffic();
+    answer = QMessageBox::Yes;
     Find<QPushButton>("Button12")->click();
     EXPECT_EQ(messages, (std::vector<Message>{{"Ustawiono zegar w TAV-1000R", "OK"},
                                               {"TAV-1000R Kasuje cala pamiec", "OK"}}));

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -42,6 +43,14 @@ struct Message {
     QString text;
     QString caption;
     bool operator==(const Message&) const = default;
+};
+
+// A question the window asked, with its buttons and the preselected one.
+struct Question {
+    QString text;
+    QString caption;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton preselected = QMessageBox::NoButton;
 };
 
 inline void PrintTo(const Message& m, std::ostream* os) {
@@ -88,6 +97,12 @@ class WindowTest : public ::testing::Test {
         s.showMessage = [this](QWidget*, const QString& text, const QString& caption) {
             messages.push_back({text, caption});
         };
+        s.askQuestion = [this](QWidget*, const QString& text, const QString& caption,
+                               QMessageBox::StandardButtons buttons,
+                               QMessageBox::StandardButton preselected) {
+            questions.push_back({text, caption, buttons, preselected});
+            return answer;
+        };
         s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.printText = [](const QString&, const QString&, const QFont&) { return false; };
@@ -123,6 +138,8 @@ class WindowTest : public ::testing::Test {
 
     std::shared_ptr<FixedPortResolver> resolver = std::make_shared<FixedPortResolver>();
     std::vector<Message> messages;
+    std::vector<Question> questions;
+    QMessageBox::StandardButton answer = QMessageBox::No;  // to every question
     MemoryImage image;  // declared before the form, which works on it
     std::unique_ptr<TForm1> form;
 };
