@@ -84,7 +84,12 @@ wait_for 10 xwininfo -root || fail "Xvfb did not start"
 }
 c=$WINEPREFIX/drive_c
 installed=$c/Program\ Files/TAV-1000R
-menu=$c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/TAV-1000R
+# All users' Start menu on Windows; Wine's msiexec puts it in the user's.
+menu_folders() {
+    find "$c/ProgramData" "$c/users" -path '*/Start Menu/Programs/TAV-1000R' 2>/dev/null
+}
+menu=$(menu_folders | head -n 1)
+[ -n "$menu" ] || fail "no TAV-1000R in the Start menu"
 for f in "$installed"/{tav1000r.exe,tav1000r-demo.exe,tavctl.exe,qtbase_pl.qm} \
     "$menu/TAV-1000R.lnk" "$menu/TAV-1000R demo.lnk"; do
     [ -f "$f" ] || fail "not installed: $f"
@@ -142,7 +147,7 @@ echo "package-windows: demo pages in $pkg/screenshots"
     fail "msiexec /x failed"
 }
 [ ! -e "$installed" ] || fail "left after uninstalling: $installed ($(ls "$installed"))"
-[ ! -e "$menu" ] || fail "left after uninstalling: $menu"
+[ -z "$(menu_folders)" ] || fail "left after uninstalling: $(menu_folders)"
 for key in 'HKLM\Software\Classes\.tv2' 'HKLM\Software\Classes\.tv1' \
     'HKLM\Software\Classes\TAV1000R.Settings' 'HKLM\Software\TAV-1000R'; do
     if "$wine" reg query "$key" >/dev/null 2>&1; then
