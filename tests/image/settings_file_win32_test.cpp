@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/image/settings_file_test_support.h"
@@ -51,6 +52,23 @@ TEST_F(SettingsFileTest, RefusedTargetStaysWhole) {
         ExpectOnlyFiles({"kept.tv2"});
         fs::remove(target);
     }
+}
+
+// tavctl takes file names from its command line as narrow strings: with the
+// programs' manifest those are UTF-8, and the names reach the file system
+// whole, Polish letters included.
+TEST_F(SettingsFileTest, NarrowUtf8NamesReachTheFileSystem) {
+    EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+    const char8_t* names[] = {u8"sklep Łódź-żółć.tv2", u8"Żółta brama.tv1"};
+    for (const char8_t* name : names) {
+        const std::string narrow(reinterpret_cast<const char*>(name));
+        SCOPED_TRACE(narrow);
+        EXPECT_EQ(WriteSettingsFile(RandomImage(5), dir_ / fs::path(narrow)),
+                  SettingsSaveResult::Saved);
+        EXPECT_TRUE(fs::exists(dir_ / fs::path(name)));
+        fs::remove(dir_ / fs::path(name));
+    }
+    ExpectOnlyFiles({});
 }
 
 }  // namespace
