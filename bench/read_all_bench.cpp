@@ -35,7 +35,13 @@ class RecordingPort final : public tav::SerialPort {
     }
     void Close() override { port_->Close(); }
     bool IsOpen() const override { return port_->IsOpen(); }
-    bool SetRts(bool on) override { return port_->SetRts(on); }
+    // A pty (and a COM port of Wine over one) has no modem lines, and the
+    // tool's writes would leave at once; reporting them makes the link hold
+    // each send for its line time, as on a real adapter.
+    bool SetRts(bool on) override {
+        port_->SetRts(on);
+        return true;
+    }
     bool Write(std::span<const std::uint8_t> bytes) override {
         Keep(bytes, true);
         return port_->Write(bytes);
@@ -116,8 +122,8 @@ int main(int argc, char** argv) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double line = tav::bench::BudgetOf(traffic).Limit().count();
         const bool done = outcome == tav::OperationOutcome::Done && host.messages.empty();
-        std::printf("full read on %s: wall %.3f s, line %.3f s, wall / line %.4f%s\n",
-                    port.c_str(), wall, line, wall / line, done ? "" : " (FAILED)");
+        std::printf("full read on %s: wall %.3f s, line %.3f s, wall / line %.4f%s\n", port.c_str(),
+                    wall, line, wall / line, done ? "" : " (FAILED)");
         for (const std::string& m : host.messages) {
             std::printf("  %s\n", m.c_str());
         }
