@@ -15,6 +15,7 @@
 
 #include "bench/line_model.h"
 #include "bench/quiet_host.h"
+#include "bench/uart_like_port.h"
 #include "link/dispatcher.h"
 #include "link/port_resolver.h"
 #include "link/serial_link.h"
@@ -23,41 +24,24 @@ namespace {
 
 using tav::sim::TrafficEntry;
 
-// The platform's port, with every byte written and read kept in order: the
-// traffic the line model reads.
-class RecordingPort final : public tav::SerialPort {
+// The platform's port with modem lines (the link holds each send for its
+// line time), with every byte written and read kept in order: the traffic the
+// line model reads.
+class RecordingPort final : public tav::bench::UartLikePort {
   public:
-    explicit RecordingPort(std::vector<TrafficEntry>& traffic)
-        : port_(tav::MakePlatformSerialPort()), traffic_(traffic) {}
+    explicit RecordingPort(std::vector<TrafficEntry>& traffic) : traffic_(traffic) {}
 
-    bool Open(const std::string& path, tav::PortOpenError* error) override {
-        return port_->Open(path, error);
-    }
-    void Close() override { port_->Close(); }
-    bool IsOpen() const override { return port_->IsOpen(); }
-    // A pty (and a COM port of Wine over one) has no modem lines, and the
-    // tool's writes would leave at once; reporting them makes the link hold
-    // each send for its line time, as on a real adapter.
-    bool SetRts(bool on) override {
-        port_->SetRts(on);
-        return true;
-    }
     bool Write(std::span<const std::uint8_t> bytes) override {
         Keep(bytes, true);
-        return port_->Write(bytes);
+        return UartLikePort::Write(bytes);
     }
-    bool WaitTransmitted() override { return port_->WaitTransmitted(); }
-    void Flush() override { port_->Flush(); }
-    int BytesQueued() override { return port_->BytesQueued(); }
     int ReadQueued(std::span<std::uint8_t> buffer) override {
-        const int n = port_->ReadQueued(buffer);
+        const int n = UartLikePort::ReadQueued(buffer);
         if (n > 0) {
             Keep(buffer.first(static_cast<std::size_t>(n)), false);
         }
         return n;
     }
-    bool WaitReadable(int ms) override { return port_->WaitReadable(ms); }
-    bool HungUp() override { return port_->HungUp(); }
 
   private:
     void Keep(std::span<const std::uint8_t> bytes, bool fromTool) {
@@ -67,7 +51,6 @@ class RecordingPort final : public tav::SerialPort {
         }
     }
 
-    std::unique_ptr<tav::SerialPort> port_;
     std::vector<TrafficEntry>& traffic_;
 };
 

@@ -26,16 +26,7 @@ cmake --build "$out/windows" --target read_all_bench
 
 export WINEPREFIX=$out/wineprefix
 wine_fresh_prefix "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    "$wineserver" -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+windows_scratch
 {
     printf '$*$10'
     head -c 32768 /dev/urandom

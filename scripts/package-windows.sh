@@ -47,16 +47,7 @@ $build_only && exit 0
 export WINEPREFIX=$pkg/wineprefix
 wine_fresh_prefix "$pkg"
 export LANG=C.UTF-8
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    "$wineserver" -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+windows_scratch
 fail() {
     echo "package-windows: $*" >&2
     exit 1

@@ -84,3 +84,20 @@ REG
     WINEQT_QPA_FONTDIR=$(windows_path "$out/fonts")
     export WINEQT_QPA_FONTDIR
 }
+
+# windows_scratch: sets `work` (a scratch folder) and `pids` (background
+# processes go there); when the shell exits those are stopped, the prefix's
+# wine server too, and the folder is removed.
+windows_scratch() {
+    work=$(mktemp -d)
+    pids=()
+    trap windows_scratch_end EXIT
+}
+windows_scratch_end() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    "$wineserver" -k 2>/dev/null || true
+    rm -rf "$work"
+}
