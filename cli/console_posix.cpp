@@ -19,6 +19,16 @@ extern "C" void OnStopSignal(int) {
 
 }  // namespace
 
+std::tm LocalTime(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local;
+}
+
+bool StandardInputIsTerminal() {
+    return isatty(STDIN_FILENO) == 1;
+}
+
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

@@ -22,6 +22,16 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 }  // namespace
 
+std::tm LocalTime(std::time_t t) {
+    std::tm local{};
+    localtime_s(&local, &t);
+    return local;
+}
+
+bool StandardInputIsTerminal() {
+    return _isatty(_fileno(stdin)) != 0;
+}
+
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }

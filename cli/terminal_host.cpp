@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "interrupts.h"
+
 namespace tav::cli {
 
 namespace {
@@ -21,6 +23,14 @@ void TerminalHost::ShowMessage(std::string_view text, std::string_view caption) 
     if (observer_) {
         observer_(text);
     }
+}
+
+bool TerminalHost::StopAfterRecord(int record) {
+    if (Interruption() == 0) {
+        return false;
+    }
+    stoppedAfter_ = record;
+    return true;
 }
 
 void TerminalHost::SetProgressRange(int minimum, int maximum) {

@@ -23,6 +23,10 @@ class TerminalHost final : public WindowlessOperationHost {
     void SetProgressPosition(int position) override;
     void ResetProgress() override;
 
+    // True once an interrupt has been noted (interrupts.h): the transfer
+    // stops after `record`, which stoppedAfter() then gives.
+    bool StopAfterRecord(int record) override;
+
     bool OnlineReceptionActive() const override { return online_; }
     int SelectedPortIndex() const override { return portIndex_; }
     int SelectedRemote() const override { return selectedRemote_; }
@@ -32,6 +36,8 @@ class TerminalHost final : public WindowlessOperationHost {
     // The last StaticText1 line.
     const std::string& versionText() const { return versionText_; }
     int messageCount() const { return messages_; }
+    // The record after which the last transfer stopped, or -1.
+    int stoppedAfter() const { return stoppedAfter_; }
     // Runs after each message line, with the message's text.
     void SetMessageObserver(std::function<void(std::string_view)> observer) {
         observer_ = std::move(observer);
@@ -47,6 +53,7 @@ class TerminalHost final : public WindowlessOperationHost {
     bool online_ = false;
     std::string versionText_;
     int messages_ = 0;
+    int stoppedAfter_ = -1;
     std::function<void(std::string_view)> observer_;
     int minimum_ = 0;
     int maximum_ = 100;

@@ -21,6 +21,10 @@ std::FILE* Open(const std::filesystem::path& path, const char* mode);
 // name exists already.
 std::FILE* CreateNew(const std::filesystem::path& path, const std::filesystem::path& like);
 
+// The file `path` exists and its mode (or, on Windows, its read-only
+// attribute) forbids this user to write it, so a plain write would be refused.
+bool WriteProtected(const std::filesystem::path& path);
+
 // Flushes the buffers and hands the bytes to the disk; false when either fails.
 bool FlushToDisk(std::FILE* file);
 

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "image/file_output.h"
@@ -36,6 +37,14 @@ std::FILE* CreateNew(const std::filesystem::path& path, const std::filesystem::p
         ::unlink(path.c_str());
     }
     return file;
+}
+
+bool WriteProtected(const std::filesystem::path& path) {
+    // The effective ids, as an open for writing would check them (the tests
+    // and a set-id program differ from the real ones).
+    return ::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 &&
+           (errno == EACCES || errno == EPERM || errno == EROFS);
 }
 
 bool FlushToDisk(std::FILE* file) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -46,35 +47,44 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     return path;
 }
 
-bool WriteHeaderAndImage(std::FILE* file, const MemoryImage& image) {
-    const auto bytes = image.Bytes();
-    return std::fwrite(kSettingsHeader, 1, kSettingsHeaderSize, file) == kSettingsHeaderSize &&
-           std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-           file_output::FlushToDisk(file);
+// Writes, flushes and closes `file`; false with the system's reason in `why`.
+bool WriteFlushAndClose(File file, std::span<const std::uint8_t> bytes, std::error_code& why) {
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+              file_output::FlushToDisk(file.get());
+    if (!ok) {
+        why = std::error_code(errno, std::generic_category());
+    }
+    if (std::fclose(file.release()) != 0 && ok) {
+        why = std::error_code(errno, std::generic_category());
+        ok = false;
+    }
+    return ok;
 }
 
 // Writes the file over its old bytes, from the start, and cuts off what lay
 // beyond. Not atomic: used only where a new file cannot take the old one's
 // place.
-SettingsSaveResult OverwriteInPlace(const MemoryImage& image, const std::filesystem::path& path) {
+SettingsSaveResult OverwriteInPlace(std::span<const std::uint8_t> bytes,
+                                    const std::filesystem::path& path, std::error_code& why) {
     // "r+": an existing file only, and nothing is cut before the new bytes are in.
     File file(file_output::Open(path, "r+b"));
     if (!file) {
         return SettingsSaveResult::CannotCreate;
     }
-    bool ok = WriteHeaderAndImage(file.get(), image);
-    ok = (std::fclose(file.release()) == 0) && ok;
+    bool ok = WriteFlushAndClose(std::move(file), bytes, why);
     std::error_code error;
-    if (ok && std::filesystem::file_size(path, error) > kSettingsFileSize && !error) {
-        std::filesystem::resize_file(path, kSettingsFileSize, error);
+    if (ok && std::filesystem::file_size(path, error) > bytes.size() && !error) {
+        std::filesystem::resize_file(path, bytes.size(), error);
+        why = error;
     }
     return ok && !error ? SettingsSaveResult::Saved : SettingsSaveResult::OverwriteFailed;
 }
 
 // A new file beside the target, renamed over it: an interrupted save leaves
 // the old file whole. Unset when no new file could be made or put in place.
-std::optional<SettingsSaveResult> ReplaceAtomically(const MemoryImage& image,
-                                                    const std::filesystem::path& path) {
+std::optional<SettingsSaveResult> ReplaceAtomically(std::span<const std::uint8_t> bytes,
+                                                    const std::filesystem::path& path,
+                                                    std::error_code& why) {
     std::filesystem::path temporary;
     File file;
     for (int attempt = 0; attempt < 8 && !file; ++attempt) {
@@ -84,8 +94,7 @@ std::optional<SettingsSaveResult> ReplaceAtomically(const MemoryImage& image,
     if (!file) {
         return std::nullopt;
     }
-    bool ok = WriteHeaderAndImage(file.get(), image);
-    ok = (std::fclose(file.release()) == 0) && ok;
+    const bool ok = WriteFlushAndClose(std::move(file), bytes, why);
     std::error_code error;
     if (!ok) {
         std::filesystem::remove(temporary, error);
@@ -98,17 +107,65 @@ std::optional<SettingsSaveResult> ReplaceAtomically(const MemoryImage& image,
     return SettingsSaveResult::Saved;
 }
 
+SettingsSaveResult SaveBytes(std::span<const std::uint8_t> bytes, const std::filesystem::path& path,
+                             std::error_code& why);
+
 }  // namespace
 
-SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path) {
+SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path,
+                                     std::error_code* why) {
+    std::vector<std::uint8_t> bytes(kSettingsFileSize);
+    std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
+    std::ranges::copy(image.Bytes(), bytes.begin() + kSettingsHeaderSize);
+    return WriteFileSafely(bytes, path, why);
+}
+
+SettingsSaveResult WriteFileSafely(std::span<const std::uint8_t> bytes,
+                                   const std::filesystem::path& path, std::error_code* why) {
+    std::error_code reason;
+    const SettingsSaveResult result = SaveBytes(bytes, path, reason);
+    if (why != nullptr) {
+        *why = result == SettingsSaveResult::Saved ? std::error_code() : reason;
+    }
+    return result;
+}
+
+SettingsSaveResult ProbeSave(const std::filesystem::path& path) {
+    const std::filesystem::path target = FollowLinks(path);
+    std::error_code error;
+    if (std::filesystem::is_regular_file(target, error)) {
+        return file_output::WriteProtected(target) ? SettingsSaveResult::WriteProtected
+                                                   : SettingsSaveResult::Saved;
+    }
+    if (std::filesystem::exists(target, error)) {
+        return SettingsSaveResult::WriteFailed;  // a folder or a device of that name
+    }
+    const std::filesystem::path temporary = TemporaryNameBeside(target);
+    File file(file_output::CreateNew(temporary, target));
+    if (!file) {
+        return SettingsSaveResult::CannotCreate;
+    }
+    file.reset();
+    std::filesystem::remove(temporary, error);
+    return SettingsSaveResult::Saved;
+}
+
+namespace {
+
+SettingsSaveResult SaveBytes(std::span<const std::uint8_t> bytes, const std::filesystem::path& path,
+                             std::error_code& why) {
     const std::filesystem::path target = FollowLinks(path);
     std::error_code error;
     const bool existing = std::filesystem::is_regular_file(target, error);
+    // A rename would need only the folder's permission: ask for the file's own.
+    if (existing && file_output::WriteProtected(target)) {
+        return SettingsSaveResult::WriteProtected;
+    }
     // A file with a second name keeps both names pointing at the new content,
     // as a plain overwrite does; a rename would part them.
     const bool hardLinked = existing && std::filesystem::hard_link_count(target, error) > 1;
     if (!hardLinked) {
-        if (const auto result = ReplaceAtomically(image, target)) {
+        if (const auto result = ReplaceAtomically(bytes, target, why)) {
             return *result;
         }
     }
@@ -118,8 +175,10 @@ SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesy
         return std::filesystem::exists(target, error) ? SettingsSaveResult::WriteFailed
                                                       : SettingsSaveResult::CannotCreate;
     }
-    return OverwriteInPlace(image, target);
+    return OverwriteInPlace(bytes, target, why);
 }
+
+}  // namespace
 
 SettingsLoadResult ParseSettingsBytes(MemoryImage& image, std::span<const std::uint8_t> file) {
     if (file.size() < kSettingsHeaderSize || std::memcmp(file.data(), kSettingsHeader, 3) != 0) {

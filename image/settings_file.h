@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <system_error>
 
 #include "image/memory_image.h"
 
@@ -19,6 +20,7 @@ enum class SettingsSaveResult {
     CannotCreate,     // neither a new file beside the target nor the target itself could be opened
     WriteFailed,      // a write, flush or the final rename failed; the target is as it was
     OverwriteFailed,  // a write over the old file in place failed: it may be incomplete
+    WriteProtected,   // the file's mode forbids this user to write it; it was left as it was
 };
 
 enum class SettingsLoadResult {
@@ -38,8 +40,24 @@ enum class SettingsLoadResult {
 // permission) or renamed over it, and for a file with more than one hard link
 // (whose names must all see the new content), the existing file is overwritten
 // in place instead; a write failing there may leave it incomplete
-// (OverwriteFailed).
-SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path);
+// (OverwriteFailed). A file this user may not write (mode 0444, a read-only
+// attribute) is refused as a plain overwrite would refuse it, however the
+// folder is set (WriteProtected).
+// On a failure `why`, when given, gets the system's reason where it gave one
+// (a full disk, the file-size limit).
+SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesystem::path& path,
+                                     std::error_code* why = nullptr);
+
+// The same save for any bytes (a record backup, a text file).
+SettingsSaveResult WriteFileSafely(std::span<const std::uint8_t> bytes,
+                                   const std::filesystem::path& path,
+                                   std::error_code* why = nullptr);
+
+// Whether a save to `path` could go ahead, found without changing anything:
+// Saved, or the result the save would give (CannotCreate: no file can be made
+// in the folder; WriteProtected; WriteFailed: a folder or other non-file has
+// the name). For a check before work whose result is to be saved.
+SettingsSaveResult ProbeSave(const std::filesystem::path& path);
 
 // The same check and copy over the bytes of a whole file already in memory.
 SettingsLoadResult ParseSettingsBytes(MemoryImage& image, std::span<const std::uint8_t> file);

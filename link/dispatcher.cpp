@@ -21,6 +21,9 @@ class RunningGuard {
     bool& flag_;
 };
 
+// A device result of its own for a transfer the host stopped between records.
+constexpr int kStoppedByHost = 0;
+
 bool ApplicationAccepted(const DeviceVersion& v) {
     return v[4] == 0x01 && v[5] <= 0x29;
 }
@@ -30,6 +33,9 @@ bool BootLoaderAccepted(const DeviceVersion& v) {
 }
 
 OperationOutcome Conclude(DeviceContext& ctx, int result, std::string_view success) {
+    if (result == kStoppedByHost) {
+        return OperationOutcome::Stopped;
+    }
     if (result == kDeviceOk) {
         ctx.host.ShowMessage(success, kOk);
         return OperationOutcome::Done;
@@ -40,14 +46,22 @@ OperationOutcome Conclude(DeviceContext& ctx, int result, std::string_view succe
 
 enum class Direction { Read, Write };
 
+// The host's answer between two records: `record` is done, another follows.
+bool StopsAfter(DeviceContext& ctx, int record, bool more) {
+    return more && ctx.host.StopAfterRecord(record);
+}
+
 // Operations 5, 6, 11 and 12: one command per record, stopping at the first
-// failure; the progress shows record - 1000.
+// failure (or where the host asks); the progress shows record - 1000.
 int TransferRange(DeviceContext& ctx, Direction direction, int first, int last) {
     ctx.host.SetProgressRange(first - 1000, last - 1000);
     int result = kDeviceOk;
     for (int record = first; record <= last && result == kDeviceOk; ++record) {
         result = direction == Direction::Read ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
         ctx.host.SetProgressPosition(record - 1000);
+        if (result == kDeviceOk && StopsAfter(ctx, record, record < last)) {
+            result = kStoppedByHost;
+        }
     }
     return result;
 }
@@ -56,7 +70,8 @@ OperationOutcome ReadAllMemory(DeviceContext& ctx) {
     BulkReadStart(ctx);
     ctx.host.SetProgressRange(0, kRecordCount);
     bool failed = false;
-    for (int i = 0; i < kRecordCount && !failed; ++i) {
+    bool stopped = false;
+    for (int i = 0; i < kRecordCount && !failed && !stopped; ++i) {
         std::array<std::uint8_t, kBulkRecordFrame> frame{};
         if (BulkReadReceive(ctx, frame) < static_cast<int>(frame.size())) {
             ctx.host.ShowMessage("1000R nie odpowiada!", kError);
@@ -74,18 +89,25 @@ OperationOutcome ReadAllMemory(DeviceContext& ctx) {
             ctx.host.SetProgressPosition(i);
             ctx.host.RepaintWindow();
         }
+        stopped = !failed && StopsAfter(ctx, i, i + 1 < kRecordCount);
     }
     ctx.host.RefreshScenarioGrid();
     ctx.host.RefreshSettingsPage();
     ctx.host.RepaintWindow();
+    if (stopped) {
+        return OperationOutcome::Stopped;
+    }
     return failed ? OperationOutcome::Failed : OperationOutcome::Done;
 }
 
+// Whether the host may stop a transfer of blocks between two blocks.
+enum class Stoppable { kBetweenRecords, kNever };
+
 // Operation 4 and the firmware transfer: blocks with a one-byte echo each.
-// Returns true when every block was confirmed.
-bool SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blockSize,
-                      std::span<const std::uint8_t> data, int progressEvery,
-                      std::string_view noAnswer, std::string_view wrongEchoCaption) {
+OperationOutcome SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blockSize,
+                                  std::span<const std::uint8_t> data, int progressEvery,
+                                  std::string_view noAnswer, std::string_view wrongEchoCaption,
+                                  Stoppable stoppable) {
     ctx.host.SetProgressRange(0, count);
     bool failed = false;
     for (int n = 0; n < count && !failed; ++n) {
@@ -101,25 +123,29 @@ bool SendEchoedBlocks(DeviceContext& ctx, int count, std::size_t blockSize,
         if (n % progressEvery == progressEvery - 1) {
             ctx.host.SetProgressPosition(n);
         }
+        if (!failed && stoppable == Stoppable::kBetweenRecords &&
+            StopsAfter(ctx, n, n + 1 < count)) {
+            return OperationOutcome::Stopped;
+        }
     }
-    if (!failed) {
-        ctx.host.ShowMessage("OK", kOk);
+    if (failed) {
+        return OperationOutcome::Failed;
     }
-    return !failed;
+    ctx.host.ShowMessage("OK", kOk);
+    return OperationOutcome::Done;
 }
 
 OperationOutcome WriteAllMemory(DeviceContext& ctx) {
     BulkWriteStart(ctx);
-    const bool done = SendEchoedBlocks(ctx, kRecordCount, kRecordSize, ctx.image.Bytes(), 16,
-                                       "TAV-2000 nie odpowiada!", kError);
-    return done ? OperationOutcome::Done : OperationOutcome::Failed;
+    return SendEchoedBlocks(ctx, kRecordCount, kRecordSize, ctx.image.Bytes(), 16,
+                            "TAV-2000 nie odpowiada!", kError, Stoppable::kBetweenRecords);
 }
 
+// A firmware half sent is worse than one not begun: it runs to its end.
 OperationOutcome UpdateFirmware(DeviceContext& ctx) {
     FirmwareTransferStart(ctx);
-    const bool done = SendEchoedBlocks(ctx, kFirmwareBlocks, kFirmwareBlockSize, ctx.firmware, 4,
-                                       "TAV-1000R nie odpowiada!", kRefusal);
-    return done ? OperationOutcome::Done : OperationOutcome::Failed;
+    return SendEchoedBlocks(ctx, kFirmwareBlocks, kFirmwareBlockSize, ctx.firmware, 4,
+                            "TAV-1000R nie odpowiada!", kRefusal, Stoppable::kNever);
 }
 
 bool ValidRemote(int remote) {
@@ -264,6 +290,9 @@ OperationOutcome TransferList(DeviceContext& ctx, Direction direction,
         }
         result = direction == Direction::Read ? ReadRecord(ctx, record) : WriteRecord(ctx, record);
         ctx.host.SetProgressPosition(static_cast<int>(i) + 1);
+        if (result == kDeviceOk && StopsAfter(ctx, record, i + 1 < records.size())) {
+            return OperationOutcome::Stopped;
+        }
     }
     if (result != kDeviceOk) {
         ShowDeviceResult(ctx, result);

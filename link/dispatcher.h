@@ -31,6 +31,7 @@ enum class OperationOutcome {
     Done,     // the operation's work ran to its end
     Refused,  // on-line guard, re-entry, port, version or mode gate
     Failed,   // a record or block failed part-way
+    Stopped,  // the host asked to stop after a record; those before it are done
 };
 
 // Runs `operation` (1..12, 98; any other number runs only the common frame):
@@ -51,7 +52,8 @@ OperationOutcome RunDeviceWork(DeviceContext& ctx, const DeviceWork& work);
 
 // Reads or writes the listed records one at a time ("p" / "z"), in the given
 // order, with the progress range 0..count; stops at the first failure and
-// shows its result (ShowDeviceResult). No success message. Reads copy each
+// shows its result (ShowDeviceResult), or stops where the host asks
+// (StopAfterRecord). No success message. Reads copy each
 // good record into ctx.image.
 OperationOutcome ReadRecordList(DeviceContext& ctx, std::span<const int> records);
 OperationOutcome WriteRecordList(DeviceContext& ctx, std::span<const int> records);

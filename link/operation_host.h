@@ -36,6 +36,16 @@ class OperationHost {
     virtual int SelectedPortIndex() const = 0;
     // The selected remote, 0..999: the record of operations 1 and 3.
     virtual int SelectedRemote() const = 0;
+
+    // Asked between the records of a transfer of several records (bulk read and
+    // write, the record ranges and lists), with the record just done (read and
+    // taken, or written and confirmed): true stops the operation there, before
+    // the next record goes out (OperationOutcome::Stopped, no message). The
+    // firmware transfer is never stopped part-way. The window never asks.
+    virtual bool StopAfterRecord(int record) {
+        (void)record;
+        return false;
+    }
 };
 
 // A host with no window behind it (tavctl, benchmarks): nothing to reload or

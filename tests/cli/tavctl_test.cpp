@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,12 +19,15 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "image/memory_image.h"
+#include "image/record_backup.h"
 #include "image/settings_file.h"
 #include "sim/receiver.h"
 
@@ -37,6 +41,7 @@ using ::testing::StartsWith;
 
 struct Result {
     int status = -1;
+    int signal = 0;  // the signal that ended tavctl, or 0
     std::string out;
     std::string err;
 };
@@ -45,7 +50,11 @@ struct Result {
 // standard error on a terminal).
 class Child {
   public:
-    explicit Child(std::vector<std::string> args, bool errOnTerminal = false) {
+    // `inChild` runs in the child just before tavctl starts (limits, user);
+    // `outPath` takes standard output instead of a file of the test's own.
+    explicit Child(std::vector<std::string> args, bool errOnTerminal = false,
+                   const std::function<void()>& inChild = nullptr,
+                   const std::string& outPath = "") {
         static int count = 0;
         base_ = fs::temp_directory_path() /
                 ("tavctl-run-" + std::to_string(getpid()) + "-" + std::to_string(++count));
@@ -55,12 +64,18 @@ class Child {
         }
         pid_ = fork();
         if (pid_ == 0) {
-            const int out =
-                open((base_.string() + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int out = outPath.empty() ? open((base_.string() + ".out").c_str(),
+                                                   O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                                            : open(outPath.c_str(), O_WRONLY);
             const int err =
                 open((base_.string() + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(out, STDOUT_FILENO);
             dup2(slave >= 0 ? slave : err, STDERR_FILENO);
+            // The terminal answers questions too; otherwise there is none to ask on.
+            dup2(slave >= 0 ? slave : open("/dev/null", O_RDONLY), STDIN_FILENO);
+            if (inChild) {
+                inChild();
+            }
             std::string path = TAVCTL_PATH;
             std::vector<char*> argv = {path.data()};
             for (std::string& a : args) {
@@ -77,6 +92,10 @@ class Child {
     }
 
     void Signal(int sig) const { kill(pid_, sig); }
+    // Types `text` on the terminal (errOnTerminal).
+    void Type(const std::string& text) const {
+        EXPECT_EQ(write(terminal_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
 
     // Waits for the end (kills the child after `timeout`) and collects the output.
     Result Finish(std::chrono::milliseconds timeout = 60s) {
@@ -92,6 +111,7 @@ class Child {
             std::this_thread::sleep_for(5ms);
         }
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         ReadTerminal();
         for (auto [suffix, into] : {std::pair{".out", &r.out}, std::pair{".err", &r.err}}) {
             const fs::path file = base_.string() + suffix;
@@ -297,7 +317,7 @@ TEST_F(TavctlTest, ClockAndErase) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "OK: Ustawiono zegar w TAV-1000R\n");
     EXPECT_TRUE(sim_.Clock().set);
-    r = Tavctl(Dev({"erase"}));
+    r = Tavctl(Dev({"erase", "--yes"}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "OK: TAV-1000R Kasuje cala pamiec\n");
 }
@@ -332,7 +352,7 @@ TEST_F(TavctlTest, RefusalsExitWithOne) {
     EXPECT_EQ(r.err, "tavctl: the receiver's answer is no version answer (76 33 01 00 01 26)\n");
 
     sim_.SetApplicationVersion({0x76, 0x07, 0x01, 0x00, 0x01, 0x30});
-    r = Tavctl(Dev({"erase"}));
+    r = Tavctl(Dev({"erase", "--yes"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "BŁĄD: Niewłaściwa wersja programu!\n");
 
@@ -568,7 +588,8 @@ TEST_F(TavctlFiles, ImportIntoANewOrAnExistingFile) {
     std::ofstream(File("bad.tv2")) << "$*$11";
     r = Tavctl({"show", File("bad.tv2")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\n");
+    EXPECT_EQ(r.err, "Błąd: Nieobslugiwana wersja pliku!\ntavctl: " + File("bad.tv2") +
+                         " is a settings file of a version other than 10\n");
 }
 
 // ---- Backups and verification -------------------------------------------------
@@ -600,15 +621,24 @@ TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
     std::vector<fs::path> backups(fs::directory_iterator(dir_ / "backups"), {});
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_THAT(backups[0].filename().string(), StartsWith("backup-"));
-    MemoryImage expected;  // what the receiver held, in the changed records only
-    const MemoryImage before = Pattern(1);
-    for (int rec = 0; rec < kRecordCount; ++rec) {
-        if (w.full || (rec >= w.first && rec <= w.last)) {
-            std::copy(before.RecordAt(rec).begin(), before.RecordAt(rec).end(),
-                      expected.RecordAt(rec).begin());
+    // A whole backup is a settings file; one of the changed records only holds
+    // those records, with their numbers, and nothing else.
+    const bool whole = w.full || w.last - w.first + 1 == kRecordCount;
+    EXPECT_EQ(backups[0].extension(), whole ? ".tv2" : ".tvr");
+    if (whole) {
+        EXPECT_EQ(LoadFile(backups[0]), Pattern(1));
+    } else {
+        MemoryImage held;
+        std::vector<int> records;
+        ASSERT_EQ(ParseRecordBackup(FileBytes(backups[0]), held, records),
+                  RecordBackupLoad::Loaded);
+        std::vector<int> expected;
+        for (int rec = w.first; rec <= w.last; ++rec) {
+            expected.push_back(rec);
         }
+        EXPECT_EQ(records, expected);
+        EXPECT_TRUE(SameRecords(held, Pattern(1), w.first, w.last));
     }
-    EXPECT_EQ(LoadFile(backups[0]), expected);
     EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), w.first, w.last));
 }
 
@@ -625,12 +655,12 @@ INSTANTIATE_TEST_SUITE_P(Commands, TavctlGuardedWrites,
                              return n;
                          });
 
-std::string BackupName(std::time_t t, int n) {
+std::string BackupName(std::time_t t, int n, const char* extension) {
     char buf[32];
     std::tm local{};
     localtime_r(&t, &local);
     std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return std::string("backup-") + buf + (n == 1 ? "" : "-" + std::to_string(n)) + ".tv2";
+    return std::string("backup-") + buf + (n == 1 ? "" : "-" + std::to_string(n)) + extension;
 }
 
 TEST_F(TavctlTest, BackupNeverReplacesAFile) {
@@ -640,7 +670,7 @@ TEST_F(TavctlTest, BackupNeverReplacesAFile) {
     const std::time_t now = std::time(nullptr);
     for (std::time_t t = now - 1; t <= now + 20; ++t) {
         for (int n = 1; n <= 9; ++n) {
-            std::ofstream(dir_ / "b" / BackupName(t, n)) << "mine";
+            std::ofstream(dir_ / "b" / BackupName(t, n, ".tvr")) << "mine";
         }
     }
     Result r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
@@ -654,11 +684,11 @@ TEST_F(TavctlTest, BackupNeverReplacesAFile) {
     fs::remove_all(dir_ / "b");
     fs::create_directories(dir_ / "b");
     for (std::time_t t = now - 1; t <= now + 20; ++t) {
-        std::ofstream(dir_ / "b" / BackupName(t, 1)) << "mine";
+        std::ofstream(dir_ / "b" / BackupName(t, 1, ".tvr")) << "mine";
     }
     r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_THAT(r.err, HasSubstr("-2.tv2"));
+    EXPECT_THAT(r.err, HasSubstr("-2.tvr"));
     EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), 1005, 1005));
 }
 
@@ -995,6 +1025,385 @@ TEST_F(TavctlTest, APortGivenAsALinkIsNamed) {
     EXPECT_EQ(r.out, "hardw.ver:1.00 soft.ver:1.26\n");
     EXPECT_EQ(r.err,
               "tavctl: " + File("by-id-link") + " is " + sim_.DevicePath() + " (no COM name)\n");
+}
+
+// ---- Slips: partial backups, interrupts, full disks, files that cannot be kept ----
+
+// The files in a folder, by name.
+std::vector<std::string> FilesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs tavctl with files limited to `bytes`.
+std::function<void()> FileSizeLimit(rlim_t bytes) {
+    return [bytes] {
+        struct rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+}
+
+// Runs tavctl as "nobody" when the tests run as root.
+void AsNobody() {
+    if (geteuid() == 0) {
+        (void)setgid(65534);
+        (void)setuid(65534);
+    }
+}
+
+// A partial backup holds the records a write changed; restore writes back
+// those and nothing else, a whole backup whole, and write-all refuses a
+// partial one.
+TEST_F(TavctlTest, BackupsGoBackAsTheyWereTaken) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> write;  // the write that takes the backup
+        std::vector<std::string> then;   // what is done with the backup (BACKUP stands for it)
+        int status;
+        const char* says;
+        int first, last;  // records that hold the backup afterwards; the rest Pattern(2)
+    };
+    const Row rows[] = {
+        {"partial backup restored",
+         {"write-scenarios"},
+         {"restore", "BACKUP"},
+         0,
+         "restored the 12 records of",
+         1008,
+         1019},
+        {"partial backup of one remote restored",
+         {"write-remote", "7"},
+         {"restore", "BACKUP", "--verify"},
+         0,
+         "verified: the receiver holds the 1 record written",
+         6,
+         6},
+        {"whole backup restored whole",
+         {"write-display", "--backup-full"},
+         {"restore", "BACKUP"},
+         0,
+         "OK: OK",
+         0,
+         1023},
+        {"partial backup refused by write-all",
+         {"write-clock-events"},
+         {"write-all", "--image", "BACKUP"},
+         1,
+         "is a partial backup of 5 records, not a whole settings file; 'tavctl restore ",
+         0,
+         -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        sim_.SetMemory(Pattern(1));
+        fs::remove_all(dir_ / "b");
+        fs::create_directories(dir_ / "b");
+        Save(Pattern(9), "send.tv2");
+        std::vector<std::string> write = row.write;
+        write.insert(write.end(), {"--image", File("send.tv2"), "--backup", File("b")});
+        ASSERT_EQ(Tavctl(Dev(write)).status, 0);
+        const std::vector<std::string> backups = FilesIn(dir_ / "b");
+        ASSERT_EQ(backups.size(), 1u);
+        // The receiver changes afterwards; the backup brings back only its records.
+        sim_.SetMemory(Pattern(2));
+        sim_.ClearTraffic();
+        std::vector<std::string> then = row.then;
+        std::replace(then.begin(), then.end(), std::string("BACKUP"),
+                     (dir_ / "b" / backups[0]).string());
+        const Result r = Tavctl(Dev(then));
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(row.says));
+        const MemoryImage held = sim_.Memory();
+        for (int rec = 0; rec < kRecordCount; ++rec) {
+            const bool restored = rec >= row.first && rec <= row.last;
+            EXPECT_TRUE(SameRecords(held, restored ? Pattern(1) : Pattern(2), rec, rec)) << rec;
+        }
+        if (row.status != 0) {
+            EXPECT_TRUE(sim_.ReceivedBytes().empty());
+        }
+    }
+}
+
+// An interrupt: a read stops and leaves the file as it was; a write finishes
+// the record on the line, stops, and says what the receiver holds; then
+// tavctl ends by that signal.
+TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> command;  // FILE, DIR stand for the image and backup folder
+        int signal;
+        std::size_t after;      // bytes the receiver has sent (read) or received (write) first
+        std::vector<int> sent;  // the records a write sends, in order; none for a read
+        const char* says;
+    };
+    std::vector<int> all(kRecordCount);
+    std::iota(all.begin(), all.end(), 0);
+    const Row rows[] = {
+        {"SIGINT during a read",
+         {"read-all", "--image", "FILE"},
+         SIGINT,
+         1000,
+         {},
+         "tavctl: stopped by SIGINT; the read was not finished and "},
+        {"SIGTERM during a bulk write",
+         {"write-all", "--image", "FILE"},
+         SIGTERM,
+         1000,
+         all,
+         "tavctl: stopped by SIGTERM after record "},
+        {"SIGINT during a write with a backup",
+         {"write-scenarios", "--image", "FILE", "--backup", "DIR"},
+         SIGINT,
+         80,
+         {1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019},
+         "tavctl: the backup made before the write is "},
+        {"SIGHUP during changed records",
+         {"write-all", "--image", "FILE", "--only-changed", "BASE"},
+         SIGHUP,
+         80,
+         {2, 3, 4, 10, 11},
+         "tavctl: stopped by SIGHUP after record "},
+    };
+    // A transfer left part-way is dropped after a short quiet.
+    sim_.SetFrameTimeout(100ms);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        sim_.SetPacing({});
+        sim_.SetMemory(Pattern(1));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "b");
+        Save(Pattern(5), "image.tv2");
+        MemoryImage base = Pattern(5);  // five records differ from image.tv2
+        for (int rec : {2, 3, 4, 10, 11}) {
+            base.RecordAt(rec)[0] ^= 0xFF;
+        }
+        Save(base, "base.tv2");
+        const std::vector<std::uint8_t> before = FileBytes(File("image.tv2"));
+        std::vector<std::string> args = row.command;
+        for (std::string& arg : args) {
+            arg = arg == "FILE"   ? File("image.tv2")
+                  : arg == "DIR"  ? File("b")
+                  : arg == "BASE" ? File("base.tv2")
+                                  : arg;
+        }
+        // The transfer the last row stopped has been dropped by the receiver.
+        ASSERT_TRUE(sim_.WaitUntilSettled(200ms, 5s));
+        sim_.SetPacing({.paced = true, .recordWriteMs = 20});
+        sim_.ClearTraffic();
+        Child child(Dev(args));
+        // Part-way through the transfer (the backup read is short and comes first).
+        const bool reached = !row.sent.empty() ? sim_.WaitForReceived(row.after, 20s)
+                                               : sim_.WaitForSent(row.after, 20s);
+        ASSERT_TRUE(reached);
+        child.Signal(row.signal);
+        const Result r = child.Finish();
+        sim_.SetPacing({});
+        EXPECT_EQ(r.signal, row.signal) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(row.says));
+        EXPECT_EQ(FileBytes(File("image.tv2")), before);
+        if (row.sent.empty()) {
+            EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"b", "base.tv2", "image.tv2"}));
+            continue;
+        }
+        // The receiver holds a clean prefix of what was sent: every record up to
+        // the one named is new, every other one as it was.
+        const std::size_t at = r.err.find("after record ");
+        ASSERT_NE(at, std::string::npos) << r.err;
+        const int last = std::stoi(r.err.substr(at + 13));
+        ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));
+        const MemoryImage held = sim_.Memory();
+        const std::vector<int>& sent = row.sent;
+        bool done = true;
+        int written = 0;
+        for (int rec : sent) {
+            EXPECT_TRUE(SameRecords(held, done ? Pattern(5) : Pattern(1), rec, rec)) << rec;
+            written += done ? 1 : 0;
+            done = done && rec != last;
+        }
+        EXPECT_LT(written, static_cast<int>(sent.size()));
+        EXPECT_THAT(r.err, HasSubstr("(" + std::to_string(written) + " of " +
+                                     std::to_string(sent.size()) + ") from " + File("image.tv2")));
+        for (int rec = 0; rec < kRecordCount; ++rec) {
+            if (std::find(sent.begin(), sent.end(), rec) == sent.end()) {
+                EXPECT_TRUE(SameRecords(held, Pattern(1), rec, rec)) << rec;
+            }
+        }
+    }
+}
+
+// Past the file-size limit a write fails with a message; no temporary, empty
+// or partial file is left, and nothing is written after a failed backup.
+TEST_F(TavctlTest, AFileSizeLimitFailsTheWriteWithAMessage) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> command;
+        const char* says;
+        std::vector<std::string> left;  // in the folder afterwards
+    };
+    const Row rows[] = {
+        {"read into a new file",
+         {"read-all", "--image", "FILE"},
+         "could not be written (the file-size limit is reached); an existing file was left",
+         {"b", "send.tv2"}},
+        {"whole backup before a write",
+         {"write-display", "--image", "SEND", "--backup", "DIR", "--backup-full"},
+         "could not be written (the file-size limit is reached); no backup file was left",
+         {"b", "send.tv2"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "b");
+        Save(Pattern(9), "send.tv2");
+        sim_.ClearTraffic();
+        std::vector<std::string> args = row.command;
+        for (std::string& arg : args) {
+            arg = arg == "FILE"   ? File("new.tv2")
+                  : arg == "SEND" ? File("send.tv2")
+                  : arg == "DIR"  ? File("b")
+                                  : arg;
+        }
+        const Result r = Child(Dev(args), false, FileSizeLimit(10000)).Finish();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.signal, 0);
+        EXPECT_THAT(r.err, HasSubstr(row.says));
+        EXPECT_EQ(FilesIn(dir_), row.left);
+        EXPECT_TRUE(fs::is_empty(dir_ / "b"));
+        const std::vector<std::uint8_t> sent = sim_.ReceivedBytes();
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), 'z'), 0);
+    }
+}
+
+// Output that cannot be written is a failure, not a success.
+TEST_F(TavctlFiles, OutputToAFullDiskExitsWithOne) {
+    Save(Pattern(3), "a.tv2");
+    Save(Pattern(4), "b.tv2");
+    const std::vector<std::vector<std::string>> rows = {
+        {"show", File("a.tv2")},
+        {"show", File("a.tv2"), "--json"},
+        {"diff", File("a.tv2"), File("b.tv2")},
+    };
+    for (const auto& args : rows) {
+        SCOPED_TRACE(args[0]);
+        const Result r = Child(args, false, nullptr, "/dev/full").Finish();
+        EXPECT_EQ(r.status, 1);
+        EXPECT_THAT(r.err,
+                    HasSubstr("tavctl: standard output could not be written (the disk is full)"));
+    }
+}
+
+// A read whose result could not be kept is refused before a byte is sent,
+// naming the file and the reason.
+TEST_F(TavctlTest, AReadThatCouldNotBeKeptIsNotBegun) {
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path& dir)> prepare;  // makes dir/image.tv2 (or not)
+        const char* says;
+    };
+    const Row rows[] = {
+        {"folder without create permission",
+         [](const fs::path& d) { fs::permissions(d, fs::perms(0555)); },
+         ": no file can be created in its folder"},
+        {"write-protected file",
+         [](const fs::path& d) {
+             ASSERT_EQ(WriteSettingsFile(Pattern(7), d / "image.tv2"), SettingsSaveResult::Saved);
+             fs::permissions(d / "image.tv2", fs::perms(0444));
+         },
+         ": it is write-protected"},
+        {"not a settings file",
+         [](const fs::path& d) { std::ofstream(d / "image.tv2") << "notes"; },
+         "image.tv2 is not a settings file"},
+        {"a folder of that name", [](const fs::path& d) { fs::create_directory(d / "image.tv2"); },
+         "image.tv2"},
+    };
+    fs::permissions(sim_.DevicePath(), fs::perms(0666));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path d = dir_ / "in";
+        fs::create_directories(d);
+        fs::permissions(d, fs::perms(0777));
+        fs::remove_all(d);
+        fs::create_directories(d);
+        fs::permissions(d, fs::perms(0777));
+        row.prepare(d);
+        const std::vector<std::string> before = FilesIn(d);
+        sim_.ClearTraffic();
+        const Result r =
+            Child(Dev({"read-all", "--image", (d / "image.tv2").string()}), false, AsNobody)
+                .Finish();
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_THAT(r.err, HasSubstr((d / "image.tv2").string()));
+        EXPECT_THAT(r.err, HasSubstr(row.says));
+        EXPECT_TRUE(sim_.Traffic().empty());
+        EXPECT_EQ(FilesIn(d), before);
+        fs::permissions(d, fs::perms(0777));
+    }
+}
+
+// Erase asks first: without a terminal it needs --yes; with --backup the
+// whole memory is saved before it goes.
+TEST_F(TavctlTest, EraseNeedsYesAndBacksUpWhole) {
+    fs::create_directories(dir_ / "b");
+    Result r = Tavctl(Dev({"erase", "--backup", File("b")}));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("give --yes"));
+    EXPECT_TRUE(sim_.ReceivedBytes().empty());
+    EXPECT_TRUE(fs::is_empty(dir_ / "b"));
+
+    r = Tavctl(Dev({"erase", "--yes", "--backup", File("b")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> backups = FilesIn(dir_ / "b");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(fs::path(backups[0]).extension(), ".tv2");
+    EXPECT_EQ(LoadFile(dir_ / "b" / backups[0]), Pattern(1));
+    ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));  // the erase has landed
+    EXPECT_NE(sim_.Memory(), Pattern(1));
+}
+
+// On a terminal erase asks, and only yes erases.
+TEST_F(TavctlTest, EraseAsksOnATerminal) {
+    const struct {
+        const char* answer;
+        int status;
+        bool erased;
+    } rows[] = {{"\n", 1, false}, {"n\n", 1, false}, {"tak\n", 1, false}, {"y\n", 0, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.answer);
+        sim_.SetMemory(Pattern(1));
+        sim_.ClearTraffic();
+        Child child(Dev({"erase"}), true);
+        child.Type(row.answer);
+        const Result r = child.Finish();
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_THAT(r.err, HasSubstr("Erase the receiver's whole memory? Every remote"));
+        ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));  // the erase has landed
+        EXPECT_EQ(sim_.Memory() != Pattern(1), row.erased);
+        EXPECT_EQ(sim_.ReceivedBytes().empty(), !row.erased);
+    }
+}
+
+// A second file of the wrong type or version is named.
+TEST_F(TavctlFiles, ASecondFileThatIsNoSettingsFileIsNamed) {
+    Save(Pattern(3), "a.tv2");
+    std::ofstream(File("text.tv2")) << "notes, not settings";
+    std::ofstream(File("v11.tv2")) << "$*$11";
+    const std::vector<std::vector<std::string>> rows = {
+        {"diff", File("a.tv2"), File("text.tv2")},
+        {"diff", File("a.tv2"), File("v11.tv2")},
+        {"write-all", "--image", File("a.tv2"), "--only-changed", File("v11.tv2")},
+    };
+    for (const auto& args : rows) {
+        SCOPED_TRACE(args.back());
+        const Result r = Tavctl(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_THAT(r.err, HasSubstr("tavctl: " + args.back() + " is "));
+    }
 }
 
 }  // namespace

@@ -33,11 +33,13 @@ TEST_F(SettingsFileTest, FailedWriteLeavesTheOldFileWhole) {
     small.rlim_cur = 1000;
     auto previous = signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = WriteSettingsFile(RandomImage(11), path);
+    std::error_code why;
+    const auto result = WriteSettingsFile(RandomImage(11), path, &why);
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, previous);
 
     EXPECT_EQ(result, SettingsSaveResult::WriteFailed);
+    EXPECT_EQ(why, std::errc::file_too_large);
     EXPECT_EQ(ReadAll(path), old);
     ExpectOnlyFiles({"old.tv2"});
 }
@@ -89,6 +91,8 @@ TEST_F(SettingsFileTest, SaveKeepsWhatAPlainOverwriteKeeps) {
         WriteAll(path, old);
         fs::permissions(path, static_cast<fs::perms>(mode));
     };
+    // Root may write a 0444 file, and so a save by root replaces it.
+    const bool root = ::geteuid() == 0;
     const Row rows[] = {
         {"over a symbolic link",
          [&](const fs::path& d) {
@@ -161,10 +165,35 @@ TEST_F(SettingsFileTest, SaveKeepsWhatAPlainOverwriteKeeps) {
              return d / "locked.tv2";
          },
          true,
-         SettingsSaveResult::CannotCreate,
+         SettingsSaveResult::WriteProtected,
          {"locked.tv2"},
          {},
          {"locked.tv2"},
+         {},
+         0444},
+        {"read-only file, writable folder",
+         [&](const fs::path& d) {
+             oldFile(d / "locked.tv2", 0444);
+             fs::permissions(d, static_cast<fs::perms>(0777));
+             return d / "locked.tv2";
+         },
+         true,
+         SettingsSaveResult::WriteProtected,
+         {"locked.tv2"},
+         {},
+         {"locked.tv2"},
+         {},
+         0444},
+        {"read-only file, written by whoever may write it",
+         [&](const fs::path& d) {
+             oldFile(d / "locked.tv2", 0444);
+             return d / "locked.tv2";
+         },
+         false,
+         root ? SettingsSaveResult::Saved : SettingsSaveResult::WriteProtected,
+         {"locked.tv2"},
+         root ? std::vector<std::string>{"locked.tv2"} : std::vector<std::string>{},
+         root ? std::vector<std::string>{} : std::vector<std::string>{"locked.tv2"},
          {},
          0444},
         {"new file, folder without create permission",
@@ -208,6 +237,68 @@ TEST_F(SettingsFileTest, SaveKeepsWhatAPlainOverwriteKeeps) {
             const auto& first = row.newIn.empty() ? row.oldIn.front() : row.newIn.front();
             EXPECT_EQ(ModeOf(dir_ / first), row.mode);
         }
+    }
+    fs::permissions(dir_, static_cast<fs::perms>(0755));
+}
+
+// The probe before a long read finds what the save after it would find, and
+// leaves the folder as it was.
+TEST_F(SettingsFileTest, ProbeFindsWhatTheSaveWouldFind) {
+    struct Row {
+        const char* name;
+        std::function<fs::path(const fs::path& dir)> prepare;
+        SettingsSaveResult probe;
+        std::vector<std::string> files;
+    };
+    const auto file = [](const fs::path& path, unsigned mode) {
+        WriteAll(path, std::vector<std::uint8_t>(100, 0x11));
+        fs::permissions(path, static_cast<fs::perms>(mode));
+        return path;
+    };
+    const Row rows[] = {
+        {"new file",
+         [](const fs::path& d) { return d / "new.tv2"; },
+         SettingsSaveResult::Saved,
+         {}},
+        {"new file, folder without create permission",
+         [](const fs::path& d) {
+             fs::permissions(d, static_cast<fs::perms>(0555));
+             return d / "new.tv2";
+         },
+         SettingsSaveResult::CannotCreate,
+         {}},
+        {"writable file, folder without create permission",
+         [&](const fs::path& d) {
+             file(d / "old.tv2", 0666);
+             fs::permissions(d, static_cast<fs::perms>(0555));
+             return d / "old.tv2";
+         },
+         SettingsSaveResult::Saved,
+         {"old.tv2"}},
+        {"read-only file",
+         [&](const fs::path& d) { return file(d / "old.tv2", 0444); },
+         SettingsSaveResult::WriteProtected,
+         {"old.tv2"}},
+        {"a folder of that name",
+         [](const fs::path& d) {
+             fs::create_directory(d / "sub.tv2");
+             return d / "sub.tv2";
+         },
+         SettingsSaveResult::WriteFailed,
+         {"sub.tv2"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::permissions(dir_, static_cast<fs::perms>(0777));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::permissions(dir_, static_cast<fs::perms>(0777));
+        const fs::path target = row.prepare(dir_);
+        const auto probe = AsOrdinaryUser([&] { return ProbeSave(target); });
+        EXPECT_EQ(probe, row.probe);
+        ExpectOnlyFiles(row.files);
+        const auto save = AsOrdinaryUser([&] { return WriteSettingsFile(RandomImage(3), target); });
+        EXPECT_EQ(save == SettingsSaveResult::Saved, probe == SettingsSaveResult::Saved);
     }
     fs::permissions(dir_, static_cast<fs::perms>(0755));
 }

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "link/dispatcher.h"
 #include "link/firmware.h"
 #include "link_test_support.h"
@@ -345,6 +348,106 @@ TEST(DispatcherFailures, StopAtTheFirstFailure) {
                 std::ranges::equal(rig.receiver->Memory().RecordAt(1009), tool.RecordAt(1009)));
             EXPECT_TRUE(
                 std::ranges::equal(rig.receiver->Memory().RecordAt(1011), device.RecordAt(1011)));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tav::linktest
+
+namespace tav::linktest {
+namespace {
+
+// A host that asks to stop gets the records before the stop done and whole,
+// the rest untouched, no message, and the port closed; the firmware transfer
+// never stops part-way.
+TEST(DispatcherStops, AfterTheRecordTheHostNames) {
+    struct Row {
+        const char* name;
+        std::function<OperationOutcome(DeviceContext&)> run;
+        int stopAfter;
+        bool write;                  // the receiver gets records, else the image
+        std::vector<int> done;       // records transferred before the stop
+        std::vector<int> untouched;  // records left as they were
+        OperationOutcome outcome;
+    };
+    const auto op = [](unsigned operation) {
+        return [operation](DeviceContext& c) { return RunDeviceOperation(c, operation); };
+    };
+    static const int kList[] = {7, 3, 900};
+    const Row rows[] = {
+        {"bulk write",
+         op(kWriteAllMemory),
+         107,
+         true,
+         {0, 50, 107},
+         {108, 500, 1023},
+         OperationOutcome::Stopped},
+        {"bulk read",
+         op(kReadAllMemory),
+         40,
+         false,
+         {0, 40},
+         {41, 1023},
+         OperationOutcome::Stopped},
+        {"scenarios written",
+         op(kWriteScenarios),
+         kFirstScenarioRecord + 2,
+         true,
+         {kFirstScenarioRecord, kFirstScenarioRecord + 2},
+         {kFirstScenarioRecord + 3, kLastScenarioGroupRecord},
+         OperationOutcome::Stopped},
+        {"clock events read",
+         op(kReadClockEvents),
+         kFirstClockTransmitterRecord,
+         false,
+         {kFirstClockTransmitterRecord},
+         {kFirstClockTransmitterRecord + 1, kClockEventRecord},
+         OperationOutcome::Stopped},
+        {"record list written",
+         [](DeviceContext& c) {
+             return RunDeviceWork(c, [](DeviceContext& d) { return WriteRecordList(d, kList); });
+         },
+         3,
+         true,
+         {7, 3},
+         {900},
+         OperationOutcome::Stopped},
+        {"a stop asked after the last record changes nothing",
+         op(kWriteDisplaySettings),
+         kDisplayRecord,
+         true,
+         {kDisplayRecord},
+         {},
+         OperationOutcome::Done},
+        {"firmware", op(kUpdateFirmware), 0, false, {}, {}, OperationOutcome::Done},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DispatchRig rig;
+        if (std::string_view(row.name) == "firmware") {
+            rig.Answer(ReceiverMode::BootLoader, {0x76, 0x77, 0x01, 0x00, 0x01, 0x26});
+        }
+        const MemoryImage toolBefore = rig.image;
+        const MemoryImage receiverBefore = rig.receiver->Memory();
+        rig.host.stopAfter = [&row](int record) { return record == row.stopAfter; };
+        EXPECT_EQ(row.run(rig.ctx), row.outcome);
+        const MemoryImage& from = row.write ? toolBefore : receiverBefore;
+        const MemoryImage& into = row.write ? rig.receiver->Memory() : rig.image;
+        const MemoryImage& old = row.write ? receiverBefore : toolBefore;
+        for (int r : row.done) {
+            EXPECT_TRUE(std::ranges::equal(into.RecordAt(r), from.RecordAt(r))) << r;
+        }
+        for (int r : row.untouched) {
+            EXPECT_TRUE(std::ranges::equal(into.RecordAt(r), old.RecordAt(r))) << r;
+        }
+        if (row.outcome == OperationOutcome::Stopped) {
+            EXPECT_TRUE(rig.host.Messages().empty());
+        }
+        EXPECT_EQ(rig.host.log.back(), "reset");
+        EXPECT_FALSE(rig.device.IsOpen());
+        if (std::string_view(row.name) == "firmware") {
+            EXPECT_TRUE(rig.host.askedAfter.empty());
         }
     }
 }

@@ -27,7 +27,9 @@ class RecordingHost final : public OperationHost {
     std::vector<std::string> log;
     bool online = false;
     int remote = 0;
-    std::function<void()> onMessage;  // runs inside ShowMessage
+    std::function<void()> onMessage;     // runs inside ShowMessage
+    std::function<bool(int)> stopAfter;  // answers StopAfterRecord; unset: never stops
+    std::vector<int> askedAfter;         // the records StopAfterRecord was asked about
 
     void ShowMessage(std::string_view text, std::string_view caption) override {
         Log("msg " + std::string(text) + " | " + std::string(caption));
@@ -52,6 +54,10 @@ class RecordingHost final : public OperationHost {
     bool OnlineReceptionActive() const override { return online; }
     int SelectedPortIndex() const override { return 0; }
     int SelectedRemote() const override { return remote; }
+    bool StopAfterRecord(int record) override {
+        askedAfter.push_back(record);
+        return stopAfter && stopAfter(record);
+    }
 
     // The lines that start with `prefix`, without it.
     std::vector<std::string> Lines(std::string_view prefix) const {

@@ -206,18 +206,35 @@ TEST_F(FileMenuTest, RefusedLoadsLeaveTheImageAndThePages) {
     }
 }
 
+// A save over a 0444 file as an ordinary user: refused as a plain write would
+// be, also where the folder would let a new file take the old one's place.
 TEST_F(FileMenuTest, FailedSaveSaysSoAndLeavesTheOldFile) {
+    const struct {
+        const char* name;
+        unsigned folderMode;
+    } rows[] = {
+        {"folder without create permission", 0555},
+        {"writable folder", 0777},
+    };
     MakeDialogForm();
     image = FullImage(4);
     const fs::path path = dir / "stary.tv2";
     const std::vector<std::uint8_t> old = SettingsBytes(FullImage(5));
-    WriteAll(path, old);
-    fs::permissions(path, fs::perms(0444));
-    fs::permissions(dir, fs::perms(0555));
-    AsOrdinaryUser([&] { Save(path); });
-    EXPECT_EQ(messages, std::vector<Message>{kSaveFailed});
-    EXPECT_TRUE(ReadAll(path) == old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::permissions(dir, fs::perms(0755));
+        fs::remove(path);
+        WriteAll(path, old);
+        fs::permissions(path, fs::perms(0444));
+        fs::permissions(dir, fs::perms(row.folderMode));
+        messages.clear();
+        AsOrdinaryUser([&] { Save(path); });
+        EXPECT_EQ(messages, std::vector<Message>{kSaveFailed});
+        EXPECT_TRUE(ReadAll(path) == old);
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms(0444));
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    }
+    fs::permissions(dir, fs::perms(0755));
 }
 
 TEST_F(FileMenuTest, ImportOverANamedSlotKeepsItsNameAndGivesScenario0) {

@@ -1,0 +1,137 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "image/memory_image.h"
+
+namespace tav::cli {
+
+const std::vector<OptionSpec>& Options() {
+    static const std::vector<OptionSpec> options = {
+        {"--port", "PORT"},        {"--image", "FILE"},   {"--firmware", "FILE"},
+        {"--duration", "SECONDS"}, {"--backup", "DIR"},   {"--only-changed", "BASE"},
+        {"--csv", "OUT.csv"},      {"--json", ""},        {"--history", ""},
+        {"--verify", ""},          {"--backup-full", ""}, {"--yes", ""},
+    };
+    return options;
+}
+
+namespace {
+
+const OptionSpec* FindOption(std::string_view name) {
+    for (const OptionSpec& o : Options()) {
+        if (o.name == name) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Args ParseArgs(int argc, char** argv) {
+    Args a;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            a.help = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) == 0) {
+            std::string value;
+            bool hasValue = false;
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasValue = true;
+            }
+            const OptionSpec* option = FindOption(arg);
+            if (option != nullptr && option->value.empty() && !hasValue) {
+                a.flags.insert(arg);
+                continue;
+            }
+            if (option == nullptr || option->value.empty()) {
+                throw UsageError{"unknown option " + arg};
+            }
+            if (!hasValue) {
+                if (i + 1 >= argc) {
+                    throw UsageError{arg + " needs a value"};
+                }
+                value = argv[++i];
+            }
+            if (arg == "--port") {
+                a.port = value;
+                a.portGiven = true;
+            } else {
+                a.options[arg] = value;
+            }
+            continue;
+        }
+        if (a.command.empty()) {
+            a.command = arg;
+        } else {
+            a.positional.push_back(arg);
+        }
+    }
+    return a;
+}
+
+void CheckOptions(const Args& a, const std::vector<std::string_view>& allowed) {
+    auto check = [&](const std::string& name) {
+        if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+            throw UsageError{a.command + " takes no " + name};
+        }
+    };
+    for (const auto& [name, value] : a.options) {
+        check(name);
+    }
+    for (const std::string& flag : a.flags) {
+        check(flag);
+    }
+}
+
+void ExpectPositional(const Args& a, std::size_t count) {
+    if (a.positional.size() != count) {
+        throw UsageError{a.command + ": unexpected argument " + a.positional.back()};
+    }
+}
+
+const std::string& RequireImageOption(const Args& a) {
+    const auto it = a.options.find("--image");
+    if (it == a.options.end() || it->second.empty()) {
+        throw UsageError{a.command + " needs --image FILE"};
+    }
+    return it->second;
+}
+
+int RemoteArgument(const Args& a) {
+    if (a.positional.size() != 1) {
+        throw UsageError{a.command + " needs the remote's number N (1..1000)"};
+    }
+    const std::string& s = a.positional[0];
+    int n = 0;
+    if (s.empty() || s.size() > 4 || s.find_first_not_of("0123456789") != std::string::npos ||
+        (n = std::stoi(s)) < 1 || n > kRemoteCount) {
+        throw UsageError{"remote number " + s + " is not in 1..1000"};
+    }
+    return n;
+}
+
+double DurationArgument(const Args& a) {
+    const auto it = a.options.find("--duration");
+    if (it == a.options.end()) {
+        return -1;
+    }
+    try {
+        std::size_t used = 0;
+        const double d = std::stod(it->second, &used);
+        if (used == it->second.size() && d >= 0 && d < 1e7) {
+            return d;
+        }
+    } catch (const std::exception&) {
+    }
+    throw UsageError{"--duration needs a number of seconds, not " + it->second};
+}
+
+}  // namespace tav::cli

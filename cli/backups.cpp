@@ -1,0 +1,105 @@
+#include "backups.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "console.h"
+#include "device_session.h"
+#include "image/record_backup.h"
+#include "image/settings_file.h"
+#include "image_files.h"
+#include "link/protocol.h"
+
+namespace tav::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kBackupNamesPerSecond = 9;
+
+std::string TimeStamp() {
+    const std::tm local = LocalTime(std::time(nullptr));
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+    return buf;
+}
+
+// Saves `bytes` as a new file DIR/backup-YYYYMMDD-HHMMSS[-N]EXTENSION; never
+// replaces an existing file. The name is taken first (created exclusively),
+// then the whole file is put in its place, so a reader never sees half a
+// backup. The path, or empty after saying why not.
+std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& bytes,
+                       const char* extension) {
+    const std::string stamp = TimeStamp();
+    fs::path target;
+    for (int n = 1; n <= kBackupNamesPerSecond && target.empty(); ++n) {
+        std::string name = "backup-" + stamp;
+        if (n > 1) {
+            name += '-';
+            name += std::to_string(n);
+        }
+        name += extension;
+        const fs::path candidate = dir / name;
+        if (std::FILE* f = std::fopen(candidate.string().c_str(), "wbx")) {
+            std::fclose(f);
+            target = candidate;
+        } else if (errno != EEXIST) {
+            Say("tavctl: cannot create the backup " + candidate.string() + ": " +
+                std::strerror(errno));
+            return {};
+        }
+    }
+    if (target.empty()) {
+        Say("tavctl: every backup name for " + stamp + " in " + dir.string() +
+            " is taken; no backup file was replaced");
+        return {};
+    }
+    std::error_code why;
+    if (WriteFileSafely(bytes, target, &why) != SettingsSaveResult::Saved) {
+        std::error_code ec;
+        fs::remove(target, ec);
+        Say("tavctl: the backup " + target.string() + " could not be written (" +
+            WriteFailure(why) + "); no backup file was left");
+        return {};
+    }
+    return target.string();
+}
+
+}  // namespace
+
+std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<int>& records,
+                       bool whole) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        Say("tavctl: no folder " + dir + " for the backup");
+        return {};
+    }
+    whole =
+        whole || records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleReadMicros));
+    MemoryImage backup;
+    if (!ReadFromReceiver(a, records, whole, backup)) {
+        Say("tavctl: the backup could not be read from the receiver");
+        return {};
+    }
+    std::vector<std::uint8_t> bytes;
+    if (whole) {
+        bytes.resize(kSettingsFileSize);
+        std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
+        std::ranges::copy(backup.Bytes(), bytes.begin() + kSettingsHeaderSize);
+    } else {
+        bytes = RecordBackupBytes(backup, records);
+    }
+    const std::string saved = SaveBackup(dir, bytes, whole ? ".tv2" : ".tvr");
+    if (!saved.empty()) {
+        Say("tavctl: " + std::string(whole ? "whole backup (1024 records)" : "partial backup of ") +
+            (whole ? "" : Count(records.size(), "record")) + " saved in " + saved);
+    }
+    return saved;
+}
+
+}  // namespace tav::cli

@@ -1,0 +1,241 @@
+#include "command_table.h"
+
+#include <algorithm>
+
+#include "commands.h"
+#include "link/dispatcher.h"
+#include "link/protocol.h"
+
+namespace tav::cli {
+
+namespace {
+
+int Transfer(const Args& a, unsigned operation, bool read) {
+    ExpectPositional(a, 0);
+    return read ? RunRead(a, operation, 1) : RunWrite(a, operation, 1);
+}
+
+bool Takes(const Command& c, std::string_view option) {
+    return std::find(c.options.begin(), c.options.end(), option) != c.options.end();
+}
+
+}  // namespace
+
+const std::vector<Command>& Commands() {
+    static const std::vector<std::string_view> kWrite = {"--image", "--backup", "--backup-full",
+                                                         "--verify"};
+    static const std::vector<Command> commands = {
+        {"version",
+         "version",
+         "Asks the receiver for its version and prints the answer.",
+         {},
+         true,
+         [](const Args& a) { return RunVersion(a); }},
+        {"read-all",
+         "read-all --image FILE",
+         "Reads the receiver's whole memory (1024 records) into the settings file FILE.",
+         {"--image"},
+         true,
+         [](const Args& a) { return Transfer(a, kReadAllMemory, true); }},
+        {"write-all",
+         "write-all --image FILE [--only-changed BASE] [--backup DIR [--backup-full]] [--verify]",
+         "Writes the whole memory image of the settings file FILE to the receiver.",
+         {"--image", "--backup", "--backup-full", "--verify", "--only-changed"},
+         true,
+         [](const Args& a) { return Transfer(a, kWriteAllMemory, false); }},
+        {"read-remote",
+         "read-remote N --image FILE",
+         "Reads remote N (1..1000) from the receiver into FILE; the rest of FILE stays.",
+         {"--image"},
+         true,
+         [](const Args& a) { return RunRead(a, kReadSelectedRemote, RemoteArgument(a)); }},
+        {"write-remote", "write-remote N --image FILE [--backup DIR [--backup-full]] [--verify]",
+         "Writes remote N (1..1000) of FILE to the receiver.", kWrite, true,
+         [](const Args& a) { return RunWrite(a, kWriteSelectedRemote, RemoteArgument(a)); }},
+        {"read-scenarios",
+         "read-scenarios --image FILE",
+         "Reads the four scenarios with their timers and delays into FILE.",
+         {"--image"},
+         true,
+         [](const Args& a) { return Transfer(a, kReadScenarios, true); }},
+        {"write-scenarios",
+         "write-scenarios --image FILE [--backup DIR [--backup-full]] [--verify]",
+         "Writes the four scenarios with their timers and delays of FILE to the receiver.", kWrite,
+         true, [](const Args& a) { return Transfer(a, kWriteScenarios, false); }},
+        {"read-clock-events",
+         "read-clock-events --image FILE",
+         "Reads the four clock events and their transmitters into FILE.",
+         {"--image"},
+         true,
+         [](const Args& a) { return Transfer(a, kReadClockEvents, true); }},
+        {"write-clock-events",
+         "write-clock-events --image FILE [--backup DIR [--backup-full]] [--verify]",
+         "Writes the four clock events and their transmitters of FILE to the receiver.", kWrite,
+         true, [](const Args& a) { return Transfer(a, kWriteClockEvents, false); }},
+        {"read-display",
+         "read-display --image FILE",
+         "Reads the display settings into FILE.",
+         {"--image"},
+         true,
+         [](const Args& a) { return Transfer(a, kReadDisplaySettings, true); }},
+        {"write-display", "write-display --image FILE [--backup DIR [--backup-full]] [--verify]",
+         "Writes the display settings of FILE to the receiver.", kWrite, true,
+         [](const Args& a) { return Transfer(a, kWriteDisplaySettings, false); }},
+        {"set-clock",
+         "set-clock",
+         "Sets the receiver's clock from this computer's local time.",
+         {},
+         true,
+         [](const Args& a) { return RunPlain(a, kSetClock); }},
+        {"restore",
+         "restore BACKUP [--verify]",
+         "Writes a backup made by --backup back to the receiver, exactly as it was\n"
+         "taken: a partial backup (backup-*.tvr) writes back only the records it holds,\n"
+         "one at a time, and leaves every other record as it is; a whole backup\n"
+         "(backup-*.tv2, or any settings file) is written whole, as write-all writes it.\n"
+         "--verify reads the restored records back and compares them.",
+         {"--verify"},
+         true,
+         [](const Args& a) { return RunRestore(a); }},
+        {"erase",
+         "erase [--yes] [--backup DIR]",
+         "Erases the receiver's whole memory: every remote, scenario, clock event and\n"
+         "display setting in it is lost. On a terminal it asks first (No unless the\n"
+         "answer is y or yes); elsewhere it needs --yes. --backup DIR first saves the\n"
+         "whole memory as DIR/backup-YYYYMMDD-HHMMSS.tv2 (restore writes it back); if\n"
+         "that fails, nothing is erased.",
+         {"--yes", "--backup"},
+         true,
+         [](const Args& a) { return RunErase(a); }},
+        {"update-firmware",
+         "update-firmware [--firmware FILE]",
+         "Loads firmware into a receiver whose boot loader runs (switch it off, then on\n"
+         "again while holding YES and NO). FILE must hold exactly 30,720 bytes; without\n"
+         "it the image built into tavctl is sent.",
+         {"--firmware"},
+         true,
+         [](const Args& a) { return RunUpdateFirmware(a); }},
+        {"monitor",
+         "monitor [--history] [--duration SECONDS]",
+         "Prints the receiver's event lines as they arrive, in UTF-8, history markers\n"
+         "included. --history asks for the stored event history after the start.\n"
+         "Without --duration it runs until interrupted (Ctrl+C).",
+         {"--history", "--duration"},
+         true,
+         [](const Args& a) { return RunMonitor(a); }},
+        {"ports",
+         "ports [--json]",
+         "Lists COM1..COM15 with the device each opens now and what the system knows of\n"
+         "it: for a USB adapter its vendor:product ids, manufacturer, product name,\n"
+         "serial number and stable links (/dev/serial/by-id/...), which --port also\n"
+         "takes; for a built-in UART only its path. --json prints one JSON array.",
+         {"--json"},
+         false,
+         [](const Args& a) { return RunPorts(a); }},
+        {"show",
+         "show FILE [--json]",
+         "Prints the configuration in the settings file FILE.",
+         {"--json"},
+         false,
+         [](const Args& a) { return RunShow(a); }},
+        {"diff",
+         "diff FILE_A (FILE_B | --port PORT) [--json]",
+         "Prints the fields in which two settings files differ, one a line:\n"
+         "NAME: VALUE_A -> VALUE_B. With one FILE and --port, compares FILE (A) with\n"
+         "the receiver's whole memory (B), read without changing anything. --json\n"
+         "prints one JSON array of {field, offset, length, a, b, a_bytes, b_bytes}.\n"
+         "Exit status 0 also when they differ.",
+         {"--json"},
+         false,
+         [](const Args& a) { return RunDiff(a); }},
+        {"import-tav500",
+         "import-tav500 FILE.tvs --image FILE",
+         "Imports the remote serial numbers of a TAV-500 file into the settings file\n"
+         "FILE (a zero-filled image when FILE does not exist).",
+         {"--image"},
+         false,
+         [](const Args& a) { return RunImport(a); }},
+        {"remotes",
+         "remotes export FILE --csv OUT.csv | remotes import IN.csv --image FILE",
+         "export writes the remotes in use of the settings file FILE to OUT.csv, for a\n"
+         "spreadsheet: a header row, then number,serial,scenario,name with the serial as\n"
+         "the window shows it (12:34:56:7a), the scenario 0..3 and the name in UTF-8\n"
+         "(RFC 4180 quoting, CR LF line ends).\n"
+         "import checks every row of IN.csv (number 1..1000, serial of four hex pairs,\n"
+         "scenario 0..3, a name of at most 26 characters that the receiver can store,\n"
+         "no number twice). One bad row refuses the whole file: each bad row is named\n"
+         "with its reason and FILE is not changed. Otherwise each row's remote gets its\n"
+         "serial, then its scenario (the last two bits of the serial's last byte) and\n"
+         "its name; nothing else in FILE changes (a zero-filled image when FILE does\n"
+         "not exist). A remote left out of IN.csv stays as it is; the serial\n"
+         "00:00:00:00 empties a slot.",
+         {"--image", "--csv"},
+         false,
+         [](const Args& a) { return RunRemotes(a); }},
+    };
+    return commands;
+}
+
+const Command* FindCommand(std::string_view name) {
+    for (const Command& c : Commands()) {
+        if (name == c.name) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+void PrintToolHelp(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: tavctl [--port PORT] COMMAND [ARGS]\n"
+                 "The TAV-1000R configuration tool for scripts.\n\n"
+                 "PORT: COM1..COM15 (as the window maps them to serial devices) or a device\n"
+                 "path such as /dev/ttyUSB0. Default: COM1.\n\n"
+                 "Device commands:\n");
+    bool device = true;
+    for (const Command& c : Commands()) {
+        if (device && !c.device) {
+            device = false;
+            std::fprintf(out, "\nOther commands:\n");
+        }
+        std::fprintf(out, "  %.*s\n", static_cast<int>(c.synopsis.size()), c.synopsis.data());
+    }
+    std::fprintf(out,
+                 "\nMessages go to standard error as \"CAPTION: TEXT\". Exit status: 0 done,\n"
+                 "1 refused or failed, 2 usage error. 'tavctl COMMAND --help' tells more.\n");
+}
+
+void PrintCommandHelp(const Command& c, std::FILE* out) {
+    std::fprintf(out, "Usage: tavctl %s%.*s\n%.*s\n", c.device ? "[--port PORT] " : "",
+                 static_cast<int>(c.synopsis.size()), c.synopsis.data(),
+                 static_cast<int>(c.text.size()), c.text.data());
+    if (Takes(c, "--only-changed")) {
+        std::fprintf(
+            out,
+            "\n--only-changed BASE writes only the records in which FILE differs from BASE\n"
+            "(typically the file the receiver was last read into), one record at a time\n"
+            "over one open port after one version query. On the 9600-baud line one\n"
+            "record costs %.1f ms (37 bytes and the pauses of 50 and 10 ms), the bulk\n"
+            "write %.1f s (34 bytes a record for 1024 records and a pause of 50 ms), so\n"
+            "up to %d changed records go one at a time and more go by the bulk write.\n"
+            "Nothing is written when FILE and BASE hold the same records.\n",
+            kSingleWriteMicros / 1000, kBulkTransferMicros / 1e6,
+            SingleRecordLimit(kSingleWriteMicros));
+    }
+    if (Takes(c, "--backup") && Takes(c, "--image")) {
+        std::fprintf(
+            out,
+            "\n--backup DIR first reads from the receiver the records this write will change\n"
+            "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
+            "records with their numbers and nothing else (the whole memory as a settings\n"
+            "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
+            "is quicker). 'tavctl restore BACKUP' writes either back. An existing file is\n"
+            "never replaced (the same second gets -2 .. -9); if the backup cannot be read\n"
+            "or saved, nothing is written.\n"
+            "--verify reads the written records back afterwards and compares them byte for\n"
+            "byte; the first record that differs is reported (record, byte, offset, both\n"
+            "values) and the exit status is 1.\n");
+    }
+}
+
+}  // namespace tav::cli

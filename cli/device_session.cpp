@@ -1,0 +1,94 @@
+#include "device_session.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "console.h"
+#include "image_files.h"
+#include "link/protocol.h"
+#include "port_list.h"
+#include "tavctl.h"
+
+namespace tav::cli {
+
+namespace {
+
+constexpr std::string_view kPortMessage = "Niewłaściwa nazwa portu lub port jest aktywny.";
+
+}  // namespace
+
+Device::Device(const std::string& port, PortChoice choice)
+    : port_(port),
+      attempt_(std::make_shared<OpenAttempt>()),
+      choice_(std::move(choice)),
+      link_(MakeRecordingPortFactory(attempt_), *choice_.resolver, timing_),
+      host_(stderr, StandardErrorIsTerminal(), choice_.index),
+      ctx_{link_, image_, host_, clock_} {
+    host_.SetMessageObserver([this](std::string_view text) {
+        if (text == kPortMessage) {
+            Say(DescribeOpenFailure(port_, *attempt_));
+        }
+    });
+}
+
+std::unique_ptr<Device> OpenDevice(const Args& a) {
+    std::optional<PortChoice> choice = ChoosePort(a.port);
+    if (!choice) {
+        throw UsageError{"unknown port " + a.port + " (COM1..COM15 or a device path)"};
+    }
+    // A stable link (/dev/serial/by-id/...): say once which port it is.
+    static bool linkNamed = false;
+    std::error_code ec;
+    if (!linkNamed && a.port.find('/') != std::string::npos &&
+        std::filesystem::is_symlink(a.port, ec)) {
+        linkNamed = true;
+        Say("tavctl: " + DescribePortLink(a.port, PlatformPortResolver()));
+    }
+    return std::make_unique<Device>(a.port, std::move(*choice));
+}
+
+int ExitFor(OperationOutcome outcome) {
+    return outcome == OperationOutcome::Done ? kExitDone : kExitFailed;
+}
+
+std::string Hex(const DeviceVersion& v) {
+    std::string s;
+    char buf[4];
+    for (std::uint8_t b : v) {
+        std::snprintf(buf, sizeof buf, s.empty() ? "%02x" : " %02x", b);
+        s += buf;
+    }
+    return s;
+}
+
+OperationOutcome RunOperation(Device& dev, unsigned operation) {
+    const int messagesBefore = dev.host().messageCount();
+    const OperationOutcome outcome = RunDeviceOperation(dev.ctx(), operation);
+    const DeviceVersion& v = dev.ctx().version;
+    if (outcome != OperationOutcome::Done && dev.host().messageCount() == messagesBefore &&
+        v[0] == 0x76 && v[1] != 0x07 && v[1] != 0x77) {
+        Say("tavctl: the receiver's answer is no version answer (" + Hex(dev.ctx().version) + ")");
+    }
+    return outcome;
+}
+
+bool ReadFromReceiver(const Args& a, const std::vector<int>& records, bool whole,
+                      MemoryImage& into) {
+    std::unique_ptr<Device> dev = OpenDevice(a);
+    dev->image() = into;
+    OperationOutcome outcome;
+    if (whole || records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleReadMicros))) {
+        outcome = RunOperation(*dev, kReadAllMemory);
+    } else {
+        outcome = RunDeviceWork(
+            dev->ctx(), [&records](DeviceContext& ctx) { return ReadRecordList(ctx, records); });
+    }
+    if (outcome != OperationOutcome::Done) {
+        return false;
+    }
+    into = dev->image();
+    return true;
+}
+
+}  // namespace tav::cli

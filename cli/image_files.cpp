@@ -1,0 +1,191 @@
+#include "image_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "image/record_backup.h"
+#include "image/settings_file.h"
+
+namespace tav::cli {
+
+namespace fs = std::filesystem;
+
+void Say(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+std::string Count(std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+std::string ReasonFor(const std::string& path) {
+    std::ifstream probe(path, std::ios::binary);
+    if (probe) {
+        return "cannot be read";
+    }
+    return std::strerror(errno);
+}
+
+bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
+    std::error_code ec;
+    if (missing == Missing::kStartEmpty && !fs::exists(file, ec) && !ec) {
+        image = MemoryImage{};
+        return true;
+    }
+    switch (ReadSettingsFile(image, file)) {
+        case SettingsLoadResult::Loaded:
+            return true;
+        case SettingsLoadResult::CannotOpen:
+            Say("tavctl: cannot open " + file + ": " + ReasonFor(file));
+            return false;
+        case SettingsLoadResult::WrongType:
+            if (const auto records = RecordBackupRecords(file)) {
+                Say("tavctl: " + file + " is a partial backup of " + Count(*records, "record") +
+                    ", not a whole settings file; 'tavctl restore " + file +
+                    "' writes back exactly those records");
+                return false;
+            }
+            Say("Błąd: Niewlasciwy typ pliku!");
+            Say("tavctl: " + file + " is not a settings file (it does not begin with \"$*$\")");
+            return false;
+        case SettingsLoadResult::UnsupportedVersion:
+            Say("Błąd: Nieobslugiwana wersja pliku!");
+            Say("tavctl: " + file + " is a settings file of a version other than 10");
+            return false;
+        case SettingsLoadResult::Incomplete:
+            Say("tavctl: " + file + " is shorter than a settings file (" +
+                std::to_string(kSettingsFileSize) + " bytes)");
+            return false;
+    }
+    return false;
+}
+
+bool SaveImage(const std::string& file, const MemoryImage& image) {
+    std::error_code why;
+    const SettingsSaveResult r = WriteSettingsFile(image, file, &why);
+    if (r == SettingsSaveResult::Saved) {
+        return true;
+    }
+    Say("Błąd: Zapis do pliku nieudany!");
+    switch (r) {
+        case SettingsSaveResult::WriteProtected:
+            Say("tavctl: " + file +
+                " could not be written: it is write-protected (its mode forbids writing it); it "
+                "was left as it was");
+            break;
+        case SettingsSaveResult::WriteFailed:
+            Say("tavctl: " + file + " could not be written (" + WriteFailure(why) +
+                "); an existing file was left as it was");
+            break;
+        case SettingsSaveResult::CannotCreate:
+            Say("tavctl: " + file +
+                " could not be written (no file can be created in its folder, and no existing "
+                "file of that name can be written); an existing file was left as it was");
+            break;
+        case SettingsSaveResult::OverwriteFailed:
+            Say("tavctl: " + file + " could not be written (a write over the file in place failed" +
+                (why ? ": " + WriteFailure(why) : std::string()) + "); the file may be incomplete");
+            break;
+        default:
+            Say("tavctl: " + file +
+                " could not be written (a write failed); an existing file was left as it was");
+            break;
+    }
+    return false;
+}
+
+bool WriteStandardOutput(std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+        std::fflush(stdout) == 0) {
+        return true;
+    }
+    const std::error_code why(errno != 0 ? errno : EIO, std::generic_category());
+    Say("tavctl: standard output could not be written (" + WriteFailure(why) + ")");
+    std::clearerr(stdout);  // said once
+    return false;
+}
+
+std::string WriteFailure(const std::error_code& why) {
+    if (why == std::errc::no_space_on_device) {
+        return "the disk is full";
+    }
+    if (why == std::errc::file_too_large) {
+        return "the file-size limit is reached";
+    }
+    return why ? "a write failed: " + why.message() : "a write failed";
+}
+
+bool CanBeSaved(const std::string& file) {
+    if (!FolderExists(file)) {
+        return false;
+    }
+    switch (ProbeSave(file)) {
+        case SettingsSaveResult::Saved:
+            return true;
+        case SettingsSaveResult::CannotCreate:
+            Say("tavctl: cannot save " + file + ": no file can be created in its folder");
+            return false;
+        case SettingsSaveResult::WriteProtected:
+            Say("tavctl: cannot save " + file +
+                ": it is write-protected (its mode forbids writing it)");
+            return false;
+        default:
+            Say("tavctl: cannot save " + file + ": it is no file (a folder or a device)");
+            return false;
+    }
+}
+
+std::optional<std::size_t> RecordBackupRecords(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::uint8_t> bytes(kRecordBackupMagicSize + 2 + kRecordCount * (2 + kRecordSize) +
+                                    1);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    MemoryImage scratch;
+    std::vector<int> records;
+    if (ParseRecordBackup(bytes, scratch, records) != RecordBackupLoad::Loaded) {
+        return std::nullopt;
+    }
+    return records.size();
+}
+
+bool FolderExists(const std::string& file) {
+    const fs::path folder = fs::path(file).parent_path();
+    std::error_code ec;
+    if (folder.empty() || fs::is_directory(folder, ec)) {
+        return true;
+    }
+    Say("tavctl: cannot save " + file + ": no folder " + folder.string());
+    return false;
+}
+
+bool SaveTextFile(const std::string& path, const std::string& text) {
+    const fs::path temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            Say("tavctl: cannot write " + path + ": " + std::strerror(errno));
+            std::error_code ec;
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, path, ec);
+    if (ec) {
+        Say("tavctl: cannot write " + path + ": " + ec.message());
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tav::cli

@@ -1,0 +1,57 @@
+#include "stop_report.h"
+
+#include <algorithm>
+
+namespace tav::cli {
+
+std::vector<int> RecordsDoneBefore(std::span<const int> sent, int stoppedAfter) {
+    const auto last = std::find(sent.begin(), sent.end(), stoppedAfter);
+    if (last == sent.end()) {
+        return {};
+    }
+    return {sent.begin(), last + 1};
+}
+
+std::string RecordRanges(std::span<const int> records) {
+    std::string out;
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t end = i + 1;
+        while (end < records.size() && records[end] == records[end - 1] + 1) {
+            ++end;
+        }
+        if (!out.empty()) {
+            out += ", ";
+        }
+        out += std::to_string(records[i]);
+        if (end - i > 1) {
+            out += ".." + std::to_string(records[end - 1]);
+        }
+        i = end;
+    }
+    return out.empty() ? "none" : out;
+}
+
+std::vector<std::string> StoppedWriteReport(const std::string& interrupt, std::span<const int> sent,
+                                            int stoppedAfter, const std::string& file,
+                                            const std::string& backup) {
+    const std::vector<int> done = RecordsDoneBefore(sent, stoppedAfter);
+    std::vector<std::string> lines;
+    if (done.empty()) {
+        lines.push_back("tavctl: stopped by " + interrupt +
+                        " before the first record went out; the receiver holds nothing new "
+                        "from " +
+                        file);
+    } else {
+        lines.push_back("tavctl: stopped by " + interrupt + " after record " +
+                        std::to_string(stoppedAfter) + "; the receiver now holds records " +
+                        RecordRanges(done) + " (" + std::to_string(done.size()) + " of " +
+                        std::to_string(sent.size()) + ") from " + file +
+                        ", the rest as it was before");
+    }
+    if (!backup.empty()) {
+        lines.push_back("tavctl: the backup made before the write is " + backup);
+    }
+    return lines;
+}
+
+}  // namespace tav::cli
