@@ -91,6 +91,9 @@ int main(int argc, char** argv) {
         tav::demo::DemoReceivers receivers = tav::demo::StartDemoReceivers(!screenshots);
         tav::ui::WindowServices services = tav::ui::SystemWindowServices();
         services.portResolver = receivers.resolver;
+        if (receivers.makePort) {
+            services.makePort = receivers.makePort;
+        }
         services.firmware = tav::demo::DemoFirmware();
         if (screenshots) {
             // Nobody is there to press OK.
@@ -104,8 +107,7 @@ int main(int argc, char** argv) {
         form.show();
         if (!screenshots) {
             std::printf("COM1: %s (TAV-1000R)\nCOM2: %s (TAV-1000R w trybie bootloadera)\n",
-                        receivers.application->DevicePath().c_str(),
-                        receivers.bootLoader->DevicePath().c_str());
+                        receivers.applicationDevice.c_str(), receivers.bootLoaderDevice.c_str());
             std::fflush(stdout);
         }
         if (const QString file = tav::ui::SettingsFileArgument(QCoreApplication::arguments(),

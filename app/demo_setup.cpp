@@ -48,6 +48,8 @@ constexpr DemoClockEvent kClockEvents[] = {
     {"20**-**-** 12:00:**", false, 13, 3, "Test alarmu"},
 };
 
+constexpr std::size_t kDemoLogLimit = std::size_t{1} << 20;
+
 void WriteName(MemoryImage& image, int record, const char* utf8) {
     WriteDeviceText(image, TextFieldOffset(record), ui::EncodeDeviceText(QString::fromUtf8(utf8)));
 }
@@ -96,35 +98,23 @@ std::span<const std::uint8_t> DemoFirmware() {
     return pattern;
 }
 
-DemoReceivers StartDemoReceivers(bool demoEvents) {
-    DemoReceivers r;
+sim::ReceiverOptions DemoApplicationOptions() {
     sim::ReceiverOptions app;
     app.memory = DemoMemory();
     app.history = {"2026-12-01 08:02:11 nadajnik 0001 przycisk 1 przekaznik 1 zalaczony",
                    "2026-12-01 08:02:15 nadajnik 0001 przycisk 1 przekaznik 1 wylaczony",
                    "2026-12-02 17:45:03 nadajnik 0003 przycisk 2 przekaznik 2 impuls"};
     // The demo may run for days: keep the receivers' logs bounded.
-    constexpr std::size_t kDemoLogLimit = std::size_t{1} << 20;
     app.logLimit = kDemoLogLimit;
-    r.application = std::make_unique<sim::PtyReceiver>(app);
+    return app;
+}
 
+sim::ReceiverOptions DemoBootLoaderOptions() {
     sim::ReceiverOptions boot;
     boot.mode = sim::ReceiverMode::BootLoader;
     boot.memory = DemoMemory();
     boot.logLimit = kDemoLogLimit;
-    r.bootLoader = std::make_unique<sim::PtyReceiver>(boot);
-
-    std::string error;
-    if (!r.application->Start(&error) || !r.bootLoader->Start(&error)) {
-        throw std::runtime_error("Nie można uruchomić symulowanego odbiornika: " + error);
-    }
-    if (demoEvents) {
-        r.application->SetDemoEvents(true);
-    }
-    r.resolver = std::make_shared<FixedPortResolver>();
-    r.resolver->Set(0, r.application->DevicePath());
-    r.resolver->Set(1, r.bootLoader->DevicePath());
-    return r;
+    return boot;
 }
 
 }  // namespace tav::demo

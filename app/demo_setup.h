@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "image/memory_image.h"
 #include "link/port_resolver.h"
-#include "sim/receiver.h"
+#include "link/serial_link.h"
+#include "sim/receiver_engine.h"
 
 namespace tav::demo {
 
@@ -22,13 +24,23 @@ MemoryImage DemoMemory();
 // wrong place shows.
 std::span<const std::uint8_t> DemoFirmware();
 
+// The options of the receivers on "COM1" and "COM2".
+sim::ReceiverOptions DemoApplicationOptions();
+sim::ReceiverOptions DemoBootLoaderOptions();
+
+// The receivers behind "COM1" and "COM2". On Linux they serve ptys the
+// window opens with its serial backend; on Windows, which has no ptys, they
+// run in this process behind serial-port objects of their own.
 struct DemoReceivers {
-    std::unique_ptr<sim::PtyReceiver> application;  // COM1
-    std::unique_ptr<sim::PtyReceiver> bootLoader;   // COM2
-    std::shared_ptr<FixedPortResolver> resolver;    // COM1, COM2 -> their ptys
+    std::shared_ptr<FixedPortResolver> resolver;  // COM1, COM2 -> the receivers
+    // Opens the resolver's devices; empty: the platform's serial port.
+    SerialLink::PortFactory makePort;
+    std::string applicationDevice;  // what COM1 opens, shown at start
+    std::string bootLoaderDevice;   // what COM2 opens
+    std::shared_ptr<void> running;  // the receivers run while a copy lives
 };
 
-// Starts both receivers; throws std::runtime_error when a pty cannot be made.
+// Starts both receivers; throws std::runtime_error when they cannot start.
 DemoReceivers StartDemoReceivers(bool demoEvents = true);
 
 }  // namespace tav::demo

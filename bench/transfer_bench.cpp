@@ -28,6 +28,7 @@
 
 #include "bench/line_model.h"
 #include "bench/quiet_host.h"
+#include "bench/uart_like_port.h"
 #include "link/dispatcher.h"
 #include "link/firmware.h"
 #include "sim/receiver.h"
@@ -36,6 +37,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using tav::bench::UartLikePort;
 using tav::sim::ReceiverMode;
 
 double ThreadCpuSeconds() {
@@ -56,34 +58,6 @@ class Stopwatch {
   private:
     std::chrono::steady_clock::time_point wall_ = std::chrono::steady_clock::now();
     double cpu_ = ThreadCpuSeconds();
-};
-
-// The platform's port on the pty as a serial port with modem lines behaves:
-// the tool then holds RTS (and so waits) for the line time of what it sends,
-// as it does on a real adapter, where the pty alone would let it run ahead of
-// the paced receiver.
-class UartLikePort : public tav::SerialPort {
-  public:
-    UartLikePort() : port_(tav::MakePlatformSerialPort()) {}
-    bool Open(const std::string& path, tav::PortOpenError* error) override {
-        return port_->Open(path, error);
-    }
-    void Close() override { port_->Close(); }
-    bool IsOpen() const override { return port_->IsOpen(); }
-    bool SetRts(bool on) override {
-        port_->SetRts(on);
-        return true;
-    }
-    bool Write(std::span<const std::uint8_t> bytes) override { return port_->Write(bytes); }
-    bool WaitTransmitted() override { return port_->WaitTransmitted(); }
-    void Flush() override { port_->Flush(); }
-    int BytesQueued() override { return port_->BytesQueued(); }
-    int ReadQueued(std::span<std::uint8_t> buffer) override { return port_->ReadQueued(buffer); }
-    bool WaitReadable(int ms) override { return port_->WaitReadable(ms); }
-    bool HungUp() override { return port_->HungUp(); }
-
-  private:
-    std::unique_ptr<tav::SerialPort> port_;
 };
 
 // The same with the wait for the next byte replaced by a blind sleep of the

@@ -51,6 +51,15 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
+# One build at a time: a second caller waits for the first, then reuses it.
+mkdir -p "$cache"
+exec 9>"$cache/.lock-$digest"
+flock 9
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
 work=$cache/work-$digest
 rm -rf "$work" "$prefix"
 mkdir -p "$work"

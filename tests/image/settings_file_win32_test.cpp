@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "tests/image/settings_file_test_support.h"
@@ -51,6 +53,27 @@ TEST_F(SettingsFileTest, RefusedTargetStaysWhole) {
         ExpectOnlyFiles({"kept.tv2"});
         fs::remove(target);
     }
+}
+
+// The programs' manifest makes UTF-8 their code page: a narrow string from
+// the command line carries Polish letters, and the C runtime's narrow calls
+// reach the file of that name.
+TEST_F(SettingsFileTest, ProgramsRunWithUtf8AsTheirCodePage) {
+    EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+    const char8_t* names[] = {u8"sklep Łódź-żółć.tv2", u8"Żółta brama.tv1"};
+    for (const char8_t* name : names) {
+        const fs::path path = dir_ / fs::path(name);
+        SCOPED_TRACE(reinterpret_cast<const char*>(name));
+        ASSERT_EQ(WriteSettingsFile(RandomImage(5), path), SettingsSaveResult::Saved);
+        const std::string narrow = reinterpret_cast<const char*>(path.u8string().c_str());
+        std::FILE* file = std::fopen(narrow.c_str(), "rb");
+        EXPECT_NE(file, nullptr);
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+        fs::remove(path);
+    }
+    ExpectOnlyFiles({});
 }
 
 }  // namespace

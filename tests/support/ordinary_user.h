@@ -2,33 +2,21 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace tav::testsupport {
 
 // While it lives, the effective ids are those of "nobody" when the tests run
-// as root (the usual run), so that modes, read-only folders and TIOCEXCL
-// apply; as any other user nothing changes.
+// as root (the usual run on Linux), so that modes, read-only folders and
+// TIOCEXCL apply; as any other user, and on Windows, nothing changes.
 class OrdinaryUserScope {
   public:
-    OrdinaryUserScope() : root_(::geteuid() == 0) {
-        if (root_) {
-            EXPECT_EQ(::setegid(kNobody), 0);
-            EXPECT_EQ(::seteuid(kNobody), 0);
-        }
-    }
-    ~OrdinaryUserScope() {
-        if (root_) {
-            EXPECT_EQ(::seteuid(0), 0);
-            EXPECT_EQ(::setegid(0), 0);
-        }
-    }
+    OrdinaryUserScope();
+    ~OrdinaryUserScope();
     OrdinaryUserScope(const OrdinaryUserScope&) = delete;
     OrdinaryUserScope& operator=(const OrdinaryUserScope&) = delete;
 
   private:
-    static constexpr uid_t kNobody = 65534;
-    bool root_;
+    bool root_ = false;
 };
 
 // Runs `body` as an ordinary user and gives back what it returns.
