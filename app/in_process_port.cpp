@@ -16,15 +16,18 @@ class InProcessPort final : public SerialPort {
         Close();
         const auto it = receivers_->find(devicePath);
         const char* reason = nullptr;
+        PortErrorKind kind = PortErrorKind::kOther;
         if (it == receivers_->end()) {
             reason = "No such device";
+            kind = PortErrorKind::kMissing;
         } else if (!it->second->Attach()) {
             reason = "Device or resource busy";
+            kind = PortErrorKind::kBusy;
         }
         if (reason != nullptr) {
             if (error != nullptr) {
                 error->reason = reason;
-                error->code = 0;
+                error->kind = kind;
             }
             return false;
         }

@@ -40,7 +40,7 @@ std::string DescribePortLink(const std::string& path, const PlatformPortResolver
 
 std::string DescribeGivenPort(const std::string& path, const PlatformPortResolver& resolver) {
     if (!resolver.IsSerialDevice(path)) {
-        return Printable(path) + " is not a serial device";
+        return PrintableText(path) + " is not a serial device";
     }
     return DescribePortLink(path, resolver);
 }
