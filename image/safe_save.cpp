@@ -45,8 +45,10 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
 
 // Writes, flushes and closes `file`; false with the system's reason in `why`.
 bool WriteFlushAndClose(File file, std::span<const std::uint8_t> bytes, std::error_code& why) {
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-              file_output::FlushToDisk(file.get());
+    // An empty file writes nothing: fwrite may not be handed a null pointer.
+    bool ok =
+        (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size()) &&
+        file_output::FlushToDisk(file.get());
     if (!ok) {
         why = std::error_code(errno, std::generic_category());
     }
