@@ -14,16 +14,4 @@ bool StandardInputIsTerminal();
 // Standard error is a terminal (a progress bar can be drawn there).
 bool StandardErrorIsTerminal();
 
-// While one lives, Ctrl+C (and a request to terminate) sets StopRequested()
-// instead of ending the program.
-class StopRequests {
-  public:
-    StopRequests();
-    ~StopRequests();
-    StopRequests(const StopRequests&) = delete;
-    StopRequests& operator=(const StopRequests&) = delete;
-
-    static bool StopRequested();
-};
-
 }  // namespace tav::cli

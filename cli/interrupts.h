@@ -16,6 +16,11 @@ void CatchInterrupts();
 // The first interrupt noted since CatchInterrupts (its signal number), or 0.
 int Interruption();
 
+// Takes the noted interrupt back when it is one a watch without an end of its
+// own ends with as usual (Ctrl+C or SIGTERM; on Windows Ctrl+C or Ctrl+Break):
+// tavctl then exits with the watch's own status. A hang-up stays noted.
+void AcceptInterruptAsUsualEnd();
+
 // "SIGINT", "SIGTERM", ... ("Ctrl+C" on Windows) for a message.
 std::string InterruptName(int interruption);
 

@@ -41,6 +41,14 @@ int Interruption() {
     return gInterruption.load();
 }
 
+void AcceptInterruptAsUsualEnd() {
+    int signal = SIGINT;
+    if (!gInterruption.compare_exchange_strong(signal, 0)) {
+        signal = SIGTERM;
+        gInterruption.compare_exchange_strong(signal, 0);
+    }
+}
+
 std::string InterruptName(int interruption) {
     switch (interruption) {
         case SIGINT:

@@ -33,6 +33,10 @@ int Interruption() {
     return gInterruption.load();
 }
 
+void AcceptInterruptAsUsualEnd() {
+    gInterruption.store(0);
+}
+
 std::string InterruptName(int interruption) {
     return interruption == CTRL_BREAK_EVENT + 1 ? "Ctrl+Break" : "Ctrl+C";
 }

@@ -33,8 +33,11 @@ int RunMonitor(const Args& a) {
         }
     });
 
-    // Ctrl+C from here on ends reception cleanly, also during the start.
-    const StopRequests stop;
+    // Ctrl+C (or SIGTERM) from here on is reception's usual end, also during
+    // the start: monitor then exits with its own status.
+    struct UsualEnd {
+        ~UsualEnd() { AcceptInterruptAsUsualEnd(); }
+    } const usualEnd{};
 
     dev->host().SetOnlineReceptionActive(true);
     if (!StartOnlineReception(ctx, lines)) {
@@ -53,11 +56,9 @@ int RunMonitor(const Args& a) {
                                                          std::chrono::duration<double>(duration));
     Clock::time_point next = start;
     bool hungUp = false;
-    // Ctrl+C ends reception as usual; SIGHUP, or output that can no longer be
-    // written (a full disk), ends it too.
-    const auto stopped = [&outputFailed] {
-        return StopRequests::StopRequested() || Interruption() != 0 || outputFailed;
-    };
+    // An interrupt ends reception, and so does output that can no longer be
+    // written (a full disk).
+    const auto stopped = [&outputFailed] { return Interruption() != 0 || outputFailed; };
     while (!stopped()) {
         next += kPollPeriod;
         while (!stopped() && Clock::now() < next) {

@@ -416,34 +416,10 @@ void TForm1::RunWithoutInput(const std::function<void()>& work) {
 }
 
 void TForm1::MarkRecordsClean(unsigned operation) {
-    const auto records = [this](int first, int last) {
-        for (int r = first; r <= last; ++r) {
-            std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
-        }
-    };
-    switch (operation) {
-        case kReadAllMemory:
-        case kWriteAllMemory:
-            cleanImage_ = image_;
-            break;
-        case kReadSelectedRemote:
-        case kWriteSelectedRemote:
-            records(selection_.selectedRemote, selection_.selectedRemote);
-            break;
-        case kReadScenarios:
-        case kWriteScenarios:
-            records(kFirstScenarioRecord, kLastScenarioGroupRecord);
-            break;
-        case kReadDisplaySettings:
-        case kWriteDisplaySettings:
-            records(kDisplayRecord, kDisplayRecord);
-            break;
-        case kReadClockEvents:
-        case kWriteClockEvents:
-            records(kFirstClockTransmitterRecord, kClockEventRecord);
-            break;
-        default:
-            break;  // the clock, the erase and the firmware leave the image as it was
+    // After a transfer its records are the same in the image and the receiver.
+    const OperationRecords moved = RecordsOfOperation(operation, selection_.selectedRemote);
+    for (int r = moved.first; r <= moved.last; ++r) {
+        std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
     }
 }
 
