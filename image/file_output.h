@@ -25,6 +25,11 @@ std::FILE* CreateNew(const std::filesystem::path& path, const std::filesystem::p
 // attribute) forbids this user to write it, so a plain write would be refused.
 bool WriteProtected(const std::filesystem::path& path);
 
+// The existing file `path` has more than one name (a hard link), so putting a
+// new file in its place would part the names. MinGW's std::filesystem answers
+// one name on Windows whatever the file has; the system is asked instead.
+bool HasOtherNames(const std::filesystem::path& path);
+
 // Flushes the buffers and hands the bytes to the disk; false when either fails.
 bool FlushToDisk(std::FILE* file);
 

@@ -47,6 +47,11 @@ bool WriteProtected(const std::filesystem::path& path) {
            (errno == EACCES || errno == EPERM || errno == EROFS);
 }
 
+bool HasOtherNames(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && status.st_nlink > 1;
+}
+
 bool FlushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
 }

@@ -47,6 +47,21 @@ bool WriteProtected(const std::filesystem::path& path) {
            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool HasOtherNames(const std::filesystem::path& path) {
+    // Opened for its attributes only: neither reading nor writing is asked,
+    // so a file open elsewhere still answers.
+    const HANDLE handle =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    CloseHandle(handle);
+    return known && information.nNumberOfLinks > 1;
+}
+
 bool FlushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }

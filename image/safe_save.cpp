@@ -152,7 +152,7 @@ SaveResult SaveBytes(std::span<const std::uint8_t> bytes, const std::filesystem:
     }
     // A file with a second name keeps both names pointing at the new content,
     // as a plain overwrite does; a rename would part them.
-    const bool hardLinked = existing && std::filesystem::hard_link_count(target, error) > 1;
+    const bool hardLinked = existing && file_output::HasOtherNames(target);
     if (!hardLinked) {
         if (const auto result = ReplaceAtomically(bytes, target, why)) {
             return *result;
