@@ -30,22 +30,23 @@ version=$(sed -n 's/^project(tav1000r VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 stage=$pkg/TAV-1000R
 rm -rf "$pkg"
 mkdir -p "$stage"
-for exe in app/tav1000r.exe app/tav1000r-demo.exe cli/tavctl.exe; do
-    x86_64-w64-mingw32-strip -o "$stage/${exe#*/}" "$out/$exe"
+# Qt's project set-up puts a Windows build's programs at the top of the tree.
+for exe in tav1000r.exe tav1000r-demo.exe tavctl.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/$exe" "$out/$exe"
 done
 cp /usr/share/qt6/translations/qtbase_pl.qm "$stage/"
 msi=$pkg/tav1000r-$version-x64.msi
 zip=$pkg/tav1000r-$version-windows-x64.zip
-wixl -a x64 -D SourceDir="$stage" -D Version="$version.0" -o "$msi" \
-    packaging/windows/tav1000r.wxs 2> >(grep -v 'GLib-GObject-WARNING' >&2 || true)
+# wixl takes a file's Source relative to where it runs (an absolute one it
+# cannot open), hence the staged folder as the working folder.
+(cd "$stage" && wixl -a x64 -D SourceDir=. -D Version="$version.0" -o "$msi" \
+    "$root/packaging/windows/tav1000r.wxs") 2> >(grep -v 'GLib-GObject-WARNING' >&2 || true)
 (cd "$pkg" && zip -qr "$zip" TAV-1000R)
 echo "package-windows: $msi ($(du -h "$msi" | cut -f1))"
 echo "package-windows: $zip ($(du -h "$zip" | cut -f1))"
 $build_only && exit 0
 
 # ---- the trial, in a prefix of its own ----------------------------------------
-export WINEPREFIX=$pkg/wineprefix
-wine_fresh_prefix "$pkg"
 export LANG=C.UTF-8
 windows_scratch
 fail() {
@@ -68,6 +69,11 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 wait_for 10 xwininfo -root || fail "Xvfb did not start"
+# The prefix's desktop process starts with the prefix and keeps the display
+# it found then: without one, no window of the trial would ever show.
+export WINEPREFIX=$pkg/wineprefix
+wine_fresh_prefix "$pkg"
+trap windows_scratch_end EXIT # the prefix set its own; this one stops it too
 
 "$wine" msiexec /i "$(windows_path "$msi")" /qn >"$work/install.log" 2>&1 || {
     cat "$work/install.log" >&2
@@ -93,15 +99,19 @@ echo "package-windows: installed into C:\\Program Files\\TAV-1000R, Start menu T
 # opens it (ShellExecute through the association).
 docs=$c/users/Public/Documents
 mkdir -p "$docs"
-sim_image=$docs/Żółta brama.tv2
+sim_image="$docs/Żółta brama.tv2"
 {
     printf '$*$10'
     head -c 32768 /dev/urandom
 } >"$sim_image"
 "$wine" start "C:\\users\\Public\\Documents\\Żółta brama.tv2" >"$work/start.log" 2>&1
 # The window shows its message box captioned "OK" once the file is loaded.
-wait_for 60 sh -c 'xwininfo -root -tree | grep -q "\"OK\""' ||
-    fail "the installed window did not report the file loaded"
+wait_for 120 sh -c 'xwininfo -root -tree | grep -q "\"OK\""' || {
+    import -window root "$pkg/installed-window.png"
+    xwininfo -root -tree | grep '"' >&2 || true
+    cat "$work/start.log" >&2
+    fail "the installed window did not report the file loaded (see $pkg/installed-window.png)"
+}
 wait_for 5 sh -c 'xwininfo -root -tree | grep -q "TAV-1000R"' || true
 sleep 1 # let the message box paint before the picture
 import -window root "$pkg/installed-window.png"
