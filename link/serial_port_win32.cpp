@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "link/serial_port.h"
@@ -31,7 +31,12 @@ class Win32SerialPort final : public SerialPort {
     bool WaitReadable(int ms) override;
 
   private:
+    bool SetReadWait(DWORD ms);
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    DWORD readWaitMs_ = 0;     // the read timeout the handle has now
+    bool hasPeeked_ = false;   // WaitReadable took a byte off the queue ...
+    std::uint8_t peeked_ = 0;  // ... and it is read before the queue
 };
 
 std::string ErrorText(DWORD code) {
@@ -110,6 +115,9 @@ bool Win32SerialPort::Open(const std::string& devicePath, PortOpenError* error) 
     // Whatever arrived before the open belongs to nobody.
     PurgeComm(h, PURGE_RXCLEAR);
     handle_ = h;
+    hasPeeked_ = false;
+    readWaitMs_ = 0;
+    SetReadWait(1);
     return true;
 }
 
@@ -118,6 +126,7 @@ void Win32SerialPort::Close() {
         CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
     }
+    hasPeeked_ = false;
 }
 
 bool Win32SerialPort::SetRts(bool on) {
@@ -146,9 +155,9 @@ int Win32SerialPort::BytesQueued() {
     DWORD errors = 0;
     COMSTAT status{};
     if (!IsOpen() || !ClearCommError(handle_, &errors, &status)) {
-        return 0;
+        return hasPeeked_ ? 1 : 0;
     }
-    return static_cast<int>(status.cbInQue);
+    return static_cast<int>(status.cbInQue) + (hasPeeked_ ? 1 : 0);
 }
 
 int Win32SerialPort::ReadQueued(std::span<std::uint8_t> buffer) {
@@ -156,29 +165,59 @@ int Win32SerialPort::ReadQueued(std::span<std::uint8_t> buffer) {
     if (queued <= 0 || buffer.empty()) {
         return 0;
     }
-    const DWORD want =
-        static_cast<DWORD>(std::min(buffer.size(), static_cast<std::size_t>(queued)));
-    DWORD read = 0;
-    if (!ReadFile(handle_, buffer.data(), want, &read, nullptr)) {
-        return 0;
+    std::size_t taken = 0;
+    if (hasPeeked_) {
+        buffer[taken++] = peeked_;
+        hasPeeked_ = false;
     }
-    return static_cast<int>(read);
+    // Never more than the queue holds, so the read returns at once.
+    const DWORD want = static_cast<DWORD>(
+        std::min(buffer.size() - taken, static_cast<std::size_t>(queued) - taken));
+    DWORD read = 0;
+    if (want > 0 && !ReadFile(handle_, buffer.data() + taken, want, &read, nullptr)) {
+        read = 0;
+    }
+    return static_cast<int>(taken + read);
+}
+
+// With ReadIntervalTimeout and ReadTotalTimeoutMultiplier both MAXDWORD, a
+// read returns at once with what the queue holds, waits for the first byte
+// when it holds nothing, and gives up after ReadTotalTimeoutConstant.
+bool Win32SerialPort::SetReadWait(DWORD ms) {
+    if (ms == readWaitMs_) {
+        return true;
+    }
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = ms;
+    if (!SetCommTimeouts(handle_, &timeouts)) {
+        return false;
+    }
+    readWaitMs_ = ms;
+    return true;
 }
 
 bool Win32SerialPort::WaitReadable(int ms) {
-    // Only EV_TXEMPTY is enabled and the handle is not overlapped, so there is
-    // no waitable receive event: look at the queue every millisecond.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (IsOpen()) {
-        if (BytesQueued() > 0) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        Sleep(1);
+    if (!IsOpen()) {
+        return false;
     }
-    return false;
+    if (BytesQueued() > 0) {
+        return true;
+    }
+    if (ms <= 0) {
+        return false;
+    }
+    // The driver wakes the read when the first byte arrives; a poll would add
+    // a timer tick to every answer (up to 15.6 ms on Windows' default timer).
+    // The byte is kept for the next ReadQueued.
+    DWORD read = 0;
+    if (!SetReadWait(static_cast<DWORD>(ms)) || !ReadFile(handle_, &peeked_, 1, &read, nullptr) ||
+        read != 1) {
+        return false;
+    }
+    hasPeeked_ = true;
+    return true;
 }
 
 bool Win32SerialPort::HungUp() {
