@@ -13,6 +13,13 @@ as_root() {
     fi
 }
 
+# Runs apt-get as root, one project script at a time: scripts that run side
+# by side (CI builds Qt for Windows beside the Linux stages) would otherwise
+# find apt's lock taken and fail.
+apt_get() {
+    as_root env DEBIAN_FRONTEND=noninteractive flock /tmp/tav1000r-apt.lock apt-get "$@"
+}
+
 # Installs the Debian packages named that are not installed yet, quietly,
 # running 'apt-get update' once before the first install of this shell.
 need_packages() {
@@ -24,9 +31,9 @@ need_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "${0##*/}: installing ${missing[*]}" >&2
     if [ -z "${TAV_APT_UPDATED:-}" ]; then
-        as_root apt-get update -qq
+        apt_get update -qq
         export TAV_APT_UPDATED=1
     fi
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    apt_get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
 }

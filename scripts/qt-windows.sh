@@ -71,7 +71,7 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
     sed -n '/^Types:/,$p' /etc/apt/sources.list.d/debian.sources |
         sed 's/^Types: deb$/Types: deb-src/' |
         as_root tee /etc/apt/sources.list.d/tav1000r-deb-src.sources >/dev/null
-    as_root apt-get update -qq
+    apt_get update -qq
 fi
 (cd "$work" && apt-get source --download-only -qq "qt6-base=$version" >/dev/null &&
     dpkg-source -x --no-check ./*.dsc src >/dev/null)
