@@ -9,6 +9,8 @@
 
 #include "console.h"
 #include "device_session.h"
+#include "image/file_names.h"
+#include "image/file_output.h"
 #include "image/record_backup.h"
 #include "image/settings_file.h"
 #include "image_files.h"
@@ -45,17 +47,19 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
         }
         name += extension;
         const fs::path candidate = dir / name;
-        if (std::FILE* f = std::fopen(candidate.string().c_str(), "wbx")) {
+        std::error_code ec;
+        errno = 0;
+        if (std::FILE* f = file_output::CreateNew(candidate, {})) {
             std::fclose(f);
             target = candidate;
-        } else if (errno != EEXIST) {
-            Say("tavctl: cannot create the backup " + candidate.string() + ": " +
-                std::strerror(errno));
+        } else if (!fs::exists(candidate, ec)) {
+            Say("tavctl: cannot create the backup " + Utf8FromPath(candidate) + ": " +
+                std::strerror(errno != 0 ? errno : EACCES));
             return {};
         }
     }
     if (target.empty()) {
-        Say("tavctl: every backup name for " + stamp + " in " + dir.string() +
+        Say("tavctl: every backup name for " + stamp + " in " + Utf8FromPath(dir) +
             " is taken; no backup file was replaced");
         return {};
     }
@@ -63,11 +67,11 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
     if (SaveFileSafely(target, bytes, &why) != SettingsSaveResult::Saved) {
         std::error_code ec;
         fs::remove(target, ec);
-        Say("tavctl: the backup " + target.string() + " could not be written (" +
+        Say("tavctl: the backup " + Utf8FromPath(target) + " could not be written (" +
             WriteFailure(why) + "); no backup file was left");
         return {};
     }
-    return target.string();
+    return Utf8FromPath(target);
 }
 
 }  // namespace
@@ -75,7 +79,7 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
 std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<int>& records,
                        bool whole) {
     std::error_code ec;
-    if (!fs::is_directory(dir, ec)) {
+    if (!fs::is_directory(PathFromUtf8(dir), ec)) {
         Say("tavctl: no folder " + dir + " for the backup");
         return {};
     }
@@ -94,7 +98,7 @@ std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<
     } else {
         bytes = RecordBackupBytes(backup, records);
     }
-    const std::string saved = SaveBackup(dir, bytes, whole ? ".tv2" : ".tvr");
+    const std::string saved = SaveBackup(PathFromUtf8(dir), bytes, whole ? ".tv2" : ".tvr");
     if (!saved.empty()) {
         Say("tavctl: " + std::string(whole ? "whole backup (1024 records)" : "partial backup of ") +
             (whole ? "" : Count(records.size(), "record")) + " saved in " + saved);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "console.h"
+#include "image/file_names.h"
 #include "image_files.h"
 #include "link/protocol.h"
 #include "port_list.h"
@@ -30,7 +31,7 @@ std::unique_ptr<Device> OpenDevice(const Args& a) {
     static bool linkNamed = false;
     std::error_code ec;
     if (!linkNamed && a.port.find('/') != std::string::npos &&
-        std::filesystem::is_symlink(a.port, ec)) {
+        std::filesystem::is_symlink(PathFromUtf8(a.port), ec)) {
         linkNamed = true;
         Say("tavctl: " + DescribePortLink(a.port, PlatformPortResolver()));
     }

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "device_session.h"
+#include "image/file_names.h"
 #include "image/older_model_import.h"
 #include "image_files.h"
 #include "image_report.h"
@@ -86,7 +87,8 @@ int RunImport(const Args& a) {
     if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
         return kExitFailed;
     }
-    if (ImportOlderModelFile(image, a.positional[0]) != OlderModelImportResult::Imported) {
+    if (ImportOlderModelFile(image, PathFromUtf8(a.positional[0])) !=
+        OlderModelImportResult::Imported) {
         Say("tavctl: cannot read " + a.positional[0] + ": " + ReasonFor(a.positional[0]));
         return kExitFailed;
     }

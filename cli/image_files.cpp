@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "image/file_names.h"
 #include "image/record_backup.h"
 #include "image/safe_save.h"
 #include "image/settings_file.h"
@@ -36,11 +37,11 @@ std::string ReasonFor(const std::string& path) {
 
 bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
     std::error_code ec;
-    if (missing == Missing::kStartEmpty && !fs::exists(file, ec) && !ec) {
+    if (missing == Missing::kStartEmpty && !fs::exists(PathFromUtf8(file), ec) && !ec) {
         image = MemoryImage{};
         return true;
     }
-    switch (ReadSettingsFile(image, file)) {
+    switch (ReadSettingsFile(image, PathFromUtf8(file))) {
         case SettingsLoadResult::Loaded:
             return true;
         case SettingsLoadResult::CannotOpen:
@@ -98,7 +99,7 @@ void SayWhyNotSaved(const std::string& file, SaveResult r, const std::error_code
 
 bool SaveImage(const std::string& file, const MemoryImage& image) {
     std::error_code why;
-    const SaveResult r = WriteSettingsFile(image, file, &why);
+    const SaveResult r = WriteSettingsFile(image, PathFromUtf8(file), &why);
     if (r == SaveResult::Saved) {
         return true;
     }
@@ -133,7 +134,7 @@ bool CanBeSaved(const std::string& file) {
     if (!FolderExists(file)) {
         return false;
     }
-    switch (ProbeSave(file)) {
+    switch (ProbeSave(PathFromUtf8(file))) {
         case SettingsSaveResult::Saved:
             return true;
         case SettingsSaveResult::CannotCreate:
@@ -164,19 +165,19 @@ std::optional<std::size_t> RecordBackupRecords(const std::string& file) {
 }
 
 bool FolderExists(const std::string& file) {
-    const fs::path folder = fs::path(file).parent_path();
+    const fs::path folder = PathFromUtf8(file).parent_path();
     std::error_code ec;
     if (folder.empty() || fs::is_directory(folder, ec)) {
         return true;
     }
-    Say("tavctl: cannot save " + file + ": no folder " + folder.string());
+    Say("tavctl: cannot save " + file + ": no folder " + Utf8FromPath(folder));
     return false;
 }
 
 bool SaveTextFile(const std::string& path, const std::string& text) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     std::error_code why;
-    const SaveResult r = SaveFileSafely(path, std::span(bytes, text.size()), &why);
+    const SaveResult r = SaveFileSafely(PathFromUtf8(path), std::span(bytes, text.size()), &why);
     if (r == SaveResult::Saved) {
         return true;
     }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "image/file_names.h"
 #include "image/file_output.h"
 #include "image/older_model_import.h"
 
@@ -163,6 +164,23 @@ TEST_F(SettingsFileTest, NamesBeyondPlainLetters) {
         fs::remove(path);
     }
     ExpectOnlyFiles({});
+}
+
+// tavctl holds names as UTF-8 text from its command line: the file it saves
+// carries that very name, and the name reads back as the same text.
+TEST_F(SettingsFileTest, NamesGivenAsUtf8TextNameTheSameFile) {
+    const std::string names[] = {"plain.tv2", "Żółta brama.tv2", "zdarzenia ąęśćńźŁ.txt"};
+    const MemoryImage image = RandomImage(22);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string text = Utf8FromPath(dir_) + "/" + name;
+        ASSERT_EQ(WriteSettingsFile(image, PathFromUtf8(text)), SettingsSaveResult::Saved);
+        ExpectOnlyFiles({name});
+        EXPECT_EQ(Utf8FromPath(PathFromUtf8(text).filename()), name);
+        MemoryImage loaded;
+        EXPECT_EQ(ReadSettingsFile(loaded, PathFromUtf8(text)), SettingsLoadResult::Loaded);
+        fs::remove(PathFromUtf8(text));
+    }
 }
 
 }  // namespace
