@@ -1,5 +1,6 @@
 // The scenarios page as a user meets it: selecting and editing cells, the
-// timer grid, the defaults, and the round trip to the simulated receiver.
+// timer grid, the defaults (the round trip to the simulated receiver is in
+// page_transfers_test.cpp).
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,54 +9,10 @@
 #include <QTabWidget>
 
 #include "app/demo_setup.h"
-#include "link/serial_port.h"
-#include "sim/receiver.h"
-#include "window_fixture.h"
+#include "page_fixtures.h"
 
 namespace tav::ui::testing {
 namespace {
-
-const QString kUnused = QString(13, '_');  // "___" and both parts hidden
-const QString kB = "B" + QString(12, '_');
-
-class ScenariosPageTest : public WindowTest {
-  protected:
-    void SetUp() override {
-        MakeForm();
-        Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
-    }
-
-    // The user's choice of item `index` in a list, by the keyboard.
-    void Choose(const char* list, int index) {
-        auto* c = Find<QComboBox>(list);
-        ASSERT_TRUE(c->isEnabled()) << list;
-        c->setCurrentIndex(index > 0 ? index - 1 : 1);
-        QTest::keyClick(c, index > 0 ? Qt::Key_Down : Qt::Key_Up);
-        ASSERT_EQ(c->currentIndex(), index) << list;
-    }
-    // A cell of the scenario grid for button b (0..13) and relay r (0..3).
-    void SelectCell(int b, int r) { PressCell("StringGrid1", r + 1, b + 1); }
-    QString CellShown(int b, int r) { return Grid("StringGrid1").Cell(r + 1, b + 1); }
-    std::uint8_t Stored(int s, int b, int r) { return image.at(ScenarioCellOffset(s, b, r)); }
-    bool Enabled(const char* list) { return Find<QComboBox>(list)->isEnabled(); }
-    int Index(const char* list) { return Find<QComboBox>(list)->currentIndex(); }
-
-    // Types `text` over a timer-grid cell in its in-place editor, which stays open.
-    void Type(int col, int row, const QString& text) {
-        TStringGrid& g = Grid("StringGrid3");
-        PressCell("StringGrid3", col, row);
-        QTest::keyClick(&g, Qt::Key_F2);
-        auto* editor = qobject_cast<QLineEdit*>(g.indexWidget(g.currentIndex()));
-        ASSERT_NE(editor, nullptr) << col << "," << row;
-        editor->selectAll();
-        QTest::keyClick(editor, Qt::Key_Backspace);
-        QTest::keyClicks(editor, text);
-    }
-    QLineEdit* OpenEditor() {
-        TStringGrid& g = Grid("StringGrid3");
-        return qobject_cast<QLineEdit*>(g.indexWidget(g.currentIndex()));
-    }
-};
 
 TEST_F(ScenariosPageTest, ModeEnablesTheTimerAndDelayItUses) {
     struct Row {
@@ -324,102 +281,6 @@ TEST_F(ScenariosPageTest, GridsShowEveryCellWithoutScrolling) {
     }
     // The 50 x 12 remotes map with its 49 lines fills its 651-pixel frame exactly.
     EXPECT_EQ(Grid("StringGrid2").CellsExtent(), QSize(649, 259));
-}
-
-// Over the simulated receiver on a pty: what the page edits is what is sent,
-// and what is read is what the page shows.
-class ScenarioTransferTest : public ScenariosPageTest {
-  protected:
-    void SetUp() override {
-        sim::ReceiverOptions app;
-        app.memory = demo::DemoMemory();
-        receiver = std::make_unique<sim::PtyReceiver>(app);
-        std::string error;
-        ASSERT_TRUE(receiver->Start(&error)) << error;
-        resolver->Set(0, receiver->DevicePath());
-        WindowServices s = RecordingServices();
-        s.makePort = [] { return MakePlatformSerialPort(); };
-        MakeForm(std::move(s));
-    }
-    std::unique_ptr<sim::PtyReceiver> receiver;
-};
-
-TEST_F(ScenarioTransferTest, WriteSendsTheEditsAndReadShowsTheReceiversScenarios) {
-    // Edit one cell of scenario 1 and one timer, with the editor still open.
-    Choose("ComboBox2", 1);
-    SelectCell(5, 2);
-    Choose("ComboBox3", 5);  // (Bo_)
-    Type(3, 2, "42");        // seconds of timer 1
-    ASSERT_NE(OpenEditor(), nullptr);
-    Find<QPushButton>("Button7")->click();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Scenariusz zostal wyslany");
-
-    MemoryImage expected;  // the window's image started all zeros
-    expected.at(ScenarioCellOffset(1, 5, 2)) = 0x50;
-    expected.at(TimerFieldOffset(1, 1, 2)) = 42;
-    EXPECT_TRUE(image == expected);
-    const MemoryImage sent = receiver->Memory();
-    for (int n = kFirstScenarioRecord; n <= kLastScenarioGroupRecord; ++n) {
-        const auto got = sent.RecordAt(n);
-        const auto want = expected.RecordAt(n);
-        EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << "record " << n;
-    }
-
-    // The receiver's scenarios change; reading shows them.
-    MemoryImage changed = sent;
-    changed.at(ScenarioCellOffset(1, 5, 2)) = 0x19;
-    changed.at(ScenarioCellOffset(1, 13, 3)) = 0xB0;
-    changed.at(TimerFieldOffset(1, 1, 2)) = 17;
-    changed.at(TimerFieldOffset(1, 7, 3)) = 8;
-    receiver->SetMemory(changed);
-    messages.clear();
-    Find<QPushButton>("Button8")->click();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Scenariusz zostal odebrany");
-    EXPECT_EQ(Grid("StringGrid1").Cell(3, 6), "Mo_  TIM:2  OP:1");
-    EXPECT_EQ(Grid("StringGrid1").Cell(4, 14), kUnused);
-    EXPECT_EQ(Find<QLabel>("Label11")->text(), "PRZYCISK:6  PRZEKAZNIK:3");
-    EXPECT_EQ(Index("ComboBox3"), 1);
-    EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentIndex(), 2);
-    EXPECT_EQ(Grid("StringGrid3").Cell(3, 2), "17");
-    EXPECT_EQ(Grid("StringGrid3").Cell(4, 8), "8");
-}
-
-// Both writes send the timers typed so far, also with the editor still open.
-TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
-    const struct {
-        const char* button;
-        const char* typed;
-        std::uint8_t sent;
-    } rows[] = {{"Button7", "33", 33}, {"Button4", "7x", 7}};
-    for (const auto& r : rows) {
-        Type(2, 6, r.typed);  // minutes of delay 1
-        Find<QPushButton>(r.button)->click();
-        EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.button;
-        EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent)) << r.button;
-    }
-}
-
-// A full read redraws the timer grid too, so the next press in it keeps the
-// timers just read instead of writing the old ones back.
-TEST_F(ScenarioTransferTest, FullReadThenATimerPressKeepsTheReadTimers) {
-    MemoryImage memory = receiver->Memory();
-    for (int f = 0; f < kTimerFields; ++f) {
-        memory.at(TimerFieldOffset(0, 2, f)) = static_cast<std::uint8_t>(f + 5);
-    }
-    receiver->SetMemory(memory);
-    Find<QPushButton>("Button3")->click();
-    ASSERT_TRUE(messages.empty());
-    EXPECT_EQ(Grid("StringGrid3").Cell(1, 3), "05");
-    EXPECT_EQ(Grid("StringGrid3").Cell(4, 3), "8");
-    PressCell("StringGrid3", 2, 2);
-    const MemoryImage read = receiver->Memory();
-    for (int n = kFirstTimerRecord; n <= kLastScenarioGroupRecord; ++n) {
-        const auto got = image.RecordAt(n);
-        const auto want = read.RecordAt(n);
-        EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << "record " << n;
-    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The page "POZOSTALE": the display settings and the four clock events, as
-// the user edits them, and their transfers against the simulated receiver.
+// the user edits them (their transfers are in page_transfers_test.cpp).
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -11,62 +11,11 @@
 #include <functional>
 
 #include "app/demo_setup.h"
-#include "link/serial_port.h"
-#include "sim/receiver.h"
+#include "page_fixtures.h"
 #include "ui/device_text.h"
-#include "window_fixture.h"
 
 namespace tav::ui::testing {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-class SettingsPageTest : public WindowTest {
-  protected:
-    void SetUp() override { MakeForm(); }
-
-    Bytes At(std::size_t offset, std::size_t n) const {
-        const auto b = form->image().Bytes().begin() + static_cast<std::ptrdiff_t>(offset);
-        return Bytes(b, b + static_cast<std::ptrdiff_t>(n));
-    }
-    Bytes Entry(int event) const { return At(kClockEventOffset + 8 * event, 8); }
-    Bytes DisplayText() const { return At(kDisplayTextOffset, 26); }
-    void SetAt(std::size_t offset, const Bytes& bytes) {
-        std::copy(bytes.begin(), bytes.end(), form->image().Bytes().begin() + offset);
-    }
-
-    // The user's choice of `index` in a list, by the arrow keys.
-    void Choose(const char* name, int index) {
-        auto* list = Find<QComboBox>(name);
-        list->setCurrentIndex(index > 0 ? index - 1 : 1);
-        QTest::keyClick(list, index > 0 ? Qt::Key_Down : Qt::Key_Up);
-        ASSERT_EQ(list->currentIndex(), index) << name;
-    }
-    // A mouse click on a check box's indicator; a disabled box takes none.
-    void Tick(const char* name) {
-        auto* box = Find<QCheckBox>(name);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-    }
-    QLineEdit* Edit(const char* name) { return Find<QLineEdit>(name); }
-    QCheckBox* Box(const char* name) { return Find<QCheckBox>(name); }
-    int DumpStart() const { return form->selection().dumpStartOffset; }
-};
-
-// "00FF" -> {0x00, 0xFF}
-Bytes Hex(std::string_view hex) {
-    Bytes b;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        b.push_back(
-            static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-    }
-    return b;
-}
-
-Bytes Text26(std::string_view text) {
-    Bytes b(text.begin(), text.end());
-    b.resize(26, 0);
-    return b;
-}
 
 TEST_F(SettingsPageTest, DisplayModeEnablesTheUserTextAndWritesAllFields) {
     // Flags and text in the image that the controls do not show.
@@ -343,132 +292,6 @@ TEST_F(SettingsPageTest, RowEditsWriteTheirFields) {
     EXPECT_EQ(Grid("StringGrid4").Cell(4, 1), "01");
     form->ShowClockEvents();
     EXPECT_EQ(Edit("Edit3")->text(), name26.left(25));
-}
-
-// ---- against the simulated receiver -----------------------------------------
-
-class SettingsTransferTest : public SettingsPageTest {
-  protected:
-    void SetUp() override {
-        sim::ReceiverOptions options;
-        options.memory = demo::DemoMemory();
-        options.memory.at(kClockEventOffset + 1) = 5;  // event 0: button 6
-        receiver = std::make_unique<sim::PtyReceiver>(options);
-        std::string error;
-        ASSERT_TRUE(receiver->Start(&error)) << error;
-        resolver->Set(0, receiver->DevicePath());
-        WindowServices s = RecordingServices();
-        s.makePort = [] { return MakePlatformSerialPort(); };
-        MakeForm(std::move(s));
-    }
-    Bytes Records(const MemoryImage& m, int first, int last) const {
-        const auto b = m.Bytes().begin() + first * 32;
-        return Bytes(b, m.Bytes().begin() + (last + 1) * 32);
-    }
-    std::unique_ptr<sim::PtyReceiver> receiver;
-};
-
-std::uint8_t Bcd(int v) {
-    return static_cast<std::uint8_t>(v / 10 * 16 + v % 10);
-}
-
-TEST_F(SettingsTransferTest, ButtonsOfThePageMoveTheirRecords) {
-    struct Row {
-        const char* button;
-        int first, last;
-        bool read;
-        const char* message;
-    };
-    const Row rows[] = {
-        {"Button17", 1005, 1005, true, "Stan wyswietlacza odebrano z TAV-1000R"},
-        {"Button16", 1000, 1004, true, "Zd zeg zostaly odebrane"},
-        {"Button18", 1005, 1005, false, "Stan wyswietlacza zapisano TAV-1000R"},
-        {"Button15", 1000, 1004, false, "Zd zegarowe zostaly wyslane"},
-    };
-    bool edited = false;
-    for (const Row& r : rows) {
-        if (!r.read && !edited) {  // the user's edits, on a receiver that has none of it
-            edited = true;
-            Choose("ComboBox15", 1);
-            Edit("Edit2")->setText(QString::fromUtf8("Żaluzje"));
-            Edit("MaskEdit1")->setCursorPosition(14);
-            QTest::keyClicks(Edit("MaskEdit1"), "15");
-            receiver->SetMemory(sim::ErasedMemory());
-        }
-        messages.clear();
-        const MemoryImage before = form->image();
-        Find<QPushButton>(r.button)->click();
-        ASSERT_EQ(messages, (std::vector<Message>{{r.message, "OK"}})) << r.button;
-        const MemoryImage got = receiver->Memory();
-        EXPECT_EQ(Records(got, r.first, r.last), Records(form->image(), r.first, r.last));
-        if (!r.read) {
-            EXPECT_TRUE(form->image() == before) << r.button;
-        }
-    }
-    // What the reads showed, and what the writes carried.
-    EXPECT_EQ(Find<QComboBox>("ComboBox7")->currentText(), "6");
-    EXPECT_EQ(Edit("Edit3")->text(), QString::fromUtf8("Zamknięcie na noc"));
-    const MemoryImage got = receiver->Memory();
-    EXPECT_EQ(got.at(kClockEventOffset + 1), 5);  // the button index as it came
-    EXPECT_EQ(Records(got, 1004, 1004)[6], 0x15);
-    EXPECT_EQ(ReadDeviceText(got, TextFieldOffset(1000)),
-              "\xAF"
-              "aluzje");
-    EXPECT_EQ(got.at(kDisplayModeOffset), 1);
-}
-
-TEST_F(SettingsTransferTest, ClockSetAndEraseLeaveTheImageAlone) {
-    const MemoryImage before = form->image();
-    Find<QPushButton>("Button13")->click();
-    receiver->ClearTraffic();
-    answer = QMessageBox::Yes;
-    Find<QPushButton>("Button12")->click();
-    EXPECT_EQ(messages, (std::vector<Message>{{"Ustawiono zegar w TAV-1000R", "OK"},
-                                              {"TAV-1000R Kasuje cala pamiec", "OK"}}));
-    const LocalDateTime t = form->services().localClock->Now();
-    const sim::ReceiverClock clock = receiver->Clock();
-    EXPECT_TRUE(clock.set);
-    EXPECT_EQ(clock.bytes,
-              (std::array<std::uint8_t, 6>{Bcd(t.second), Bcd(t.minute), Bcd(t.hour), Bcd(t.day),
-                                           Bcd(t.month), Bcd(t.year - 2000)}));
-    // Nothing answers "c": wait until the receiver has taken it.
-    ASSERT_TRUE(receiver->WaitForReceived(2, std::chrono::seconds(2)));
-    ASSERT_TRUE(receiver->WaitUntilIdle(std::chrono::seconds(2)));
-    EXPECT_TRUE(receiver->Memory() == sim::ErasedMemory());
-    EXPECT_TRUE(form->image() == before);
-}
-
-// A failed read: the display group is shown again from the image as it is,
-// the clock-event rows only after a whole read.
-TEST_F(SettingsTransferTest, FailedReadsShowTheDisplayGroupAgain) {
-    struct Row {
-        const char* button;
-        sim::Fault fault;
-        const char* message;
-        std::uint8_t mode;     // put in the image before, not shown
-        std::string name1000;  // what the image holds afterwards
-    };
-    const Row rows[] = {
-        {"Button17", {sim::FaultKind::BadChecksumAtRecord, 1005, 0}, "Blad transmisji", 2, ""},
-        {"Button16",
-         {sim::FaultKind::SilenceFromRecord, 1002, 0},
-         "TAV-1000R nie odpowiada!",
-         1,
-         "Otwarcie bramy rano"},
-    };
-    for (const Row& r : rows) {
-        form->image().at(kDisplayModeOffset) = r.mode;
-        receiver->ClearFaults();
-        receiver->InjectFault(r.fault);
-        messages.clear();
-        Find<QPushButton>(r.button)->click();
-        ASSERT_EQ(messages, (std::vector<Message>{{r.message, QString::fromUtf8("Błąd")}}));
-        EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), r.mode) << r.button;
-        EXPECT_EQ(form->image().at(kDisplayModeOffset), r.mode) << r.button;
-        EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1000)), r.name1000);
-        EXPECT_EQ(ReadDeviceText(form->image(), TextFieldOffset(1002)), "") << r.button;
-        EXPECT_EQ(Edit("Edit2")->text(), "") << r.button;
-    }
 }
 
 }  // namespace
