@@ -60,7 +60,7 @@ void ShowDeviceResult(DeviceContext& ctx, int result);
 inline constexpr int kFramePauseMs = 50;
 inline constexpr int kChecksumPauseMs = 10;
 
-// What the transfers cost on the line (line_time.h), both directions, with
+// What the transfers cost on the line (image/line_time.h), both directions, with
 // their fixed pauses, in microseconds; the receiver's own processing time is
 // not counted.
 // "z", record number, 32 bytes, checksum; the echo.

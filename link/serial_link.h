@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "line_time.h"
+#include "image/line_time.h"
 #include "port_resolver.h"
 #include "serial_port.h"
 #include "timing.h"

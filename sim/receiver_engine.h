@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "image/memory_image.h"
-#include "link/line_time.h"
+#include "image/line_time.h"
 
 namespace tav::sim {
 
