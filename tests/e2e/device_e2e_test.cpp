@@ -11,6 +11,7 @@
 #include "sim/receiver.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/link/link_test_support.h"
+#include "tests/support/pty_receivers.h"
 
 namespace tav::e2e {
 namespace {
@@ -29,10 +30,8 @@ class DeviceE2e : public ::testing::Test {
     void SetUp() override {
         sim::ReceiverOptions options;
         options.frameTimeout = 200ms;  // a receiver that fell silent is soon back
-        receiver = std::make_unique<sim::PtyReceiver>(options);
-        std::string error;
-        ASSERT_TRUE(receiver->Start(&error)) << error;
-        resolver.Set(0, receiver->DevicePath());
+        receiver = testsupport::ReceiverBehindPort(resolver, 0, options);
+        ASSERT_TRUE(receiver);
         for (std::size_t i = 0; i < firmware.size(); ++i) {
             firmware[i] = static_cast<std::uint8_t>((i * 13) ^ (i >> 7));
         }

@@ -9,6 +9,7 @@
 #include "link/event_lines.h"
 #include "link/serial_port.h"
 #include "sim/receiver.h"
+#include "tests/support/pty_receivers.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/device_text.h"
 #include "ui/form_text.h"
@@ -21,12 +22,9 @@ using namespace std::chrono_literals;
 class EventWindowE2eTest : public WindowTest {
   protected:
     void SetUp() override {
-        receiver = std::make_unique<sim::PtyReceiver>();
-        std::string error;
-        ASSERT_TRUE(receiver->Start(&error)) << error;
-        resolver->Set(0, receiver->DevicePath());
-        WindowServices s = RecordingServices();
-        s.makePort = [] { return MakePlatformSerialPort(); };
+        receiver = testsupport::ReceiverBehindPort(*resolver, 0);
+        ASSERT_TRUE(receiver);
+        WindowServices s = DeviceServices();
         s.saveFileName = [this](QWidget*, const FileDialogRequest&) { return savePath; };
         MakeForm(std::move(s));
         view = Find<QPlainTextEdit>("RichEdit1");

@@ -14,6 +14,7 @@
 #include "app/demo_setup.h"
 #include "link/serial_port.h"
 #include "sim/receiver.h"
+#include "tests/support/pty_receivers.h"
 #include "ui/device_text.h"
 #include "window_fixture.h"
 
@@ -25,18 +26,12 @@ class DeviceOperationsTest : public WindowTest {
     void SetUp() override {
         sim::ReceiverOptions app;
         app.memory = demo::DemoMemory();
-        application = std::make_unique<sim::PtyReceiver>(app);
+        application = testsupport::ReceiverBehindPort(*resolver, 0, app);
         sim::ReceiverOptions boot;
         boot.mode = sim::ReceiverMode::BootLoader;
-        bootLoader = std::make_unique<sim::PtyReceiver>(boot);
-        std::string error;
-        ASSERT_TRUE(application->Start(&error)) << error;
-        ASSERT_TRUE(bootLoader->Start(&error)) << error;
-        resolver->Set(0, application->DevicePath());
-        resolver->Set(1, bootLoader->DevicePath());
-        WindowServices s = RecordingServices();
-        s.makePort = [] { return MakePlatformSerialPort(); };
-        MakeForm(std::move(s));
+        bootLoader = testsupport::ReceiverBehindPort(*resolver, 1, boot);
+        ASSERT_TRUE(application && bootLoader);
+        MakeForm(DeviceServices());
         QObject::connect(Find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged,
                          [this](int v) { progress.push_back(v); });
     }

@@ -20,6 +20,7 @@
 #include "link/firmware.h"
 #include "link/serial_port.h"
 #include "sim/receiver.h"
+#include "tests/support/pty_receivers.h"
 #include "ui/device_text.h"
 #include "window_fixture.h"
 
@@ -299,15 +300,11 @@ class FileMenuDeviceTest : public FileMenuTest {
         FileMenuTest::SetUp();
         sim::ReceiverOptions app;
         app.memory = FullImage(9);
-        application = std::make_unique<sim::PtyReceiver>(app);
+        application = testsupport::ReceiverBehindPort(*resolver, 0, app);
         sim::ReceiverOptions boot;
         boot.mode = sim::ReceiverMode::BootLoader;
-        bootLoader = std::make_unique<sim::PtyReceiver>(boot);
-        std::string error;
-        ASSERT_TRUE(application->Start(&error)) << error;
-        ASSERT_TRUE(bootLoader->Start(&error)) << error;
-        resolver->Set(0, application->DevicePath());
-        resolver->Set(1, bootLoader->DevicePath());
+        bootLoader = testsupport::ReceiverBehindPort(*resolver, 1, boot);
+        ASSERT_TRUE(application && bootLoader);
     }
     WindowServices DeviceServices(std::span<const std::uint8_t> firmware) {
         WindowServices s = DialogServices();

@@ -8,6 +8,7 @@
 #include "link/serial_port.h"
 #include "page_fixtures.h"
 #include "sim/receiver.h"
+#include "tests/support/pty_receivers.h"
 
 namespace tav::ui::testing {
 namespace {
@@ -19,13 +20,9 @@ class ScenarioTransferTest : public ScenariosPageTest {
     void SetUp() override {
         sim::ReceiverOptions app;
         app.memory = demo::DemoMemory();
-        receiver = std::make_unique<sim::PtyReceiver>(app);
-        std::string error;
-        ASSERT_TRUE(receiver->Start(&error)) << error;
-        resolver->Set(0, receiver->DevicePath());
-        WindowServices s = RecordingServices();
-        s.makePort = [] { return MakePlatformSerialPort(); };
-        MakeForm(std::move(s));
+        receiver = testsupport::ReceiverBehindPort(*resolver, 0, app);
+        ASSERT_TRUE(receiver);
+        MakeForm(DeviceServices());
     }
     std::unique_ptr<sim::PtyReceiver> receiver;
 };
@@ -116,13 +113,9 @@ class SettingsTransferTest : public SettingsPageTest {
         sim::ReceiverOptions options;
         options.memory = demo::DemoMemory();
         options.memory.at(kClockEventOffset + 1) = 5;  // event 0: button 6
-        receiver = std::make_unique<sim::PtyReceiver>(options);
-        std::string error;
-        ASSERT_TRUE(receiver->Start(&error)) << error;
-        resolver->Set(0, receiver->DevicePath());
-        WindowServices s = RecordingServices();
-        s.makePort = [] { return MakePlatformSerialPort(); };
-        MakeForm(std::move(s));
+        receiver = testsupport::ReceiverBehindPort(*resolver, 0, options);
+        ASSERT_TRUE(receiver);
+        MakeForm(DeviceServices());
     }
     Bytes Records(const MemoryImage& m, int first, int last) const {
         const auto b = m.Bytes().begin() + first * 32;

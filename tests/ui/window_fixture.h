@@ -113,6 +113,13 @@ class WindowTest : public ::testing::Test {
         return s;
     }
 
+    // Recording services whose ports are the platform's serial ports.
+    WindowServices DeviceServices() {
+        WindowServices s = RecordingServices();
+        s.makePort = [] { return MakePlatformSerialPort(); };
+        return s;
+    }
+
     void MakeForm() { MakeForm(RecordingServices()); }
     void MakeForm(WindowServices services) {
         form = std::make_unique<TForm1>(image, std::move(services));
