@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/demo_setup.h"
 #include "link/serial_port.h"
+#include "sample_configuration.h"
 #include "sim/receiver.h"
 #include "tests/support/pty_receivers.h"
 #include "ui/device_text.h"
@@ -25,7 +25,7 @@ class DeviceOperationsTest : public WindowTest {
   protected:
     void SetUp() override {
         sim::ReceiverOptions app;
-        app.memory = demo::DemoMemory();
+        app.memory = SampleConfiguration();
         application = testsupport::ReceiverBehindPort(*resolver, 0, app);
         sim::ReceiverOptions boot;
         boot.mode = sim::ReceiverMode::BootLoader;
@@ -196,7 +196,7 @@ TEST_F(DeviceOperationsTest, EraseAsksFirstAndNoSendsNothing) {
         {QMessageBox::Yes, {'?', 'c'}, {{"TAV-1000R Kasuje cala pamiec", "OK"}}},
     };
     for (const Row& r : rows) {
-        application->SetMemory(demo::DemoMemory());
+        application->SetMemory(SampleConfiguration());
         application->ClearTraffic();
         messages.clear();
         questions.clear();
@@ -216,7 +216,7 @@ TEST_F(DeviceOperationsTest, EraseAsksFirstAndNoSendsNothing) {
         ASSERT_TRUE(
             application->WaitUntilSettled(std::chrono::milliseconds(50), std::chrono::seconds(2)));
         EXPECT_EQ(application->ReceivedBytes(), r.sent);
-        EXPECT_EQ(application->Memory() == demo::DemoMemory(), r.sent.empty());
+        EXPECT_EQ(application->Memory() == SampleConfiguration(), r.sent.empty());
     }
 }
 

@@ -15,10 +15,10 @@
 #include <iterator>
 #include <random>
 
-#include "app/demo_setup.h"
 #include "image/settings_file.h"
 #include "link/firmware.h"
 #include "link/serial_port.h"
+#include "sample_configuration.h"
 #include "sim/receiver.h"
 #include "tests/support/pty_receivers.h"
 #include "ui/device_text.h"
@@ -55,7 +55,7 @@ std::vector<std::uint8_t> SettingsBytes(const MemoryImage& image) {
 
 // The demo's configuration, and random bytes in the records no page shows.
 MemoryImage FullImage(unsigned seed) {
-    MemoryImage image = demo::DemoMemory();
+    MemoryImage image = SampleConfiguration();
     std::mt19937 random(seed);
     for (int record : {1006, 1007, 1020, 1021, 1022, 1023}) {
         for (auto& b : image.RecordAt(record)) {
@@ -319,9 +319,11 @@ class FileMenuDeviceTest : public FileMenuTest {
 };
 
 TEST_F(FileMenuDeviceTest, FirmwareUpdateFromTheMenu) {
-    const std::span<const std::uint8_t> demoImage = demo::DemoFirmware();
-    ASSERT_EQ(demoImage.size(), kFirmwareSize);
-    const std::vector<std::uint8_t> firmware(demoImage.begin(), demoImage.end());
+    // A firmware image of the test's own: every block's bytes differ.
+    std::vector<std::uint8_t> firmware(kFirmwareSize);
+    for (std::size_t i = 0; i < firmware.size(); ++i) {
+        firmware[i] = static_cast<std::uint8_t>(i * 7 + i / kFirmwareBlockSize);
+    }
     struct Row {
         const char* name;
         bool withImage;  // as tav1000r-demo; without, as a build with none
@@ -348,7 +350,8 @@ TEST_F(FileMenuDeviceTest, FirmwareUpdateFromTheMenu) {
         messages.clear();
         application->ClearTraffic();
         bootLoader->ClearTraffic();
-        MakeForm(DeviceServices(row.withImage ? demoImage : std::span<const std::uint8_t>()));
+        MakeForm(DeviceServices(row.withImage ? std::span<const std::uint8_t>(firmware)
+                                              : std::span<const std::uint8_t>()));
         SelectPort(row.port);
         QAction* item = Find<QAction>("AktualizujOpr");
         EXPECT_EQ(item->isEnabled(), row.withImage);

@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <array>
 
-#include "app/demo_setup.h"
 #include "link/serial_port.h"
 #include "page_fixtures.h"
+#include "sample_configuration.h"
 #include "sim/receiver.h"
 #include "tests/support/pty_receivers.h"
 
@@ -19,7 +19,7 @@ class ScenarioTransferTest : public ScenariosPageTest {
   protected:
     void SetUp() override {
         sim::ReceiverOptions app;
-        app.memory = demo::DemoMemory();
+        app.memory = SampleConfiguration();
         receiver = testsupport::ReceiverBehindPort(*resolver, 0, app);
         ASSERT_TRUE(receiver);
         MakeForm(DeviceServices());
@@ -111,7 +111,7 @@ class SettingsTransferTest : public SettingsPageTest {
   protected:
     void SetUp() override {
         sim::ReceiverOptions options;
-        options.memory = demo::DemoMemory();
+        options.memory = SampleConfiguration();
         options.memory.at(kClockEventOffset + 1) = 5;  // event 0: button 6
         receiver = testsupport::ReceiverBehindPort(*resolver, 0, options);
         ASSERT_TRUE(receiver);

@@ -8,8 +8,8 @@
 #include <QToolTip>
 #include <functional>
 
-#include "app/demo_setup.h"
 #include "image/settings_file.h"
+#include "sample_configuration.h"
 #include "ui/mask_edit.h"
 #include "window_fixture.h"
 
@@ -220,7 +220,7 @@ TEST_F(SafeguardsTest, RemotesMapCellsNameTheirRemote) {
         {5, 0, "PILOT NR:6 (wolne miejsce)"},
         {7, 2, "PILOT NR:108 (wolne miejsce)"},
     };
-    image = demo::DemoMemory();
+    image = SampleConfiguration();
     form->RefreshRemoteGrid();
     TStringGrid& map = Grid("StringGrid2");
     std::vector<QString> drawn;

@@ -8,7 +8,6 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
-#include "app/demo_setup.h"
 #include "page_fixtures.h"
 
 namespace tav::ui::testing {

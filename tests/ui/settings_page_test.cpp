@@ -10,7 +10,6 @@
 #include <cstring>
 #include <functional>
 
-#include "app/demo_setup.h"
 #include "page_fixtures.h"
 #include "ui/device_text.h"
 
