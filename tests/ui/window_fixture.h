@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -119,6 +120,9 @@ class WindowTest : public ::testing::Test {
         s.makePort = [] { return MakePlatformSerialPort(); };
         return s;
     }
+
+    // A click on the button named `button`, as the user's.
+    void Click(const char* button) { Find<QPushButton>(button)->click(); }
 
     void MakeForm() { MakeForm(RecordingServices()); }
     void MakeForm(WindowServices services) {
