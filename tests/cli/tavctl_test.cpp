@@ -30,6 +30,7 @@
 #include "image/record_backup.h"
 #include "image/settings_file.h"
 #include "sim/receiver.h"
+#include "tests/support/temp_folder.h"
 
 namespace tav {
 namespace {
@@ -193,19 +194,11 @@ std::vector<std::string> DiffLines(const std::string& out) {
 class TavctlTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tavctl-test-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         std::string error;
         ASSERT_TRUE(sim_.Start(&error)) << error;
         sim_.SetMemory(Pattern(1));
     }
-    void TearDown() override {
-        sim_.Stop();
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { sim_.Stop(); }
 
     std::string File(const std::string& name) const { return (dir_ / name).string(); }
     std::vector<std::string> Dev(std::vector<std::string> args) const {
@@ -216,7 +209,8 @@ class TavctlTest : public ::testing::Test {
         ASSERT_EQ(WriteSettingsFile(m, File(name)), SettingsSaveResult::Saved);
     }
 
-    fs::path dir_;
+    testsupport::TempFolder folder_{"tavctl-test"};
+    const fs::path dir_ = folder_.path();
     sim::PtyReceiver sim_;
 };
 

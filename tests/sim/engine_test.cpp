@@ -10,6 +10,7 @@
 #include "image/settings_file.h"
 #include "sim/receiver_engine.h"
 #include "tests/sim/sim_test_support.h"
+#include "tests/support/temp_folder.h"
 
 namespace tav::sim {
 namespace {
@@ -599,9 +600,8 @@ TEST(EngineHelpers, DemoEventLineShowsTheClock) {
 }
 
 TEST(EngineHelpers, MemoryFromASettingsFile) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("tav_sim_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const testsupport::TempFolder folder("tav-sim");
+    const auto& dir = folder.path();
     const MemoryImage m = PatternMemory();
     ASSERT_EQ(WriteSettingsFile(m, dir / "a.tv2"), SettingsSaveResult::Saved);
     MemoryImage loaded;
@@ -616,7 +616,6 @@ TEST(EngineHelpers, MemoryFromASettingsFile) {
     EXPECT_NE(error.find("not a settings file"), std::string::npos) << error;
     EXPECT_FALSE(LoadMemoryFromSettingsFile((dir / "missing.tv2").string(), &loaded, &error));
     EXPECT_EQ(loaded, m);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(EngineHelpers, ErasedMemoryIsAll0xFF) {
