@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "image/memory_image.h"
 #include "image/line_time.h"
+#include "image/memory_image.h"
 
 namespace tav::sim {
 
