@@ -2,6 +2,7 @@
 #include "cli/port_list.h"
 
 #include "cli/port_access.h"
+#include "tests/support/temp_folder.h"
 
 #include <unistd.h>
 
@@ -34,8 +35,6 @@ struct UsbDevice {
 class FakeTree : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() / ("tavctl-ports-" + std::to_string(getpid()));
-        fs::remove_all(root_);
         for (const char* tty : {"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS0", "ttyS1", "tty0"}) {
             Write(root_ / "dev" / tty, "");
         }
@@ -66,8 +65,6 @@ class FakeTree : public ::testing::Test {
         fs::create_directories(root_ / "dev/serial/by-id");
         fs::create_symlink("../../ttyUSB0", ByIdLink());
     }
-    void TearDown() override { fs::remove_all(root_); }
-
     static void Write(const fs::path& p, const std::string& text) {
         fs::create_directories(p.parent_path());
         std::ofstream(p) << text;
@@ -80,7 +77,8 @@ class FakeTree : public ::testing::Test {
     }
     std::string Dev(const char* tty) const { return (root_ / "dev" / tty).string(); }
 
-    fs::path root_;
+    testsupport::TempFolder folder_{"tavctl-ports"};
+    fs::path root_ = folder_.path();
 };
 
 TEST_F(FakeTree, ListsEveryComNameWithWhatTheSystemKnows) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/older_model_import.h"
+#include "tests/support/temp_folder.h"
 
 namespace tav {
 namespace {
@@ -94,8 +95,8 @@ TEST(OlderModelImportTest, ShortFilesLeaveEmptySlots) {
 }
 
 TEST(OlderModelImportTest, FromAFile) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("tav-import-" + std::to_string(::getpid()) + ".tvs");
+    const testsupport::TempFolder folder("tav-import");
+    const auto path = folder / "older.tvs";
     std::vector<std::uint8_t> file(3000, 0x00);
     file[0] = 0x12;
     file[1] = 0x34;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/settings_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace tav::settingstest {
 
@@ -40,15 +41,6 @@ inline MemoryImage RandomImage(unsigned seed) {
 
 class SettingsFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tav-settings-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Only the named files (UTF-8) are in the folder: no temporary file was left behind.
     void ExpectOnlyFiles(std::vector<std::string> names) {
         std::vector<std::string> present;
@@ -63,7 +55,8 @@ class SettingsFileTest : public ::testing::Test {
         EXPECT_EQ(present, names);
     }
 
-    fs::path dir_;
+    testsupport::TempFolder folder_{"tav-settings"};
+    fs::path dir_ = folder_.path();
 };
 
 }  // namespace tav::settingstest

@@ -12,6 +12,7 @@
 
 #include "link/serial_port.h"
 #include "tests/support/ordinary_user.h"
+#include "tests/support/temp_folder.h"
 
 namespace tav::linktest {
 namespace {
@@ -43,9 +44,7 @@ class Pty {
 };
 
 TEST(PosixSerialPort, FailedOpensSayWhichKind) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("tav-port-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const testsupport::TempFolder folder("tav-port");
     const std::string plainFile = (folder / "plain").string();
     std::ofstream(plainFile) << "not a terminal";
     Pty pty;
@@ -93,7 +92,6 @@ TEST(PosixSerialPort, FailedOpensSayWhichKind) {
         EXPECT_EQ(error.kind, row.kind);
         EXPECT_EQ(error.reason, row.reason);
     }
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

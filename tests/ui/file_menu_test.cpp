@@ -21,6 +21,7 @@
 #include "sample_configuration.h"
 #include "sim/receiver.h"
 #include "tests/support/pty_receivers.h"
+#include "tests/support/temp_folder.h"
 #include "ui/device_text.h"
 #include "window_fixture.h"
 
@@ -73,18 +74,7 @@ QString FilterPatterns(const QString& filter) {
 
 class FileMenuTest : public WindowTest {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tav-file-menu-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        form.reset();
-        fs::permissions(dir, fs::perms::owner_all);
-        fs::remove_all(dir);
-    }
+    void TearDown() override { form.reset(); }
 
     // Services whose dialogs answer with `saveAnswer` / `openAnswer` and keep
     // what they were asked.
@@ -113,7 +103,8 @@ class FileMenuTest : public WindowTest {
     }
     QString DumpLabel() { return Grid("StringGrid4").Cell(0, 1); }
 
-    fs::path dir;
+    testsupport::TempFolder folder{"tav-file-menu"};
+    fs::path dir = folder.path();
     QString saveAnswer;
     QString openAnswer;
     std::vector<FileDialogRequest> saveRequests;
