@@ -30,7 +30,6 @@ class EventWindowE2eTest : public WindowTest {
         view = Find<QPlainTextEdit>("RichEdit1");
     }
 
-    void Click(const char* button) { Find<QPushButton>(button)->click(); }
     QStringList ViewLines() const { return view->toPlainText().split(QLatin1Char('\n')); }
     bool WaitForLine(const QString& line) {
         return QTest::qWaitFor([&] { return ViewLines().contains(line); }, 5000);

@@ -285,12 +285,11 @@ class WindowOnAFaultyLine : public WindowTest {
         return s;
     }
 
-    void Click(const char* button) { Find<QPushButton>(button)->click(); }
     void Press(const Operation& op) {
         if (op.kind == Kind::Firmware) {
             Find<QAction>(op.control)->trigger();
         } else {
-            Find<QPushButton>(op.control)->click();
+            Click(op.control);
         }
     }
 

@@ -36,7 +36,6 @@ class DeviceOperationsTest : public WindowTest {
                          [this](int v) { progress.push_back(v); });
     }
 
-    void Click(const char* button) { Find<QPushButton>(button)->click(); }
     void SelectPort(int index) { Find<QComboBox>("ComboBox1")->setCurrentIndex(index); }
 
     std::unique_ptr<sim::PtyReceiver> application;

@@ -92,7 +92,6 @@ class EventPageTest : public WindowTest {
         view = Find<QPlainTextEdit>("RichEdit1");
     }
 
-    void Click(const char* button) { Find<QPushButton>(button)->click(); }
     void ClearView() { QMetaObject::invokeMethod(form.get(), "Button21Click"); }
     void Tick() { QMetaObject::invokeMethod(form.get(), "Timer2Timer", Qt::DirectConnection); }
     void Start(std::uint8_t major = 0x01, std::uint8_t minor = 0x26) {

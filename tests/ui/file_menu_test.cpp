@@ -131,8 +131,8 @@ TEST_F(FileMenuTest, SaveAndLoadBack) {
     EXPECT_TRUE(bytes == SettingsBytes(saved));
 
     image = MemoryImage();
-    Find<QPushButton>("Button9")->click();  // the dump view elsewhere: 31744
-    Load(dir / "konfiguracja");             // typed again without the extension
+    Click("Button9");            // the dump view elsewhere: 31744
+    Load(dir / "konfiguracja");  // typed again without the extension
     EXPECT_EQ(openRequests.at(0).title, "Otwieranie pliku danych");
     EXPECT_EQ(openRequests[0].defaultSuffix, "tv1");
     const QString patterns = FilterPatterns(openRequests[0].filter);
@@ -362,12 +362,12 @@ TEST_F(FileMenuDeviceTest, FirmwareUpdateFromTheMenu) {
 TEST_F(FileMenuDeviceTest, RoundTripThroughASettingsFile) {
     MakeForm(DeviceServices({}));
     const MemoryImage held = application->Memory();
-    Find<QPushButton>("Button3")->click();  // read all
+    Click("Button3");  // read all
     EXPECT_TRUE(messages.empty());
     Save(dir / "kopia.tv2");
     application->ClearTraffic();
     answer = QMessageBox::Yes;
-    Find<QPushButton>("Button12")->click();  // erase the receiver
+    Click("Button12");  // erase the receiver
     // Nothing answers "c": wait until the receiver has taken it.
     ASSERT_TRUE(application->WaitForReceived(2, std::chrono::seconds(2)));
     ASSERT_TRUE(
@@ -375,7 +375,7 @@ TEST_F(FileMenuDeviceTest, RoundTripThroughASettingsFile) {
     ASSERT_FALSE(application->Memory() == held);
     image = MemoryImage();
     Load(dir / "kopia.tv2");
-    Find<QPushButton>("Button4")->click();  // write all
+    Click("Button4");  // write all
     EXPECT_EQ(messages, (std::vector<Message>{
                             {"TAV-1000R Kasuje cala pamiec", "OK"}, kLoaded, {"OK", "OK"}}));
     EXPECT_TRUE(application->Memory() == held);

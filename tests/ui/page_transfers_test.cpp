@@ -34,7 +34,7 @@ TEST_F(ScenarioTransferTest, WriteSendsTheEditsAndReadShowsTheReceiversScenarios
     Choose("ComboBox3", 5);  // (Bo_)
     Type(3, 2, "42");        // seconds of timer 1
     ASSERT_NE(OpenEditor(), nullptr);
-    Find<QPushButton>("Button7")->click();
+    Click("Button7");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Scenariusz zostal wyslany");
 
@@ -57,7 +57,7 @@ TEST_F(ScenarioTransferTest, WriteSendsTheEditsAndReadShowsTheReceiversScenarios
     changed.at(TimerFieldOffset(1, 7, 3)) = 8;
     receiver->SetMemory(changed);
     messages.clear();
-    Find<QPushButton>("Button8")->click();
+    Click("Button8");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Scenariusz zostal odebrany");
     EXPECT_EQ(Grid("StringGrid1").Cell(3, 6), "Mo_  TIM:2  OP:1");
@@ -78,7 +78,7 @@ TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
     } rows[] = {{"Button7", "33", 33}, {"Button4", "7x", 7}};
     for (const auto& r : rows) {
         Type(2, 6, r.typed);  // minutes of delay 1
-        Find<QPushButton>(r.button)->click();
+        Click(r.button);
         EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.button;
         EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent)) << r.button;
     }
@@ -92,7 +92,7 @@ TEST_F(ScenarioTransferTest, FullReadThenATimerPressKeepsTheReadTimers) {
         memory.at(TimerFieldOffset(0, 2, f)) = static_cast<std::uint8_t>(f + 5);
     }
     receiver->SetMemory(memory);
-    Find<QPushButton>("Button3")->click();
+    Click("Button3");
     ASSERT_TRUE(messages.empty());
     EXPECT_EQ(Grid("StringGrid3").Cell(1, 3), "05");
     EXPECT_EQ(Grid("StringGrid3").Cell(4, 3), "8");
@@ -153,7 +153,7 @@ TEST_F(SettingsTransferTest, ButtonsOfThePageMoveTheirRecords) {
         }
         messages.clear();
         const MemoryImage before = form->image();
-        Find<QPushButton>(r.button)->click();
+        Click(r.button);
         ASSERT_EQ(messages, (std::vector<Message>{{r.message, "OK"}})) << r.button;
         const MemoryImage got = receiver->Memory();
         EXPECT_EQ(Records(got, r.first, r.last), Records(form->image(), r.first, r.last));
@@ -175,10 +175,10 @@ TEST_F(SettingsTransferTest, ButtonsOfThePageMoveTheirRecords) {
 
 TEST_F(SettingsTransferTest, ClockSetAndEraseLeaveTheImageAlone) {
     const MemoryImage before = form->image();
-    Find<QPushButton>("Button13")->click();
+    Click("Button13");
     receiver->ClearTraffic();
     answer = QMessageBox::Yes;
-    Find<QPushButton>("Button12")->click();
+    Click("Button12");
     EXPECT_EQ(messages, (std::vector<Message>{{"Ustawiono zegar w TAV-1000R", "OK"},
                                               {"TAV-1000R Kasuje cala pamiec", "OK"}}));
     const LocalDateTime t = form->services().localClock->Now();
@@ -217,7 +217,7 @@ TEST_F(SettingsTransferTest, FailedReadsShowTheDisplayGroupAgain) {
         receiver->ClearFaults();
         receiver->InjectFault(r.fault);
         messages.clear();
-        Find<QPushButton>(r.button)->click();
+        Click(r.button);
         ASSERT_EQ(messages, (std::vector<Message>{{r.message, QString::fromUtf8("Błąd")}}));
         EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), r.mode) << r.button;
         EXPECT_EQ(form->image().at(kDisplayModeOffset), r.mode) << r.button;

@@ -123,7 +123,7 @@ TEST_F(RemotesPageTest, ScenarioChangeKeepsTheUpperBitsAndShowsInTheDump) {
     SetSerial(999, {0x00, 0x00, 0x00, 0xFD});
     SelectSlot(999);
     ASSERT_EQ(Find<QComboBox>("ComboBox16")->currentIndex(), 1);
-    Find<QPushButton>("Button9")->click();  // dump view at 31744: record 999 in sight
+    Click("Button9");  // dump view at 31744: record 999 in sight
     auto* list = Find<QComboBox>("ComboBox16");
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down);  // the user's choice: SCENARIUSZ 2

@@ -173,7 +173,7 @@ TEST_F(ScenariosPageTest, KeyboardMovesReadTheGridWithTheTypedText) {
     };
     int typed = 10;
     for (const Row& r : rows) {
-        Find<QPushButton>("Button9")->click();  // the dump view somewhere else
+        Click("Button9");  // the dump view somewhere else
         Type(2, 2, QString::number(++typed));
         QLineEdit* editor = OpenEditor();
         ASSERT_NE(editor, nullptr) << r.name;
@@ -187,7 +187,7 @@ TEST_F(ScenariosPageTest, KeyboardMovesReadTheGridWithTheTypedText) {
     }
     // A move without an editor reads the grid too.
     image.at(TimerFieldOffset(0, 0, 0)) = 30;  // shown as "00" until read
-    Find<QPushButton>("Button9")->click();
+    Click("Button9");
     QTest::keyClick(&Grid("StringGrid3"), Qt::Key_Right);
     EXPECT_EQ(image.at(TimerFieldOffset(0, 0, 0)), 0);
     EXPECT_EQ(form->selection().dumpStartOffset, 0x7F00);
@@ -203,10 +203,10 @@ TEST_F(ScenariosPageTest, TypedTimersAreNotLostByAScenarioChangeOrDefaults) {
     Choose("ComboBox2", 0);
     Choose("ComboBox2", 1);
     EXPECT_EQ(Grid("StringGrid3").Cell(2, 7), "75");
-    Find<QPushButton>("Button6")->click();
+    Click("Button6");
     EXPECT_EQ(image.at(TimerFieldOffset(1, 6, 1)), 75);
     Type(1, 1, "2");
-    Find<QPushButton>("Button6")->click();
+    Click("Button6");
     EXPECT_EQ(image.at(TimerFieldOffset(1, 0, 0)), 2);
     EXPECT_EQ(Grid("StringGrid3").Cell(1, 1), "02");
 }
@@ -218,7 +218,7 @@ TEST_F(ScenariosPageTest, DefaultsRewriteTheScenariosAndTimerSeconds) {
     image.at(ScenarioCellOffset(1, 14, 0)) = 0x33;  // row 14 is never shown or changed
     Choose("ComboBox2", 1);
     SelectCell(2, 2);
-    Find<QPushButton>("Button6")->click();
+    Click("Button6");
     EXPECT_EQ(CellShown(0, 0) + CellShown(2, 2) + CellShown(0, 1), kB + kB + kUnused);
     EXPECT_EQ(Index("ComboBox3"), 4);  // the selected cell's new byte
     TStringGrid& t = Grid("StringGrid3");

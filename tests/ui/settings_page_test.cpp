@@ -19,7 +19,7 @@ namespace {
 TEST_F(SettingsPageTest, DisplayModeEnablesTheUserTextAndWritesAllFields) {
     // Flags and text in the image that the controls do not show.
     SetAt(kDisplayOffset, {0x00, 0x05, 0x00, 0x00, 0x02, 0x00, 'X', 'Y', 'Z'});
-    Find<QPushButton>("Button5")->click();  // the dump view away from the record
+    Click("Button5");  // the dump view away from the record
     struct Row {
         int choose;         // the list position the user picks, or -1
         const char* typed;  // then typed into Edit1
@@ -160,7 +160,7 @@ TEST_F(SettingsPageTest, TypingAPatternStoresEveryIntermediateState) {
     };
     QLineEdit* field = Edit("MaskEdit1");
     EXPECT_EQ(field->displayText(), "20__-__-__ __:__:__");
-    Find<QPushButton>("Button5")->click();
+    Click("Button5");
     field->setCursorPosition(2);  // after the fixed "20", where Tab puts it
     for (const Step& s : steps) {
         QTest::keyClick(field, s.key);
@@ -234,7 +234,7 @@ TEST_F(SettingsPageTest, ShowClockEventsShowsEachRowWithoutWriting) {
         WriteDeviceText(form->image(), TextFieldOffset(1000 + i),
                         EncodeDeviceText(QString::fromUtf8(rows[i].name)));
     }
-    Find<QPushButton>("Button9")->click();
+    Click("Button9");
     const MemoryImage before = form->image();
     form->ShowClockEvents();
     EXPECT_TRUE(form->image() == before);
@@ -281,7 +281,7 @@ TEST_F(SettingsPageTest, RowEditsWriteTheirFields) {
          TextFieldOffset(1001) + 24, "3700", 32000},
     };
     for (const Row& r : rows) {
-        Find<QPushButton>("Button9")->click();  // from 32000 to 31744
+        Click("Button9");  // from 32000 to 31744
         r.act();
         EXPECT_EQ(At(r.offset, std::strlen(r.bytes) / 2), Hex(r.bytes)) << r.what;
         EXPECT_EQ(DumpStart(), r.dumpStart) << r.what;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -134,6 +135,8 @@ class WindowTest : public ::testing::Test {
         return w;
     }
     TStringGrid& Grid(const char* name) const { return *Find<TStringGrid>(name); }
+    // A click on the push button `name`.
+    void Click(const char* name) const { Find<QPushButton>(name)->click(); }
 
     // A left press on a cell, through the grid's own mouse handling, where
     // the user sees it: the grids never scroll.
