@@ -65,6 +65,7 @@ class FakeTree : public ::testing::Test {
         fs::create_directories(root_ / "dev/serial/by-id");
         fs::create_symlink("../../ttyUSB0", ByIdLink());
     }
+
     static void Write(const fs::path& p, const std::string& text) {
         fs::create_directories(p.parent_path());
         std::ofstream(p) << text;
@@ -78,7 +79,7 @@ class FakeTree : public ::testing::Test {
     std::string Dev(const char* tty) const { return (root_ / "dev" / tty).string(); }
 
     testsupport::TempFolder folder_{"tavctl-ports"};
-    fs::path root_ = folder_.path();
+    const fs::path root_ = folder_.path();
 };
 
 TEST_F(FakeTree, ListsEveryComNameWithWhatTheSystemKnows) {

@@ -204,7 +204,7 @@ class TavctlTest : public ::testing::Test {
     }
 
     testsupport::TempFolder folder_{"tavctl-test"};
-    fs::path dir_ = folder_.path();
+    const fs::path dir_ = folder_.path();
     sim::PtyReceiver sim_;
 };
 

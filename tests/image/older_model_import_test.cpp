@@ -96,7 +96,7 @@ TEST(OlderModelImportTest, ShortFilesLeaveEmptySlots) {
 
 TEST(OlderModelImportTest, FromAFile) {
     const testsupport::TempFolder folder("tav-import");
-    const auto path = folder / "older.tvs";
+    const auto path = folder.path() / "old.tvs";
     std::vector<std::uint8_t> file(3000, 0x00);
     file[0] = 0x12;
     file[1] = 0x34;
@@ -110,8 +110,8 @@ TEST(OlderModelImportTest, FromAFile) {
     MemoryImage image;
     ASSERT_EQ(ImportOlderModelFile(image, path), OlderModelImportResult::Imported);
     EXPECT_EQ(FormatSerialNumber(image, 0), "7b:3d:59:10");
-    std::filesystem::remove(path);
 
+    std::filesystem::remove(path);
     MemoryImage untouched;
     untouched.RecordAt(0)[0] = 9;
     const MemoryImage copy = untouched;

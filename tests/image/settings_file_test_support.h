@@ -2,7 +2,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -56,7 +55,7 @@ class SettingsFileTest : public ::testing::Test {
     }
 
     testsupport::TempFolder folder_{"tav-settings"};
-    fs::path dir_ = folder_.path();
+    const fs::path dir_ = folder_.path();
 };
 
 }  // namespace tav::settingstest

@@ -44,7 +44,8 @@ class Pty {
 };
 
 TEST(PosixSerialPort, FailedOpensSayWhichKind) {
-    const testsupport::TempFolder folder("tav-port");
+    const testsupport::TempFolder temporary("tav-port");
+    const std::filesystem::path& folder = temporary.path();
     const std::string plainFile = (folder / "plain").string();
     std::ofstream(plainFile) << "not a terminal";
     Pty pty;

@@ -600,7 +600,8 @@ TEST(EngineHelpers, DemoEventLineShowsTheClock) {
 }
 
 TEST(EngineHelpers, MemoryFromASettingsFile) {
-    const testsupport::TempFolder dir("tav_sim_test");
+    const testsupport::TempFolder folder("tav-sim");
+    const auto& dir = folder.path();
     const MemoryImage m = PatternImage(31);
     ASSERT_EQ(WriteSettingsFile(m, dir / "a.tv2"), SettingsSaveResult::Saved);
     MemoryImage loaded;

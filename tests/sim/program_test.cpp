@@ -86,7 +86,7 @@ class Program {
 
 TEST(SimProgram, PrintsThePathThatAnswersTheVersionQuery) {
     const testsupport::TempFolder folder("tav_sim_prog");
-    const auto link = folder / "link";
+    const auto link = folder.path() / "link";
     Program program({"--link", link.string()});
     const std::string path = program.FirstLine();
     ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
@@ -116,7 +116,7 @@ TEST(SimProgram, BootLoaderWithItsVersionAndAFault) {
 
 TEST(SimProgram, MemoryFromASettingsFileAndHistoryLines) {
     const testsupport::TempFolder folder("tav_sim_prog");
-    const auto file = folder / "mem.tv2";
+    const auto file = folder.path() / "mem.tv2";
     MemoryImage image;
     for (int i = 0; i < 32; ++i) {
         image.at(5 * 32 + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(i + 1);

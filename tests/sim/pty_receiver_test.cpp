@@ -89,7 +89,7 @@ TEST_F(PtyReceiverTest, BoundedLogsKeepTheNewestBytes) {
 TEST_F(PtyReceiverTest, SymlinkPointsAtTheDeviceAndIsRemovedAtTheEnd) {
     StartReceiver();
     const testsupport::TempFolder folder("tav_sim_link");
-    const auto link = folder / "link";
+    const auto link = folder.path() / "link";
     std::string error;
     ASSERT_TRUE(receiver_->MakeSymlink(link.string(), &error)) << error;
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), receiver_->DevicePath());

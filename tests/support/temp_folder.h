@@ -1,46 +1,46 @@
-// A folder of a test's own under the system's temporary folder.
+// A folder of one test's own under the system's temporary folder: made fresh,
+// and removed with all it holds when the helper goes (rights a test took away
+// are given back first).
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <filesystem>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
 namespace tav::testsupport {
 
-// Made empty when constructed, removed with everything in it when destroyed.
-// Its name carries `prefix`, the running test's name and a random part, so
-// tests running side by side (ctest -j) never share one.
 class TempFolder {
   public:
-    explicit TempFolder(const std::string& prefix) {
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = test != nullptr ? test->name() : "test";
-        // A parameterised test's name has a '/' in it.
-        std::ranges::replace(name, '/', '_');
+    explicit TempFolder(const std::string& label = "tav-test") {
         std::random_device random;
-        path_ = std::filesystem::temp_directory_path() /
-                (prefix + "-" + name + "-" + std::to_string(random()));
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-        std::filesystem::create_directories(path_);
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = base / (label + "-" + std::to_string(random()));
+            std::error_code ec;
+            if (std::filesystem::create_directory(path_, ec)) {
+                return;
+            }
+        }
+        throw std::runtime_error("no fresh temporary folder for " + label);
     }
     ~TempFolder() {
-        std::error_code ignored;
-        // A test may have taken the owner's rights away to make writes fail.
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto it = fs::recursive_directory_iterator(path_, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_directory(ec)) {
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+            }
+        }
+        fs::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::filesystem::path& name) const {
-        return path_ / name;
-    }
 
   private:
     std::filesystem::path path_;

@@ -74,7 +74,7 @@ QString FilterPatterns(const QString& filter) {
 
 class FileMenuTest : public WindowTest {
   protected:
-    void TearDown() override { form.reset(); }
+    void TearDown() override { form.reset(); }  // before the folder goes
 
     // Services whose dialogs answer with `saveAnswer` / `openAnswer` and keep
     // what they were asked.
@@ -104,7 +104,7 @@ class FileMenuTest : public WindowTest {
     QString DumpLabel() { return Grid("StringGrid4").Cell(0, 1); }
 
     testsupport::TempFolder folder{"tav-file-menu"};
-    fs::path dir = folder.path();
+    const fs::path dir = folder.path();
     QString saveAnswer;
     QString openAnswer;
     std::vector<FileDialogRequest> saveRequests;

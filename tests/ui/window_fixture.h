@@ -121,6 +121,9 @@ class WindowTest : public ::testing::Test {
         return s;
     }
 
+    // A click on the button named `button`, as the user's.
+    void Click(const char* button) { Find<QPushButton>(button)->click(); }
+
     void MakeForm() { MakeForm(RecordingServices()); }
     void MakeForm(WindowServices services) {
         form = std::make_unique<TForm1>(image, std::move(services));
@@ -135,8 +138,6 @@ class WindowTest : public ::testing::Test {
         return w;
     }
     TStringGrid& Grid(const char* name) const { return *Find<TStringGrid>(name); }
-    // A click on the push button `name`.
-    void Click(const char* name) const { Find<QPushButton>(name)->click(); }
 
     // A left press on a cell, through the grid's own mouse handling, where
     // the user sees it: the grids never scroll.
