@@ -30,6 +30,7 @@
 #include "image/record_backup.h"
 #include "image/settings_file.h"
 #include "sim/receiver.h"
+#include "tests/support/image_pattern.h"
 #include "tests/support/temp_folder.h"
 
 namespace tav {
@@ -39,6 +40,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using testsupport::PatternImage;
 
 struct Result {
     int status = -1;
@@ -146,14 +148,6 @@ Result Tavctl(const std::vector<std::string>& args) {
     return Child(args).Finish();
 }
 
-MemoryImage Pattern(int seed) {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>((i * 7 + static_cast<std::size_t>(seed)) % 251);
-    }
-    return m;
-}
-
 std::vector<std::uint8_t> FileBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -196,7 +190,7 @@ class TavctlTest : public ::testing::Test {
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(sim_.Start(&error)) << error;
-        sim_.SetMemory(Pattern(1));
+        sim_.SetMemory(PatternImage(1));
     }
     void TearDown() override { sim_.Stop(); }
 
@@ -226,13 +220,13 @@ TEST_F(TavctlTest, ReadAllThenWriteAllMovesTheWholeMemory) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");  // standard error is no terminal: no progress bar
     EXPECT_EQ(FileBytes(File("backup.tv2")).size(), kSettingsFileSize);
-    EXPECT_EQ(LoadFile(File("backup.tv2")), Pattern(1));
+    EXPECT_EQ(LoadFile(File("backup.tv2")), PatternImage(1));
 
-    Save(Pattern(2), "other.tv2");
+    Save(PatternImage(2), "other.tv2");
     r = Tavctl(Dev({"write-all", "--image", File("other.tv2")}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "OK: OK\n");
-    EXPECT_EQ(sim_.Memory(), Pattern(2));
+    EXPECT_EQ(sim_.Memory(), PatternImage(2));
 }
 
 TEST_F(TavctlTest, ProgressBarOnlyOnATerminal) {
@@ -267,25 +261,25 @@ TEST_P(TavctlTransfers, ReadUpdatesOnlyItsRecordsAndWriteSendsThem) {
         a.insert(a.end(), {"--image", file});
         return Dev(a);
     };
-    Save(Pattern(5), "image.tv2");
+    Save(PatternImage(5), "image.tv2");
     Result r = Tavctl(args(t.read, File("image.tv2")));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, std::string(t.readMessage) + "\n");
     const MemoryImage after = LoadFile(File("image.tv2"));
-    EXPECT_TRUE(SameRecords(after, Pattern(1), t.first, t.last));
-    MemoryImage expected = Pattern(5);
+    EXPECT_TRUE(SameRecords(after, PatternImage(1), t.first, t.last));
+    MemoryImage expected = PatternImage(5);
     for (int rec = t.first; rec <= t.last; ++rec) {
         std::copy(after.RecordAt(rec).begin(), after.RecordAt(rec).end(),
                   expected.RecordAt(rec).begin());
     }
     EXPECT_EQ(after, expected);  // nothing else changed
 
-    Save(Pattern(9), "send.tv2");
+    Save(PatternImage(9), "send.tv2");
     r = Tavctl(args(t.write, File("send.tv2")));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, std::string(t.writeMessage) + "\n");
-    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), t.first, t.last));
-    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(1), 0, t.first - 1));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), PatternImage(9), t.first, t.last));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), PatternImage(1), 0, t.first - 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -317,7 +311,7 @@ TEST_F(TavctlTest, ClockAndErase) {
 }
 
 TEST_F(TavctlTest, AFailedReadLeavesTheFileAsItWas) {
-    Save(Pattern(5), "image.tv2");
+    Save(PatternImage(5), "image.tv2");
     const auto before = FileBytes(File("image.tv2"));
     sim_.InjectFault({sim::FaultKind::BadChecksumAtRecord, 100});
     Result r = Tavctl(Dev({"read-all", "--image", File("image.tv2")}));
@@ -601,7 +595,7 @@ class TavctlGuardedWrites : public TavctlTest,
 
 TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
     const GuardedWrite& w = GetParam();
-    Save(Pattern(9), "send.tv2");
+    Save(PatternImage(9), "send.tv2");
     fs::create_directories(dir_ / "backups");
     std::vector<std::string> args = w.command;
     args.insert(args.end(), {"--image", File("send.tv2"), "--backup", File("backups"), "--verify"});
@@ -620,7 +614,7 @@ TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
     const bool whole = w.full || w.last - w.first + 1 == kRecordCount;
     EXPECT_EQ(backups[0].extension(), whole ? ".tv2" : ".tvr");
     if (whole) {
-        EXPECT_EQ(LoadFile(backups[0]), Pattern(1));
+        EXPECT_EQ(LoadFile(backups[0]), PatternImage(1));
     } else {
         MemoryImage held;
         std::vector<int> records;
@@ -631,9 +625,9 @@ TEST_P(TavctlGuardedWrites, BackUpThenWriteThenVerify) {
             expected.push_back(rec);
         }
         EXPECT_EQ(records, expected);
-        EXPECT_TRUE(SameRecords(held, Pattern(1), w.first, w.last));
+        EXPECT_TRUE(SameRecords(held, PatternImage(1), w.first, w.last));
     }
-    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), w.first, w.last));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), PatternImage(9), w.first, w.last));
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, TavctlGuardedWrites,
@@ -658,7 +652,7 @@ std::string BackupName(std::time_t t, int n, const char* extension) {
 }
 
 TEST_F(TavctlTest, BackupNeverReplacesAFile) {
-    Save(Pattern(9), "send.tv2");
+    Save(PatternImage(9), "send.tv2");
     fs::create_directories(dir_ / "b");
     // Every name of the next seconds is taken: the write is refused.
     const std::time_t now = std::time(nullptr);
@@ -670,7 +664,7 @@ TEST_F(TavctlTest, BackupNeverReplacesAFile) {
     Result r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
     EXPECT_EQ(r.status, 1);
     EXPECT_THAT(r.err, HasSubstr("is taken; no backup file was replaced"));
-    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    EXPECT_EQ(sim_.Memory(), PatternImage(1));
     for (const auto& entry : fs::directory_iterator(dir_ / "b")) {
         EXPECT_EQ(FileBytes(entry.path()).size(), 4u) << entry.path();
     }
@@ -683,7 +677,7 @@ TEST_F(TavctlTest, BackupNeverReplacesAFile) {
     r = Tavctl(Dev({"write-display", "--image", File("send.tv2"), "--backup", File("b")}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.err, HasSubstr("-2.tvr"));
-    EXPECT_TRUE(SameRecords(sim_.Memory(), Pattern(9), 1005, 1005));
+    EXPECT_TRUE(SameRecords(sim_.Memory(), PatternImage(9), 1005, 1005));
 }
 
 // A backup that cannot be read, or has nowhere to go, stops the write before
@@ -701,7 +695,7 @@ class TavctlBackupFailures : public TavctlTest,
 
 TEST_P(TavctlBackupFailures, WriteNothing) {
     const BackupFailure& f = GetParam();
-    Save(Pattern(9), "send.tv2");
+    Save(PatternImage(9), "send.tv2");
     fs::create_directories(dir_ / "b");
     sim_.InjectFault(f.fault);
     std::vector<std::string> args = f.command;
@@ -709,7 +703,7 @@ TEST_P(TavctlBackupFailures, WriteNothing) {
     const Result r = Tavctl(Dev(args));
     EXPECT_EQ(r.status, 1);
     EXPECT_THAT(r.err, HasSubstr(f.says));
-    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    EXPECT_EQ(sim_.Memory(), PatternImage(1));
     const std::vector<std::uint8_t> sent = sim_.ReceivedBytes();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), 'z'), 0);
     EXPECT_EQ(std::count(sent.begin(), sent.end(), 'Z'), 0);
@@ -748,8 +742,8 @@ class TavctlVerify : public TavctlTest, public ::testing::WithParamInterface<Ver
 
 TEST_P(TavctlVerify, ReportsTheFirstDifference) {
     const VerifyCase& v = GetParam();
-    Save(Pattern(9), "send.tv2");
-    Save(Pattern(1), "base.tv2");
+    Save(PatternImage(9), "send.tv2");
+    Save(PatternImage(1), "base.tv2");
     sim_.InjectFault({sim::FaultKind::StoresOtherAtRecord, v.record, v.byte});
     std::vector<std::string> args = v.command;
     std::replace(args.begin(), args.end(), std::string("BASE"), File("base.tv2"));
@@ -758,7 +752,7 @@ TEST_P(TavctlVerify, ReportsTheFirstDifference) {
     EXPECT_EQ(r.status, 1);
     const std::size_t offset =
         static_cast<std::size_t>(v.record) * 32 + static_cast<std::size_t>(v.byte);
-    const unsigned written = Pattern(9).at(offset);
+    const unsigned written = PatternImage(9).at(offset);
     const std::string remote =
         v.record < 1000 ? " (remote " + std::to_string(v.record + 1) + ")" : "";
     char line[200];
@@ -817,11 +811,11 @@ class TavctlOnlyChanged : public TavctlTest, public ::testing::WithParamInterfac
 
 TEST_P(TavctlOnlyChanged, SendsExactlyTheDifferingRecords) {
     const OnlyChanged& c = GetParam();
-    MemoryImage image = Pattern(1);  // what the receiver holds and BASE says
+    MemoryImage image = PatternImage(1);  // what the receiver holds and BASE says
     for (int rec : c.changed) {
         image.RecordAt(rec)[static_cast<std::size_t>(rec) % 32] ^= 0x5A;
     }
-    Save(Pattern(1), "base.tv2");
+    Save(PatternImage(1), "base.tv2");
     Save(image, "new.tv2");
     sim_.ClearTraffic();
     const Result r =
@@ -856,7 +850,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- diff against the receiver ------------------------------------------------
 
 TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
-    MemoryImage file = Pattern(1);
+    MemoryImage file = PatternImage(1);
     WriteDeviceText(file, TextFieldOffset(0), "Brama");
     file.at(1022 * 32 + 1) ^= 0x01;
     Save(file, "a.tv2");
@@ -871,7 +865,7 @@ TEST_F(TavctlTest, DiffWithTheReceiverChangesNothing) {
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(std::string(sent.begin(), sent.begin() + 2), "?P");
     EXPECT_TRUE(std::all_of(sent.begin() + 2, sent.end(), [](std::uint8_t b) { return b == 'x'; }));
-    EXPECT_EQ(sim_.Memory(), Pattern(1));
+    EXPECT_EQ(sim_.Memory(), PatternImage(1));
 
     r = Tavctl(Dev({"diff", File("a.tv2"), "--json"}));
     EXPECT_EQ(r.status, 1) << r.err;
@@ -989,7 +983,7 @@ TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
     }
     csv += "14,12:34:56:78,0,\"never closed\r\n";
     std::ofstream(File("bad.csv"), std::ios::binary) << csv;
-    MemoryImage m = Pattern(3);
+    MemoryImage m = PatternImage(3);
     Save(m, "a.tv2");
     const auto before = FileBytes(File("a.tv2"));
 
@@ -1166,7 +1160,7 @@ TEST_F(TavctlTest, BackupsGoBackAsTheyWereTaken) {
         std::vector<std::string> then;   // what is done with the backup (BACKUP stands for it)
         int status;
         const char* says;
-        int first, last;  // records that hold the backup afterwards; the rest Pattern(2)
+        int first, last;  // records that hold the backup afterwards; the rest PatternImage(2)
     };
     const Row rows[] = {
         {"partial backup restored",
@@ -1200,17 +1194,17 @@ TEST_F(TavctlTest, BackupsGoBackAsTheyWereTaken) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        sim_.SetMemory(Pattern(1));
+        sim_.SetMemory(PatternImage(1));
         fs::remove_all(dir_ / "b");
         fs::create_directories(dir_ / "b");
-        Save(Pattern(9), "send.tv2");
+        Save(PatternImage(9), "send.tv2");
         std::vector<std::string> write = row.write;
         write.insert(write.end(), {"--image", File("send.tv2"), "--backup", File("b")});
         ASSERT_EQ(Tavctl(Dev(write)).status, 0);
         const std::vector<std::string> backups = FilesIn(dir_ / "b");
         ASSERT_EQ(backups.size(), 1u);
         // The receiver changes afterwards; the backup brings back only its records.
-        sim_.SetMemory(Pattern(2));
+        sim_.SetMemory(PatternImage(2));
         sim_.ClearTraffic();
         std::vector<std::string> then = row.then;
         std::replace(then.begin(), then.end(), std::string("BACKUP"),
@@ -1221,7 +1215,8 @@ TEST_F(TavctlTest, BackupsGoBackAsTheyWereTaken) {
         const MemoryImage held = sim_.Memory();
         for (int rec = 0; rec < kRecordCount; ++rec) {
             const bool restored = rec >= row.first && rec <= row.last;
-            EXPECT_TRUE(SameRecords(held, restored ? Pattern(1) : Pattern(2), rec, rec)) << rec;
+            EXPECT_TRUE(SameRecords(held, restored ? PatternImage(1) : PatternImage(2), rec, rec))
+                << rec;
         }
         if (row.status != 0) {
             EXPECT_TRUE(sim_.ReceivedBytes().empty());
@@ -1274,11 +1269,11 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         sim_.SetPacing({});
-        sim_.SetMemory(Pattern(1));
+        sim_.SetMemory(PatternImage(1));
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "b");
-        Save(Pattern(5), "image.tv2");
-        MemoryImage base = Pattern(5);  // five records differ from image.tv2
+        Save(PatternImage(5), "image.tv2");
+        MemoryImage base = PatternImage(5);  // five records differ from image.tv2
         for (int rec : {2, 3, 4, 10, 11}) {
             base.RecordAt(rec)[0] ^= 0xFF;
         }
@@ -1321,7 +1316,8 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         bool done = true;
         int written = 0;
         for (int rec : sent) {
-            EXPECT_TRUE(SameRecords(held, done ? Pattern(5) : Pattern(1), rec, rec)) << rec;
+            EXPECT_TRUE(SameRecords(held, done ? PatternImage(5) : PatternImage(1), rec, rec))
+                << rec;
             written += done ? 1 : 0;
             done = done && rec != last;
         }
@@ -1330,7 +1326,7 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
                                      std::to_string(sent.size()) + ") from " + File("image.tv2")));
         for (int rec = 0; rec < kRecordCount; ++rec) {
             if (std::find(sent.begin(), sent.end(), rec) == sent.end()) {
-                EXPECT_TRUE(SameRecords(held, Pattern(1), rec, rec)) << rec;
+                EXPECT_TRUE(SameRecords(held, PatternImage(1), rec, rec)) << rec;
             }
         }
     }
@@ -1359,7 +1355,7 @@ TEST_F(TavctlTest, AFileSizeLimitFailsTheWriteWithAMessage) {
         SCOPED_TRACE(row.name);
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "b");
-        Save(Pattern(9), "send.tv2");
+        Save(PatternImage(9), "send.tv2");
         sim_.ClearTraffic();
         std::vector<std::string> args = row.command;
         for (std::string& arg : args) {
@@ -1381,8 +1377,8 @@ TEST_F(TavctlTest, AFileSizeLimitFailsTheWriteWithAMessage) {
 
 // Output that cannot be written is a failure, not a success.
 TEST_F(TavctlFiles, OutputToAFullDiskExitsWithOne) {
-    Save(Pattern(3), "a.tv2");
-    Save(Pattern(4), "b.tv2");
+    Save(PatternImage(3), "a.tv2");
+    Save(PatternImage(4), "b.tv2");
     const std::vector<std::vector<std::string>> rows = {
         {"show", File("a.tv2")},
         {"show", File("a.tv2"), "--json"},
@@ -1412,7 +1408,8 @@ TEST_F(TavctlTest, AReadThatCouldNotBeKeptIsNotBegun) {
          ": no file can be created in its folder"},
         {"write-protected file",
          [](const fs::path& d) {
-             ASSERT_EQ(WriteSettingsFile(Pattern(7), d / "image.tv2"), SettingsSaveResult::Saved);
+             ASSERT_EQ(WriteSettingsFile(PatternImage(7), d / "image.tv2"),
+                       SettingsSaveResult::Saved);
              fs::permissions(d / "image.tv2", fs::perms(0444));
          },
          ": it is write-protected"},
@@ -1461,9 +1458,9 @@ TEST_F(TavctlTest, EraseNeedsYesAndBacksUpWhole) {
     const std::vector<std::string> backups = FilesIn(dir_ / "b");
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(fs::path(backups[0]).extension(), ".tv2");
-    EXPECT_EQ(LoadFile(dir_ / "b" / backups[0]), Pattern(1));
+    EXPECT_EQ(LoadFile(dir_ / "b" / backups[0]), PatternImage(1));
     ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));  // the erase has landed
-    EXPECT_NE(sim_.Memory(), Pattern(1));
+    EXPECT_NE(sim_.Memory(), PatternImage(1));
 }
 
 // On a terminal erase asks, and only yes erases.
@@ -1475,7 +1472,7 @@ TEST_F(TavctlTest, EraseAsksOnATerminal) {
     } rows[] = {{"\n", 1, false}, {"n\n", 1, false}, {"tak\n", 1, false}, {"y\n", 0, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.answer);
-        sim_.SetMemory(Pattern(1));
+        sim_.SetMemory(PatternImage(1));
         sim_.ClearTraffic();
         Child child(Dev({"erase"}), true);
         child.Type(row.answer);
@@ -1483,14 +1480,14 @@ TEST_F(TavctlTest, EraseAsksOnATerminal) {
         EXPECT_EQ(r.status, row.status) << r.err;
         EXPECT_THAT(r.err, HasSubstr("Erase the receiver's whole memory? Every remote"));
         ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));  // the erase has landed
-        EXPECT_EQ(sim_.Memory() != Pattern(1), row.erased);
+        EXPECT_EQ(sim_.Memory() != PatternImage(1), row.erased);
         EXPECT_EQ(sim_.ReceivedBytes().empty(), !row.erased);
     }
 }
 
 // A second file of the wrong type or version is named.
 TEST_F(TavctlFiles, ASecondFileThatIsNoSettingsFileIsNamed) {
-    Save(Pattern(3), "a.tv2");
+    Save(PatternImage(3), "a.tv2");
     std::ofstream(File("text.tv2")) << "notes, not settings";
     std::ofstream(File("v11.tv2")) << "$*$11";
     const std::vector<std::vector<std::string>> rows = {

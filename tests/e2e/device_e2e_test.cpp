@@ -16,13 +16,13 @@
 namespace tav::e2e {
 namespace {
 
-using e2etest::Pattern;
 using e2etest::WithRecords;
 using linktest::Bytes;
 using sim::Fault;
 using sim::FaultKind;
 using sim::ReceiverMode;
 using ::testing::ElementsAre;
+using testsupport::PatternImage;
 using namespace std::chrono_literals;
 
 class DeviceE2e : public ::testing::Test {
@@ -77,8 +77,8 @@ TEST_F(DeviceE2e, ReadAndWriteOperations) {
     };
     host.remote = 417;
     for (const auto& [operation, first, last, read, message] : rows) {
-        const MemoryImage device = Pattern(static_cast<int>(operation) + 11);
-        const MemoryImage tool = Pattern(static_cast<int>(operation) + 5);
+        const MemoryImage device = PatternImage(static_cast<int>(operation) + 11);
+        const MemoryImage tool = PatternImage(static_cast<int>(operation) + 5);
         receiver->SetMemory(device);
         image = tool;
         EXPECT_EQ(Run(operation), OperationOutcome::Done) << operation;
@@ -97,10 +97,10 @@ TEST_F(DeviceE2e, ClockEraseAndFirmware) {
     EXPECT_THAT(receiver->Clock().bytes, ElementsAre(0x43, 0x29, 0x06, 0x07, 0x12, 0x26));
     EXPECT_EQ(Sent(), (Bytes{'?', 't', 0x43, 0x29, 0x06, 0x07, 0x12, 0x26, 0xB1}));
 
-    image = Pattern(3);
+    image = PatternImage(3);
     EXPECT_EQ(Run(kEraseMemory), OperationOutcome::Done);
     EXPECT_EQ(receiver->Memory(), sim::ErasedMemory());
-    EXPECT_EQ(image, Pattern(3));
+    EXPECT_EQ(image, PatternImage(3));
     EXPECT_THAT(host.Messages(), ElementsAre("TAV-1000R Kasuje cala pamiec | OK"));
 
     receiver->SetMode(ReceiverMode::BootLoader);
@@ -162,7 +162,7 @@ TEST_F(DeviceE2e, TransferFaults) {
          "TAV-1000R nie odpowiada! | Błąd",
          2 + 6 * 129},
     };
-    const MemoryImage device = Pattern(7), tool = Pattern(3);
+    const MemoryImage device = PatternImage(7), tool = PatternImage(3);
     for (const Row& row : rows) {
         receiver->SetMemory(device);
         receiver->SetMode(row.operation == kUpdateFirmware ? ReceiverMode::BootLoader

@@ -13,8 +13,8 @@
 namespace tav::e2e {
 namespace {
 
-using e2etest::Pattern;
 using linktest::Bytes;
+using testsupport::PatternImage;
 using namespace std::chrono_literals;
 
 std::shared_ptr<demo::InProcessReceivers> Receivers(const MemoryImage& memory) {
@@ -61,7 +61,7 @@ class InProcessDemoOperations : public ::testing::Test {
         return outcome;
     }
 
-    std::shared_ptr<demo::InProcessReceivers> receivers = Receivers(Pattern(7));
+    std::shared_ptr<demo::InProcessReceivers> receivers = Receivers(PatternImage(7));
     FixedPortResolver resolver;
     SystemTiming timing;
     SerialLink link{[this] { return demo::MakeInProcessPort(receivers); }, resolver, timing};
@@ -81,11 +81,11 @@ TEST_F(InProcessDemoOperations, ReadWriteAndFirmware) {
     const auto& app = *receivers->at("app");
 
     EXPECT_EQ(Run(kReadAllMemory), OperationOutcome::Done);
-    EXPECT_EQ(image, Pattern(7));
+    EXPECT_EQ(image, PatternImage(7));
 
-    image = Pattern(9);
+    image = PatternImage(9);
     EXPECT_EQ(Run(kWriteAllMemory), OperationOutcome::Done);
-    EXPECT_EQ(app.Memory(), Pattern(9));
+    EXPECT_EQ(app.Memory(), PatternImage(9));
 
     resolver.Set(0, "boot");
     EXPECT_EQ(Run(kUpdateFirmware), OperationOutcome::Done);

@@ -20,11 +20,13 @@
 #include "image/settings_file.h"
 #include "link/dispatcher.h"
 #include "tests/link/link_test_support.h"
+#include "tests/support/image_pattern.h"
 
 namespace tav::e2e {
 namespace {
 
 using linktest::Bytes;
+using testsupport::PatternImage;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -63,17 +65,6 @@ MemoryImage StartMemory() {
         EXPECT_EQ(ReadSettingsFile(memory, file), SettingsLoadResult::Loaded) << file;
     }
     return memory;
-}
-
-MemoryImage Pattern(int seed) {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>(i * seed + i / 97);
-    }
-    // Bytes a cooked terminal would eat or translate.
-    const Bytes awkward = {0x00, 0x11, 0x13, 0x0D, 0x0A, 0x03, 0x1A, 0x7F, 0xFF};
-    std::ranges::copy(awkward, m.RecordAt(1005).begin() + 6);
-    return m;
 }
 
 // The records [first, last] of `from`, the rest of `rest`.
@@ -149,9 +140,9 @@ TEST_F(Win32SerialE2e, ReadsTheReceiversMemory) {
     host.remote = 417;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.operation);
-        image = Pattern(3);
+        image = PatternImage(3);
         EXPECT_EQ(Run(row.operation), OperationOutcome::Done);
-        EXPECT_EQ(image, Records(device, row.first, row.last, Pattern(3)));
+        EXPECT_EQ(image, Records(device, row.first, row.last, PatternImage(3)));
         EXPECT_EQ(host.Messages(), row.message.empty() ? std::vector<std::string>{}
                                                        : std::vector<std::string>{row.message});
         EXPECT_EQ(host.Lines("version "), std::vector<std::string>{"hardw.ver:1.00 soft.ver:1.26"});
@@ -178,7 +169,7 @@ TEST_F(Win32SerialE2e, WritesArriveWhole) {
     int seed = 5;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.write);
-        const MemoryImage written = Pattern(seed += 2);
+        const MemoryImage written = PatternImage(seed += 2);
         image = written;
         EXPECT_EQ(Run(row.write), OperationOutcome::Done);
         EXPECT_EQ(host.Messages(), std::vector<std::string>{row.message});
@@ -207,7 +198,7 @@ TEST_F(Win32SerialE2e, PacedTransfersRunAtTheLineSpeed) {
                 static_cast<long long>(std::chrono::duration_cast<Millis>(took).count()),
                 static_cast<long long>(std::chrono::duration_cast<Millis>(line).count()));
 
-    const MemoryImage written = Pattern(17);
+    const MemoryImage written = PatternImage(17);
     image = written;
     EXPECT_EQ(Run(kWriteAllMemory, &took), OperationOutcome::Done);
     EXPECT_EQ(host.Messages(), std::vector<std::string>{"OK | OK"});
@@ -241,14 +232,14 @@ TEST_F(Win32SerialE2e, ReceiverGoneMidTransfer) {
             GTEST_SKIP() << "no receiver: run under with_simulators.sh";
         }
         const MemoryImage device = StartMemory();
-        image = Pattern(9);
+        image = PatternImage(9);
         Clock::duration took{};
         const auto processor = ProcessorTime();
         EXPECT_EQ(Run(row.operation, &took), OperationOutcome::Failed);
         const auto used = ProcessorTime() - processor;
         EXPECT_EQ(host.Messages(), std::vector<std::string>{row.message});
         if (row.operation == kReadAllMemory) {
-            EXPECT_EQ(image, Records(device, 0, row.goodRecords - 1, Pattern(9)));
+            EXPECT_EQ(image, Records(device, 0, row.goodRecords - 1, PatternImage(9)));
         }
         // 50 empty periods of 50 ms.
         std::printf("%s: gave up after %lld ms, %lld ms of processor time\n", row.variable,

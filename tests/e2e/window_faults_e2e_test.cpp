@@ -23,6 +23,7 @@
 #include "sim/receiver.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/form_text.h"
 
@@ -31,10 +32,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using e2etest::Pattern;
 using e2etest::WithRecords;
 using sim::Fault;
 using sim::FaultKind;
+using testsupport::PatternImage;
 
 std::vector<std::uint8_t> FileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -240,8 +241,6 @@ std::optional<Expected> Expect(Column column, const Operation& op) {
 class WindowOnAFaultyLine : public WindowTest {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("tav-window-faults-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
         fs::permissions(dir, fs::perms(0755));  // an ordinary user may look up the device
         device = (dir / "ttyUSB0").string();
         sim::ReceiverOptions options;
@@ -256,7 +255,7 @@ class WindowOnAFaultyLine : public WindowTest {
         }
         // The settings file the user works from; no device fault may touch it.
         settingsFile = dir / "ustawienia.tv2";
-        ASSERT_EQ(WriteSettingsFile(Pattern(2), settingsFile), SettingsSaveResult::Saved);
+        ASSERT_EQ(WriteSettingsFile(PatternImage(2), settingsFile), SettingsSaveResult::Saved);
         settingsBytes = FileBytes(settingsFile);
 
         answer = QMessageBox::Yes;  // the erase asks first
@@ -274,7 +273,6 @@ class WindowOnAFaultyLine : public WindowTest {
             [[maybe_unused]] const int rc =
                 std::system(("umount " + (dir / "pelny").string() + " 2>/dev/null").c_str());
         }
-        fs::remove_all(dir, ec);
     }
 
     WindowServices Services() {
@@ -291,7 +289,7 @@ class WindowOnAFaultyLine : public WindowTest {
         if (op.kind == Kind::Firmware) {
             Find<QAction>(op.control)->trigger();
         } else {
-            Find<QPushButton>(op.control)->click();
+            Click(op.control);
         }
     }
 
@@ -305,7 +303,7 @@ class WindowOnAFaultyLine : public WindowTest {
     // holding `toolImage`, and checks where the records are afterwards.
     void RunAndCheck(const Operation& op, const std::vector<Message>& shown, int moved,
                      bool inFlightMayLand, const std::function<void()>& press) {
-        const MemoryImage deviceMemory = Pattern(7), toolImage = Pattern(3);
+        const MemoryImage deviceMemory = PatternImage(7), toolImage = PatternImage(3);
         receiver->SetMemory(deviceMemory);
         receiver->SetMode(op.kind == Kind::Firmware ? sim::ReceiverMode::BootLoader
                                                     : sim::ReceiverMode::Application);
@@ -363,7 +361,8 @@ class WindowOnAFaultyLine : public WindowTest {
         ASSERT_TRUE(receiver->WaitUntilSettled(50ms, 2s));
     }
 
-    fs::path dir;
+    testsupport::TempFolder folder{"tav-window-faults"};
+    fs::path dir = folder.path();
     std::string device;
     std::unique_ptr<sim::PtyReceiver> receiver;
     std::vector<std::uint8_t> firmware = std::vector<std::uint8_t>(kFirmwareSize);
@@ -534,7 +533,7 @@ TEST_F(WindowOnAFaultyLine, AdapterComesBackUnderTheSameOrAnotherName) {
     const Message readDisplay{"Stan wyswietlacza odebrano z TAV-1000R", "OK"};
     receiver->RemoveSymlink();
     plugIn("ttyUSB0");
-    receiver->SetMemory(Pattern(7));
+    receiver->SetMemory(PatternImage(7));
     Click("Button17");
     EXPECT_EQ(messages, std::vector<Message>{readDisplay});
 
@@ -554,7 +553,7 @@ TEST_F(WindowOnAFaultyLine, AdapterComesBackUnderTheSameOrAnotherName) {
         SCOPED_TRACE(name);
         plugIn(name);
         messages.clear();
-        image = Pattern(3);
+        image = PatternImage(3);
         Click("Button3");
         EXPECT_TRUE(messages.empty());
         EXPECT_TRUE(image == receiver->Memory());

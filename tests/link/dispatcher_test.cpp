@@ -9,6 +9,7 @@
 #include "link/dispatcher.h"
 #include "link/firmware.h"
 #include "link_test_support.h"
+#include "tests/support/image_pattern.h"
 
 namespace tav::linktest {
 namespace {
@@ -18,6 +19,7 @@ using sim::FaultKind;
 using sim::ReceiverMode;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using testsupport::PatternImage;
 
 std::vector<std::string> Numbers(int first, int last, int step) {
     std::vector<std::string> out;
@@ -27,14 +29,6 @@ std::vector<std::string> Numbers(int first, int last, int step) {
     return out;
 }
 
-MemoryImage Pattern(int seed) {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>(i * seed + i / 32);
-    }
-    return m;
-}
-
 struct DispatchRig : Rig {
     Bytes firmware = Bytes(kFirmwareSize);
     DispatchRig() {
@@ -42,8 +36,8 @@ struct DispatchRig : Rig {
             firmware[i] = static_cast<std::uint8_t>(i * 31 + i / 128);
         }
         ctx.firmware = firmware;
-        image = Pattern(5);
-        receiver->SetMemory(Pattern(3));
+        image = PatternImage(5);
+        receiver->SetMemory(PatternImage(3));
         host.remote = 417;
     }
     OperationOutcome Run(unsigned operation) { return RunDeviceOperation(ctx, operation); }

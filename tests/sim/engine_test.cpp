@@ -94,7 +94,7 @@ struct ReadRow {
 class EngineReadRecord : public ::testing::TestWithParam<ReadRow> {};
 
 TEST_P(EngineReadRecord, AnswersDataAndChecksum) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     const auto replies = FeedEach(e, GetParam().header);
     ASSERT_EQ(replies.size(), 1u);
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, EngineReadRecord,
                                            ReadRow{256, B({0x70, 0x01, 0x00})}));
 
 TEST(EngineReadRecordPieces, HeaderInPiecesAnswersOnlyAfterTheLastByte) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     EXPECT_FALSE(e.Receive('p'));
     EXPECT_EQ(e.State(), ParseState::ReadRecordNumber);
@@ -202,7 +202,7 @@ TEST(EngineClock, WrongChecksumLeavesTheClock) {
 // ---- erase -----------------------------------------------------------------
 
 TEST(EngineErase, FillsTheMemoryWith0xFFAndAnswersNothing) {
-    ReceiverEngine e(WithMemory(PatternMemory()));
+    ReceiverEngine e(WithMemory(PatternImage(31)));
     EXPECT_TRUE(e.ReceiveAll(Str("c")).empty());
     EXPECT_EQ(e.Memory(), ErasedMemory());
     EXPECT_EQ(e.ReceiveAll(B({'p', 0x00, 0x00})), Cat({Bytes(32, 0xFF), B({0xE0})}));
@@ -211,7 +211,7 @@ TEST(EngineErase, FillsTheMemoryWith0xFFAndAnswersNothing) {
 // ---- bulk read ---------------------------------------------------------------
 
 TEST(EngineBulkRead, SendsEachRecordAfterTheXForThePreviousOne) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     auto first = e.Receive('P');
     ASSERT_TRUE(first);
@@ -228,7 +228,7 @@ TEST(EngineBulkRead, SendsEachRecordAfterTheXForThePreviousOne) {
 }
 
 TEST(EngineBulkRead, AnyOtherByteEndsTheTransferAndIsACommand) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     e.ReceiveAll(Str("Pxx"));
     const auto out = e.ReceiveAll(Str("?"));
@@ -239,7 +239,7 @@ TEST(EngineBulkRead, AnyOtherByteEndsTheTransferAndIsACommand) {
 // ---- bulk write --------------------------------------------------------------
 
 TEST(EngineBulkWrite, Takes1024RecordsWithAnEchoEach) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e;
     EXPECT_FALSE(e.Receive('Z'));
     for (int r = 0; r < kRecordCount; ++r) {
@@ -313,10 +313,10 @@ TEST(EngineFirmware, ApplicationIgnoresF) {
 TEST(EngineFirmware, BootLoaderIgnoresTheApplicationsCommands) {
     ReceiverOptions o;
     o.mode = ReceiverMode::BootLoader;
-    o.memory = PatternMemory();
+    o.memory = PatternImage(31);
     ReceiverEngine e(o);
     EXPECT_TRUE(e.ReceiveAll(Str("c")).empty());
-    EXPECT_EQ(e.Memory(), PatternMemory());
+    EXPECT_EQ(e.Memory(), PatternImage(31));
     EXPECT_TRUE(e.ReceiveAll(Str("P")).empty());
     EXPECT_TRUE(e.ReceiveAll(Str("x")).empty());
     EXPECT_TRUE(e.ReceiveAll(Str("hi")).empty());
@@ -428,7 +428,7 @@ TEST(EngineDelays, EachAnswerCarriesItsProcessingTime) {
 // ---- faults --------------------------------------------------------------------
 
 TEST(EngineFaults, BadChecksumAtRecordInSingleAndBulkRead) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     e.InjectFault({FaultKind::BadChecksumAtRecord, 100});
     Bytes bad = RecordFrame(m, 100);
@@ -446,7 +446,7 @@ TEST(EngineFaults, BadChecksumAtRecordInSingleAndBulkRead) {
 }
 
 TEST(EngineFaults, SilenceFromRecordInSingleCommands) {
-    ReceiverEngine e(WithMemory(PatternMemory()));
+    ReceiverEngine e(WithMemory(PatternImage(31)));
     e.InjectFault({FaultKind::SilenceFromRecord, 500});
     EXPECT_EQ(e.ReceiveAll(B({'p', 0x01, 0xF3})).size(), 33u);  // 499
     EXPECT_TRUE(e.ReceiveAll(B({'p', 0x01, 0xF4})).empty());    // 500
@@ -454,13 +454,13 @@ TEST(EngineFaults, SilenceFromRecordInSingleCommands) {
     EXPECT_EQ(e.State(), ParseState::Idle);
     const Bytes data = Pattern(32, 4);
     EXPECT_TRUE(e.ReceiveAll(Cat({B({'z', 0x01, 0xF4}), data, B({Sum(data)})})).empty());
-    EXPECT_EQ(RecordBytes(e.Memory(), 500), RecordBytes(PatternMemory(), 500));
+    EXPECT_EQ(RecordBytes(e.Memory(), 500), RecordBytes(PatternImage(31), 500));
     EXPECT_EQ(e.State(), ParseState::Idle);
     EXPECT_EQ(e.ReceiveAll(Str("?")).size(), 6u);
 }
 
 TEST(EngineFaults, SilenceFromRecordInBulkReadMutesUntilTheFrameIsAborted) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     e.InjectFault({FaultKind::SilenceFromRecord, 3});
     EXPECT_EQ(e.ReceiveAll(Str("Pxx")),
@@ -554,7 +554,7 @@ TEST(EngineFaults, GarbageBeforeTheNthAnswerOnce) {
 }
 
 TEST(EngineFaults, ShortAnswerOnce) {
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ReceiverEngine e(WithMemory(m));
     e.InjectFault({FaultKind::ShortAnswer, 0, 32});
     const Bytes full = RecordFrame(m, 9);
@@ -602,7 +602,7 @@ TEST(EngineHelpers, DemoEventLineShowsTheClock) {
 TEST(EngineHelpers, MemoryFromASettingsFile) {
     const testsupport::TempFolder folder("tav-sim");
     const auto& dir = folder.path();
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ASSERT_EQ(WriteSettingsFile(m, dir / "a.tv2"), SettingsSaveResult::Saved);
     MemoryImage loaded;
     std::string error;

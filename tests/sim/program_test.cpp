@@ -11,6 +11,7 @@
 
 #include "image/settings_file.h"
 #include "tests/sim/raw_client.h"
+#include "tests/support/temp_folder.h"
 
 extern char** environ;
 
@@ -83,13 +84,9 @@ class Program {
     std::FILE* out_ = nullptr;
 };
 
-std::filesystem::path TempPath(const std::string& name) {
-    return std::filesystem::temp_directory_path() /
-           ("tav_sim_prog_" + std::to_string(::getpid()) + "_" + name);
-}
-
 TEST(SimProgram, PrintsThePathThatAnswersTheVersionQuery) {
-    const auto link = TempPath("link");
+    const testsupport::TempFolder folder("tav_sim_prog");
+    const auto link = folder.path() / "link";
     Program program({"--link", link.string()});
     const std::string path = program.FirstLine();
     ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
@@ -118,7 +115,8 @@ TEST(SimProgram, BootLoaderWithItsVersionAndAFault) {
 }
 
 TEST(SimProgram, MemoryFromASettingsFileAndHistoryLines) {
-    const auto file = TempPath("mem.tv2");
+    const testsupport::TempFolder folder("tav_sim_prog");
+    const auto file = folder.path() / "mem.tv2";
     MemoryImage image;
     for (int i = 0; i < 32; ++i) {
         image.at(5 * 32 + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(i + 1);
@@ -137,7 +135,6 @@ TEST(SimProgram, MemoryFromASettingsFileAndHistoryLines) {
     const std::string expected = "TAV-1000 v1.26\r\nlinia 1\r\n";
     EXPECT_EQ(client.Read(expected.size(), 1s), Bytes(expected.begin(), expected.end()));
     EXPECT_EQ(program.Stop(SIGTERM), 0);
-    std::filesystem::remove(file);
 }
 
 TEST(SimProgram, WrongOptionsExitWithTwo) {

@@ -15,6 +15,7 @@
 #include "sim/receiver.h"
 #include "tests/sim/raw_client.h"
 #include "tests/sim/sim_test_support.h"
+#include "tests/support/temp_folder.h"
 
 namespace tav::sim {
 namespace {
@@ -87,8 +88,8 @@ TEST_F(PtyReceiverTest, BoundedLogsKeepTheNewestBytes) {
 
 TEST_F(PtyReceiverTest, SymlinkPointsAtTheDeviceAndIsRemovedAtTheEnd) {
     StartReceiver();
-    const auto link =
-        std::filesystem::temp_directory_path() / ("tav_sim_link_" + std::to_string(::getpid()));
+    const testsupport::TempFolder folder("tav_sim_link");
+    const auto link = folder.path() / "link";
     std::string error;
     ASSERT_TRUE(receiver_->MakeSymlink(link.string(), &error)) << error;
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), receiver_->DevicePath());
@@ -288,7 +289,7 @@ TEST_F(PtyReceiverTest, PartialFrameIsDroppedAfterTheFrameTimeout) {
 
 TEST_F(PtyReceiverTest, ClockEraseAndHistory) {
     ReceiverOptions o;
-    o.memory = PatternMemory();
+    o.memory = PatternImage(31);
     o.history = {"2026-12-07 06:29:43 nadajnik 0012 przycisk 3"};
     StartReceiver(o);
     const Bytes clock{0x43, 0x29, 0x06, 0x07, 0x12, 0x26};
@@ -315,7 +316,7 @@ TEST_F(PtyReceiverTest, ClockEraseAndHistory) {
 // for the pty to hand it over and the receiver to act on it.
 TEST_F(PtyReceiverTest, SettlingWaitsForTheLastBytesOnTheirWay) {
     ReceiverOptions o;
-    o.memory = PatternMemory();
+    o.memory = PatternImage(31);
     StartReceiver(o);
     ASSERT_TRUE(client_.Write(Str("c")));
     ASSERT_TRUE(receiver_->WaitUntilSettled(50ms, 1s));
@@ -325,7 +326,7 @@ TEST_F(PtyReceiverTest, SettlingWaitsForTheLastBytesOnTheirWay) {
 
 TEST_F(PtyReceiverTest, BulkWriteThenBulkReadOf1024Records) {
     StartReceiver();
-    const MemoryImage m = PatternMemory();
+    const MemoryImage m = PatternImage(31);
     ASSERT_TRUE(client_.Write(Str("Z")));
     for (int r = 0; r < kRecordCount; ++r) {
         const Bytes frame = RecordFrame(m, r);
@@ -367,7 +368,7 @@ TEST_F(PtyReceiverTest, BootLoaderTakesTheFirmwareAndIgnoresApplicationCommands)
 
 TEST_F(PtyReceiverTest, FaultBadChecksumInBulkRead) {
     ReceiverOptions o;
-    o.memory = PatternMemory();
+    o.memory = PatternImage(31);
     StartReceiver(o);
     receiver_->InjectFault({FaultKind::BadChecksumAtRecord, 2});
     ASSERT_TRUE(client_.Write(Str("P")));
@@ -382,7 +383,7 @@ TEST_F(PtyReceiverTest, FaultBadChecksumInBulkRead) {
 
 TEST_F(PtyReceiverTest, FaultSilenceFromRecordThenRecoveryAfterQuiet) {
     ReceiverOptions o;
-    o.memory = PatternMemory();
+    o.memory = PatternImage(31);
     o.frameTimeout = 150ms;
     StartReceiver(o);
     receiver_->InjectFault({FaultKind::SilenceFromRecord, 2});
@@ -447,7 +448,7 @@ TEST_F(PtyReceiverTest, FaultGarbageBeforeTheAnswerAndAShortAnswer) {
 
 TEST_F(PtyReceiverTest, FaultHangUpAfterBytesClosesTheReceiversEnd) {
     ReceiverOptions o;
-    o.memory = PatternMemory();
+    o.memory = PatternImage(31);
     StartReceiver(o);
     receiver_->InjectFault({FaultKind::HangUpAfterBytes, 10});
     ASSERT_TRUE(client_.Write(Bytes{'p', 0x00, 0x04}));

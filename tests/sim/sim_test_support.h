@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "image/memory_image.h"
+#include "tests/support/image_pattern.h"
 
 namespace tav::sim::testing {
 
 using Bytes = std::vector<std::uint8_t>;
+using testsupport::PatternImage;
 
 inline Bytes B(std::initializer_list<int> values) {
     Bytes out;
@@ -47,15 +49,6 @@ inline Bytes Pattern(std::size_t n, int seed) {
             static_cast<std::uint8_t>((i * 7 + static_cast<std::size_t>(seed) * 13 + 1) & 0xFF);
     }
     return out;
-}
-
-// A memory in which every record differs from its neighbours.
-inline MemoryImage PatternMemory() {
-    MemoryImage m;
-    for (std::size_t i = 0; i < kImageSize; ++i) {
-        m.at(i) = static_cast<std::uint8_t>((i * 31 + i / 32) & 0xFF);
-    }
-    return m;
 }
 
 inline Bytes RecordBytes(const MemoryImage& m, int record) {

@@ -12,7 +12,7 @@ class DumpViewTest : public WindowTest {
     TStringGrid& Dump() { return Grid("StringGrid4"); }
     void Press(const char* button, int times = 1) {
         for (int i = 0; i < times; ++i) {
-            Find<QPushButton>(button)->click();
+            Click(button);
         }
     }
 };

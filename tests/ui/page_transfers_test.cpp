@@ -78,7 +78,7 @@ TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
     } rows[] = {{"Button7", "33", 33}, {"Button4", "7x", 7}};
     for (const auto& r : rows) {
         Type(2, 6, r.typed);  // minutes of delay 1
-        Find<QPushButton>(r.button)->click();
+        Click(r.button);
         EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.button;
         EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent)) << r.button;
     }
@@ -153,7 +153,7 @@ TEST_F(SettingsTransferTest, ButtonsOfThePageMoveTheirRecords) {
         }
         messages.clear();
         const MemoryImage before = form->image();
-        Find<QPushButton>(r.button)->click();
+        Click(r.button);
         ASSERT_EQ(messages, (std::vector<Message>{{r.message, "OK"}})) << r.button;
         const MemoryImage got = receiver->Memory();
         EXPECT_EQ(Records(got, r.first, r.last), Records(form->image(), r.first, r.last));
@@ -217,7 +217,7 @@ TEST_F(SettingsTransferTest, FailedReadsShowTheDisplayGroupAgain) {
         receiver->ClearFaults();
         receiver->InjectFault(r.fault);
         messages.clear();
-        Find<QPushButton>(r.button)->click();
+        Click(r.button);
         ASSERT_EQ(messages, (std::vector<Message>{{r.message, QString::fromUtf8("Błąd")}}));
         EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), r.mode) << r.button;
         EXPECT_EQ(form->image().at(kDisplayModeOffset), r.mode) << r.button;
