@@ -78,7 +78,13 @@ if $record; then
             print w[1]; found = 1; exit } END { if (!found) print "–" }' "$log"
     }
     marker='^<!-- scripts/bench.sh --record'
-    page=$(grep -l "$marker" README.md docs/*.md 2>/dev/null | head -n 1)
+    page=""
+    for f in docs/performance.md README.md; do
+        if [ -z "$page" ] && [ -f "$f" ] && grep -q "$marker" "$f"; then
+            page=$f
+        fi
+    done
+    [ -n "$page" ] || { echo "bench: no page with the table of runs" >&2; exit 2; }
     commit=$(git rev-parse --short HEAD)
     git diff --quiet HEAD || commit="$commit+changes"
     row="| $(date -u +%F) | $commit | $(nproc) cores, load $load |"
