@@ -2,8 +2,9 @@
 // memory at the real speed of the line (about 36 s) against what the line
 // allows, a paced version answer, answers after processing times, the pauses as the receiver logs
 // them when a client writes a record with pauses of its own, and the CPU the receiver takes while
-// nobody has the device open. Prints each figure beside its goal; exits 1 when one is missed. Not
-// part of the test run.
+// nobody has the device open. Prints each figure beside its goal, the paced ones as ratios to the
+// line's time with the absolute times beside them. Exits 1 when a goal is missed (a timing), 2 when
+// an answer is wrong or missing (a wrong result). Not part of the test run.
 //
 //   pty_receiver_bench [--quick]     --quick: without the bulk read
 #include <sys/resource.h>
@@ -18,6 +19,7 @@
 #include "sim/receiver.h"
 #include "tests/sim/raw_client.h"
 #include "tests/sim/sim_test_support.h"
+#include "tests/support/image_pattern.h"
 
 namespace {
 
@@ -44,10 +46,24 @@ double ProcessCpuMs() {
 }
 
 bool met = true;
+bool right = true;
 
-void Figure(const char* what, double measured, const char* unit, const char* goal, bool ok) {
+void Figure(const char* what, double measured, const char* unit, const char* goal, bool ok,
+            const std::string& of = {}) {
     met = met && ok;
-    std::printf("%-48s %10.2f %-3s %-16s %s\n", what, measured, unit, goal, ok ? "met" : "MISSED");
+    std::printf("%-48s %10.3f %-3s %-18s %-6s %s\n", what, measured, unit, goal,
+                ok ? "met" : "MISSED", of.c_str());
+}
+
+void Wrong(const char* what) {
+    std::printf("WRONG: %s\n", what);
+    right = false;
+}
+
+std::string Of(double numeratorMs, double denominatorMs) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f ms / %.2f ms", numeratorMs, denominatorMs);
+    return text;
 }
 
 struct Session {
@@ -64,7 +80,7 @@ struct Session {
 
 void PacedBulkRead() {
     ReceiverOptions o;
-    o.memory = PatternMemory();
+    o.memory = tav::testsupport::PatternImage(31);
     o.pacing.paced = true;
     Session s(o);
     const auto start = SteadyClock::now();
@@ -72,7 +88,7 @@ void PacedBulkRead() {
     for (int r = 0; r < tav::kRecordCount; ++r) {
         if (s.client.Read(33, kIdle) != RecordFrame(o.memory, r)) {
             std::fprintf(stderr, "pty_receiver_bench: record %d did not come\n", r);
-            met = false;
+            Wrong("paced bulk read: a record did not come");
             return;
         }
         if (r + 1 < tav::kRecordCount) {
@@ -85,12 +101,12 @@ void PacedBulkRead() {
     const auto t = s.receiver.Traffic();
     const double logged = Ms(t.back().time - t.front().time);
     std::printf("paced bulk read: %.0f bytes, %.0f ms on the line\n", bytes, expected);
-    const double off = 100.0 * (elapsed - expected) / expected;
-    const double loggedOff = 100.0 * (logged - expected) / expected;
-    Figure("bulk read at the client, off the line time", off, "%", "within 3 %",
-           std::abs(off) <= 3);
-    Figure("bulk read in the log, off the line time", loggedOff, "%", "within 3 %",
-           std::abs(loggedOff) <= 3);
+    const double atClient = elapsed / expected;
+    const double inLog = logged / expected;
+    Figure("paced bulk read at the client / line", atClient, "", "0.97 to 1.03",
+           std::abs(atClient - 1) <= 0.03, Of(elapsed, expected));
+    Figure("paced bulk read in the log / line", inLog, "", "0.97 to 1.03",
+           std::abs(inLog - 1) <= 0.03, Of(logged, expected));
 }
 
 void PacedAnswer() {
@@ -102,12 +118,15 @@ void PacedAnswer() {
     s.receiver.WaitUntilIdle(1s);
     const auto t = s.receiver.Traffic();
     if (t.size() != 7) {
-        met = false;
+        Wrong("paced answer: not the 7 bytes of \"?\" and its answer");
         return;
     }
     const double took = Ms(t[6].time - t[0].time);
-    Figure("version answer, \"?\" to the last byte", took, "ms", "7 byte times +5",
-           took >= 7 * ByteMs() - 0.01 && took < 7 * ByteMs() + 5);
+    const double line = 7 * ByteMs();
+    char goal[32];
+    std::snprintf(goal, sizeof goal, "1 to %.3f", (line + 5) / line);
+    Figure("paced version answer, \"?\" to the last byte / line", took / line, "", goal,
+           took >= line - 0.01 && took < line + 5, Of(took, line));
 }
 
 void ToolsPausesInTheLog() {
@@ -122,7 +141,7 @@ void ToolsPausesInTheLog() {
     s.receiver.WaitUntilIdle(1s);
     const auto t = s.receiver.Traffic();
     if (t.size() != 37) {
-        met = false;
+        Wrong("pauses in the log: not the 37 bytes of a record write and its echo");
         return;
     }
     const double header = Ms(t[3].time - t[2].time);
@@ -139,14 +158,18 @@ void ProcessingTimes() {
     Session s(o);
     auto start = SteadyClock::now();
     s.client.Write(Str("?"));
-    s.client.Read(6, kIdle);
+    const bool answered = s.client.Read(6, kIdle).size() == 6;
     const double version = Ms(SteadyClock::now() - start);
     s.client.Write(Bytes{'z', 0x00, 0x01});
     s.client.Write(Bytes(32, 0x01));
     start = SteadyClock::now();
     s.client.Write(Bytes{0x20});
-    s.client.Read(1, kIdle);
+    const bool echoed = s.client.Read(1, kIdle).size() == 1;
     const double echo = Ms(SteadyClock::now() - start);
+    if (!answered || !echoed) {
+        Wrong("processing times: an answer did not come");
+        return;
+    }
     Figure("version answer after 30 ms processing", version, "ms", ">= 30", version >= 30);
     Figure("record echo after 40 ms processing", echo, "ms", ">= 40", echo >= 40);
 }
@@ -173,5 +196,5 @@ int main(int argc, char** argv) {
     if (!quick) {
         PacedBulkRead();
     }
-    return met ? 0 : 1;
+    return !right ? 2 : (met ? 0 : 1);
 }

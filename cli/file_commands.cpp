@@ -24,7 +24,9 @@ int RunPorts(const Args& a) {
     std::string text = FormatPortList(resolver, json);
     // A device path given with --port (a link made by hand, say): what it is.
     if (!json && a.portGiven && a.port.find_first_of("/\\") != std::string::npos) {
-        text += "\n" + DescribeGivenPort(a.port, resolver) + "\n";
+        text += '\n';
+        text += DescribeGivenPort(a.port, resolver);
+        text += '\n';
     }
     return WriteStandardOutput(text) ? kExitDone : kExitFailed;
 }

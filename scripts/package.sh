@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package into build-package/, checks it (lintian errors,
-# desktop-file-validate, appstreamcli validate), makes the AppStream screenshot
-# with the demo, then installs the package on this machine with apt-get, tries
-# it as an installer would (the window under Xvfb with a settings file given on
-# the command line, tavctl --help without a display, a tavctl read against
-# tav1000r-sim), removes it again and checks that nothing of it is left.
+# Builds the Debian package in the optimised build the benchmarks share
+# (build-release/, see scripts/lib.sh; the benchmarks are built too), checks it
+# (lintian errors, desktop-file-validate, appstreamcli validate), makes the
+# AppStream screenshot with the demo, then installs the package on this machine
+# with apt-get, tries it as an installer would (the window under Xvfb with a
+# settings file given on the command line, tavctl --help without a display, a
+# tavctl read against tav1000r-sim), removes it again and checks that nothing
+# of it is left.
 #
 #   scripts/package.sh            all of it (needs root or sudo)
 #   scripts/package.sh --build    only build and check the package
@@ -19,10 +21,8 @@ only_build=false
 scripts/setup.sh
 need_packages lintian desktop-file-utils appstream dpkg-dev xvfb xauth imagemagick
 
-out=build-package
-cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DTAV_BUILD_TESTS=OFF -DTAV_WARNINGS_AS_ERRORS=ON >/dev/null
-cmake --build "$out" -j "$(nproc)"
+out=build-release
+release_build
 rm -f "$out"/tav1000r_*.deb
 (cd "$out" && cpack -G DEB >/dev/null)
 deb=$(ls "$out"/tav1000r_*.deb)
