@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -19,6 +21,7 @@
 #include "form_text.h"
 #include "link/dispatcher.h"
 #include "link/port_resolver.h"
+#include "screen_fit.h"
 #include "string_grid.h"
 #include "ui_Unit1.h"
 
@@ -31,6 +34,15 @@ constexpr int kDumpLines = 16;
 // The client area the controls are laid out in, below the menu bar.
 constexpr int kClientWidth = 736;
 constexpr int kClientHeight = 716;
+// The top of the strip below the pages that stays in view when the pages
+// scroll on a small screen: the version line, the device buttons and the
+// progress bar.
+constexpr int kDeviceStripTop = 604;
+// Where the window first goes, and the frame a window system adds where it
+// has not said yet (an X11 window manager decorates the window after it
+// shows).
+constexpr QPoint kFirstPlace(90, 167);
+constexpr QSize kUsualFrame(16, 40);
 
 WindowServices Completed(WindowServices s) {
     WindowServices system = SystemWindowServices();
@@ -97,7 +109,9 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
         }
     }
     SetUpFileMenu();
-    move(90, 167);
+    setCentralWidget(MakeScrollingForm(takeCentralWidget(), QSize(kClientWidth, kClientHeight),
+                                       kDeviceStripTop));
+    move(kFirstPlace);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     for (int b = 0; b < 256; ++b) {
@@ -127,6 +141,28 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     ConnectHandlers();
     FormCreate();
     Timer2->start();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (placed_ || screen() == nullptr) {
+        return;
+    }
+    placed_ = true;
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty()) {
+        frame = kUsualFrame;
+    }
+    const QRect available = screen()->availableGeometry();
+    QSize natural(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    QRect place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
+    if (place.height() < natural.height()) {
+        // The pages scroll: room for their scroll bar beside them.
+        natural.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
+    }
+    resize(place.size());
+    move(place.topLeft());
 }
 
 TForm1::~TForm1() {

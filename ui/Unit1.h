@@ -123,6 +123,8 @@ class TForm1 : public QMainWindow {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The first show fits the window into the screen's free area.
+    void showEvent(QShowEvent* event) override;
 
   private slots:
     // Device buttons.
@@ -256,6 +258,7 @@ class TForm1 : public QMainWindow {
     MemoryImage cleanImage_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
+    bool placed_ = false;  // the first show has fitted the window to its screen
     QtOperationHost host_;
     SerialLink link_;
     DeviceContext context_;
