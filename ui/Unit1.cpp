@@ -138,6 +138,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(250);
 
+    SetUpPatternChecks();
     ConnectHandlers();
     FormCreate();
     Timer2->start();
@@ -256,6 +257,7 @@ void TForm1::ConnectHandlers() {
     connect(f.StringGrid3, &TStringGrid::CellEdited, this, [this](int col, int row) {
         if (col >= 1 && col <= kTimerFields && row >= 1 && row <= kTimerRows) {
             timerCellsTyped_.set(static_cast<std::size_t>((row - 1) * kTimerFields + col - 1));
+            CheckTimerCell(row - 1, col - 1);
         }
     });
 
@@ -432,6 +434,9 @@ void TForm1::Button3Click() {
 }
 void TForm1::Button4Click() {
     TakeTypedTimers();
+    if (!TypedPatternsSendable() || !TypedTimersSendable()) {
+        return;
+    }
     RunDeviceOperation(kWriteAllMemory);
 }
 

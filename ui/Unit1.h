@@ -21,6 +21,7 @@
 #include "services.h"
 
 class QHelpEvent;
+class QLabel;
 class QPushButton;
 class QTimer;
 
@@ -212,8 +213,14 @@ class TForm1 : public QMainWindow {
     // Parses the 32 body cells of StringGrid3 into the current scenario's
     // timers and delays, each clamped to its field, and shows them normalised.
     void ReadTimerGrid();
-    // One cell of it: timer row 0..7, field 0..3.
+    // One cell of it: timer row 0..7, field 0..3. A cell marked out of
+    // range keeps its text and is not stored until it fits.
     void ReadTimerCell(int row, int field);
+    // Marks the cell when its typed text is no number in the field's range;
+    // true when it fits.
+    bool CheckTimerCell(int row, int field);
+    // False, after naming the cell, while a marked cell holds the timers.
+    bool TypedTimersSendable();
     // Reads the timer-grid cells the user typed into since the grid was last
     // drawn or read (committing an open editor first), so that nothing typed
     // is lost by a redraw or left unsent. Cells not typed into stay as stored.
@@ -229,6 +236,14 @@ class TForm1 : public QMainWindow {
     void StoreClockEventScenario(int event);
     // The row's name into its clock-transmitter record.
     void StoreClockEventName(int event);
+    // A pattern the user typed: stored, then checked where it is typed; an
+    // impossible part marks the field and is named beside the rows.
+    void SetUpPatternChecks();
+    void TypePattern(int event);
+    void MarkPattern(int event);
+    // False, after saying which event and part, while a typed pattern holds
+    // an impossible or missing part: nothing may be sent then.
+    bool TypedPatternsSendable();
 
     // Menu "Plik" (file_menu.cpp).
     // Closing with unsaved edits offers to save them to a file first; false
@@ -258,7 +273,9 @@ class TForm1 : public QMainWindow {
     MemoryImage cleanImage_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
-    bool placed_ = false;  // the first show has fitted the window to its screen
+    bool placed_ = false;
+    std::bitset<4> patternsTyped_;      // patterns typed since shown from the image
+    QLabel* patternProblem_ = nullptr;  // the first show has fitted the window to its screen
     QtOperationHost host_;
     SerialLink link_;
     DeviceContext context_;

@@ -42,12 +42,12 @@ QRect ClientGeometryOnScreen(QSize wanted, QPoint preferred, QRect available, QS
     const QSize room = available.size() - frameExtra;
     const QSize size = wanted.boundedTo(room).expandedTo(QSize(1, 1));
     // The frame's top-left corner; `preferred` is where the frame would start.
-    const int left = std::clamp(preferred.x(), available.left(),
-                                std::max(available.left(), available.right() + 1 -
-                                                               size.width() - frameExtra.width()));
-    const int top = std::clamp(preferred.y(), available.top(),
-                               std::max(available.top(), available.bottom() + 1 -
-                                                             size.height() - frameExtra.height()));
+    const int left = std::clamp(
+        preferred.x(), available.left(),
+        std::max(available.left(), available.right() + 1 - size.width() - frameExtra.width()));
+    const int top = std::clamp(
+        preferred.y(), available.top(),
+        std::max(available.top(), available.bottom() + 1 - size.height() - frameExtra.height()));
     return {QPoint(left, top), size};
 }
 

@@ -113,6 +113,22 @@ QString TStringGrid::Cell(int col, int row) const {
     return it ? it->text() : QString();
 }
 
+void TStringGrid::MarkCell(int col, int row, const QString& problem) {
+    QTableWidgetItem* it = item(row, col);
+    if (it == nullptr || row < fixedRows_ || col < fixedCols_) {
+        return;
+    }
+    it->setData(Qt::BackgroundRole,
+                problem.isEmpty() ? QVariant() : QVariant(QColor(0xFF, 0xD0, 0xD0)));
+    it->setToolTip(problem);
+    it->setData(Qt::AccessibleDescriptionRole, problem);
+}
+
+QString TStringGrid::CellProblem(int col, int row) const {
+    const QTableWidgetItem* it = item(row, col);
+    return it != nullptr ? it->toolTip() : QString();
+}
+
 void TStringGrid::SetCell(int col, int row, const QString& text) {
     QTableWidgetItem* it = item(row, col);
     if (it == nullptr) {

@@ -51,6 +51,10 @@ class TStringGrid : public QTableWidget {
     QString Cell(int col, int row) const;
     // Writes a cell; emits nothing the window listens to.
     void SetCell(int col, int row, const QString& text);
+    // Marks a body cell whose text cannot be taken, saying why in its
+    // tooltip (and to a screen reader); an empty `problem` clears the mark.
+    void MarkCell(int col, int row, const QString& problem);
+    QString CellProblem(int col, int row) const;
 
     // The cell under a point of the viewport; false when the point lies on none.
     bool MouseToCell(QPoint viewportPos, int* col, int* row) const;
