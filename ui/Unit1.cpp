@@ -139,6 +139,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     Timer2->setInterval(250);
 
     SetUpPatternChecks();
+    SetUpAccessibleNames();
     ConnectHandlers();
     FormCreate();
     Timer2->start();
@@ -243,6 +244,10 @@ void TForm1::ConnectHandlers() {
     toggle(f.przyc_jako_pilotCB, &TForm1::przyc_jako_pilotCBClick);
 
     connect(f.StringGrid2, &TStringGrid::MouseDown, this, &TForm1::StringGrid2MouseDown);
+    connect(f.StringGrid2, &TStringGrid::KeyMove, this, &TForm1::StringGrid2KeyMove);
+    // Enter on the map goes to the selected remote's name.
+    connect(f.StringGrid2, &QAbstractItemView::activated, this,
+            [this] { ui_->Edit4->setFocus(Qt::OtherFocusReason); });
     connect(f.StringGrid1, &TStringGrid::MouseDown, this, &TForm1::StringGrid1MouseDown);
     connect(f.StringGrid3, &TStringGrid::MouseDown, this,
             [this](Qt::MouseButton button, QPoint pos) {

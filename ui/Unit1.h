@@ -43,6 +43,9 @@ struct SelectionState {
     std::int32_t dumpStartOffset = 0;       // DumpStartOffset, 0..kLastDumpStart
 };
 
+// Slots per row of the remotes map.
+inline constexpr int kRemoteMapColumns = 50;
+
 // The last start offset at which the dump view's 256 bytes lie inside the image.
 inline constexpr std::int32_t kLastDumpStart = 0x7F00;
 
@@ -144,6 +147,8 @@ class TForm1 : public QMainWindow {
 
     // Remotes page.
     void StringGrid2MouseDown(Qt::MouseButton button, QPoint pos);
+    // The map's highlight moved by the keyboard: that remote is selected.
+    void StringGrid2KeyMove();
     void Edit4Change();
     void ComboBox16Change(int index);
 
@@ -239,6 +244,10 @@ class TForm1 : public QMainWindow {
     // A pattern the user typed: stored, then checked where it is typed; an
     // impossible part marks the field and is named beside the rows.
     void SetUpPatternChecks();
+    // Names and descriptions for a screen reader (accessible_names.cpp).
+    void SetUpAccessibleNames();
+    // Remote 0..999 becomes the selected one and is shown.
+    void SelectRemote(int remote);
     void TypePattern(int event);
     void MarkPattern(int event);
     // False, after saying which event and part, while a typed pattern holds
