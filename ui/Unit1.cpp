@@ -142,6 +142,8 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     SetUpAccessibleNames();
     ConnectHandlers();
     FormCreate();
+    // The history comes only while reception is on.
+    ui_->Button14->setToolTip(QString::fromUtf8(kOnlyOnline));
     Timer2->start();
 }
 

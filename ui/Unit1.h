@@ -244,6 +244,8 @@ class TForm1 : public QMainWindow {
     // A pattern the user typed: stored, then checked where it is typed; an
     // impossible part marks the field and is named beside the rows.
     void SetUpPatternChecks();
+    // The tooltip of a button greyed while reception is off.
+    static const char* const kOnlyOnline;
     // Names and descriptions for a screen reader (accessible_names.cpp).
     void SetUpAccessibleNames();
     // Remote 0..999 becomes the selected one and is shown.
@@ -283,8 +285,10 @@ class TForm1 : public QMainWindow {
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
     bool placed_ = false;
-    std::bitset<4> patternsTyped_;      // patterns typed since shown from the image
-    QLabel* patternProblem_ = nullptr;  // the first show has fitted the window to its screen
+    std::bitset<4> patternsTyped_;  // patterns typed since shown from the image
+    QLabel* patternProblem_ = nullptr;
+    QString logFolder_;  // where the last log was saved or chosen  // the first show has fitted the
+                         // window to its screen
     QtOperationHost host_;
     SerialLink link_;
     DeviceContext context_;
