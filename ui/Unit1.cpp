@@ -109,6 +109,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
         }
     }
     SetUpFileMenu();
+    SetUpHelpMenu();
     setCentralWidget(MakeScrollingForm(takeCentralWidget(), QSize(kClientWidth, kClientHeight),
                                        kDeviceStripTop));
     move(kFirstPlace);

@@ -21,6 +21,7 @@
 #include "services.h"
 
 class QHelpEvent;
+class QDialog;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -207,6 +208,10 @@ class TForm1 : public QMainWindow {
     void N2Click();
     void ImportujplikzTAV5001Click();
     void AktualizujoprogramowaniewTAV1000U1Click();
+    // Menu "Pomoc" (help_menu.cpp): the guide in a window of its own, and
+    // the version with the licences.
+    void PomocTrescClick();
+    void OprogramieClick();
 
   private:
     void ConnectHandlers();
@@ -244,6 +249,7 @@ class TForm1 : public QMainWindow {
     // A pattern the user typed: stored, then checked where it is typed; an
     // impossible part marks the field and is named beside the rows.
     void SetUpPatternChecks();
+    void SetUpHelpMenu();
     // The tooltip of a button greyed while reception is off.
     static const char* const kOnlyOnline;
     // Names and descriptions for a screen reader (accessible_names.cpp).
@@ -287,6 +293,7 @@ class TForm1 : public QMainWindow {
     bool placed_ = false;
     std::bitset<4> patternsTyped_;  // patterns typed since shown from the image
     QLabel* patternProblem_ = nullptr;
+    QDialog* helpWindow_ = nullptr;
     QString logFolder_;  // where the last log was saved or chosen  // the first show has fitted the
                          // window to its screen
     QtOperationHost host_;
