@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -19,6 +21,7 @@
 #include "form_text.h"
 #include "link/dispatcher.h"
 #include "link/port_resolver.h"
+#include "screen_fit.h"
 #include "string_grid.h"
 #include "ui_Unit1.h"
 
@@ -31,6 +34,15 @@ constexpr int kDumpLines = 16;
 // The client area the controls are laid out in, below the menu bar.
 constexpr int kClientWidth = 736;
 constexpr int kClientHeight = 716;
+// The top of the strip below the pages that stays in view when the pages
+// scroll on a small screen: the version line, the device buttons and the
+// progress bar.
+constexpr int kDeviceStripTop = 604;
+// Where the window first goes, and the frame a window system adds where it
+// has not said yet (an X11 window manager decorates the window after it
+// shows).
+constexpr QPoint kFirstPlace(90, 167);
+constexpr QSize kUsualFrame(16, 40);
 
 WindowServices Completed(WindowServices s) {
     WindowServices system = SystemWindowServices();
@@ -97,7 +109,10 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
         }
     }
     SetUpFileMenu();
-    move(90, 167);
+    SetUpHelpMenu();
+    setCentralWidget(MakeScrollingForm(takeCentralWidget(), QSize(kClientWidth, kClientHeight),
+                                       kDeviceStripTop));
+    move(kFirstPlace);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     for (int b = 0; b < 256; ++b) {
@@ -124,9 +139,35 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(250);
 
+    SetUpPatternChecks();
+    SetUpAccessibleNames();
     ConnectHandlers();
     FormCreate();
+    // The history comes only while reception is on.
+    ui_->Button14->setToolTip(QString::fromUtf8(kOnlyOnline));
     Timer2->start();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (placed_ || screen() == nullptr) {
+        return;
+    }
+    placed_ = true;
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty()) {
+        frame = kUsualFrame;
+    }
+    const QRect available = screen()->availableGeometry();
+    QSize natural(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    QRect place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
+    if (place.height() < natural.height()) {
+        // The pages scroll: room for their scroll bar beside them.
+        natural.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
+    }
+    resize(place.size());
+    move(place.topLeft());
 }
 
 TForm1::~TForm1() {
@@ -206,6 +247,10 @@ void TForm1::ConnectHandlers() {
     toggle(f.przyc_jako_pilotCB, &TForm1::przyc_jako_pilotCBClick);
 
     connect(f.StringGrid2, &TStringGrid::MouseDown, this, &TForm1::StringGrid2MouseDown);
+    connect(f.StringGrid2, &TStringGrid::KeyMove, this, &TForm1::StringGrid2KeyMove);
+    // Enter on the map goes to the selected remote's name.
+    connect(f.StringGrid2, &QAbstractItemView::activated, this,
+            [this] { ui_->Edit4->setFocus(Qt::OtherFocusReason); });
     connect(f.StringGrid1, &TStringGrid::MouseDown, this, &TForm1::StringGrid1MouseDown);
     connect(f.StringGrid3, &TStringGrid::MouseDown, this,
             [this](Qt::MouseButton button, QPoint pos) {
@@ -220,6 +265,7 @@ void TForm1::ConnectHandlers() {
     connect(f.StringGrid3, &TStringGrid::CellEdited, this, [this](int col, int row) {
         if (col >= 1 && col <= kTimerFields && row >= 1 && row <= kTimerRows) {
             timerCellsTyped_.set(static_cast<std::size_t>((row - 1) * kTimerFields + col - 1));
+            CheckTimerCell(row - 1, col - 1);
         }
     });
 
@@ -396,6 +442,9 @@ void TForm1::Button3Click() {
 }
 void TForm1::Button4Click() {
     TakeTypedTimers();
+    if (!TypedPatternsSendable() || !TypedTimersSendable()) {
+        return;
+    }
     RunDeviceOperation(kWriteAllMemory);
 }
 

@@ -21,6 +21,8 @@
 #include "services.h"
 
 class QHelpEvent;
+class QDialog;
+class QLabel;
 class QPushButton;
 class QTimer;
 
@@ -41,6 +43,9 @@ struct SelectionState {
     std::int32_t selectedRemoteOffset = 0;  // selectedRemote * 32
     std::int32_t dumpStartOffset = 0;       // DumpStartOffset, 0..kLastDumpStart
 };
+
+// Slots per row of the remotes map.
+inline constexpr int kRemoteMapColumns = 50;
 
 // The last start offset at which the dump view's 256 bytes lie inside the image.
 inline constexpr std::int32_t kLastDumpStart = 0x7F00;
@@ -123,6 +128,8 @@ class TForm1 : public QMainWindow {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The first show fits the window into the screen's free area.
+    void showEvent(QShowEvent* event) override;
 
   private slots:
     // Device buttons.
@@ -141,6 +148,8 @@ class TForm1 : public QMainWindow {
 
     // Remotes page.
     void StringGrid2MouseDown(Qt::MouseButton button, QPoint pos);
+    // The map's highlight moved by the keyboard: that remote is selected.
+    void StringGrid2KeyMove();
     void Edit4Change();
     void ComboBox16Change(int index);
 
@@ -199,6 +208,10 @@ class TForm1 : public QMainWindow {
     void N2Click();
     void ImportujplikzTAV5001Click();
     void AktualizujoprogramowaniewTAV1000U1Click();
+    // Menu "Pomoc" (help_menu.cpp): the guide in a window of its own, and
+    // the version with the licences.
+    void PomocTrescClick();
+    void OprogramieClick();
 
   private:
     void ConnectHandlers();
@@ -210,8 +223,14 @@ class TForm1 : public QMainWindow {
     // Parses the 32 body cells of StringGrid3 into the current scenario's
     // timers and delays, each clamped to its field, and shows them normalised.
     void ReadTimerGrid();
-    // One cell of it: timer row 0..7, field 0..3.
+    // One cell of it: timer row 0..7, field 0..3. A cell marked out of
+    // range keeps its text and is not stored until it fits.
     void ReadTimerCell(int row, int field);
+    // Marks the cell when its typed text is no number in the field's range;
+    // true when it fits.
+    bool CheckTimerCell(int row, int field);
+    // False, after naming the cell, while a marked cell holds the timers.
+    bool TypedTimersSendable();
     // Reads the timer-grid cells the user typed into since the grid was last
     // drawn or read (committing an open editor first), so that nothing typed
     // is lost by a redraw or left unsent. Cells not typed into stay as stored.
@@ -227,6 +246,21 @@ class TForm1 : public QMainWindow {
     void StoreClockEventScenario(int event);
     // The row's name into its clock-transmitter record.
     void StoreClockEventName(int event);
+    // A pattern the user typed: stored, then checked where it is typed; an
+    // impossible part marks the field and is named beside the rows.
+    void SetUpPatternChecks();
+    void SetUpHelpMenu();
+    // The tooltip of a button greyed while reception is off.
+    static const char* const kOnlyOnline;
+    // Names and descriptions for a screen reader (accessible_names.cpp).
+    void SetUpAccessibleNames();
+    // Remote 0..999 becomes the selected one and is shown.
+    void SelectRemote(int remote);
+    void TypePattern(int event);
+    void MarkPattern(int event);
+    // False, after saying which event and part, while a typed pattern holds
+    // an impossible or missing part: nothing may be sent then.
+    bool TypedPatternsSendable();
 
     // Menu "Plik" (file_menu.cpp).
     // Closing with unsaved edits offers to save them to a file first; false
@@ -256,6 +290,12 @@ class TForm1 : public QMainWindow {
     MemoryImage cleanImage_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
+    bool placed_ = false;
+    std::bitset<4> patternsTyped_;  // patterns typed since shown from the image
+    QLabel* patternProblem_ = nullptr;
+    QDialog* helpWindow_ = nullptr;
+    QString logFolder_;  // where the last log was saved or chosen  // the first show has fitted the
+                         // window to its screen
     QtOperationHost host_;
     SerialLink link_;
     DeviceContext context_;

@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include <QDir>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -8,7 +9,18 @@
 #include <cstring>
 #include <memory>
 
+// The resources of a static library are registered by hand, outside any
+// namespace.
+static void RegisterTavUiResources() {
+    Q_INIT_RESOURCE(tav_ui);
+}
+
 namespace tav::ui {
+
+void InitUiResources() {
+    static const bool registered = (RegisterTavUiResources(), true);
+    (void)registered;
+}
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv), reportException(ShowExceptionMessage) {}
@@ -62,6 +74,15 @@ QString SettingsFileArgument(const QStringList& arguments, const QStringList& va
     return {};
 }
 
+void SetApplicationIcon() {
+    InitUiResources();
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/tav1000r/icon-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
 bool LoadQtTranslation(QCoreApplication& app) {
     const QString here = QCoreApplication::applicationDirPath();
     for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), here,
@@ -100,6 +121,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& 
                 app = owned.get();
             }
             QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+            SetApplicationIcon();
             LoadQtTranslation(*app);
             createAndRun(*app);
         },

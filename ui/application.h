@@ -46,6 +46,10 @@ QString SettingsFileArgument(const QStringList& arguments, const QStringList& va
 // from Qt's translations folder, else from the program's own folder or its
 // "translations" subfolder. False when none was found.
 bool LoadQtTranslation(QCoreApplication& app);
+// The window's own files (the guide, the icon), once.
+void InitUiResources();
+// The icon of every window of the program, from the window's own files.
+void SetApplicationIcon();
 
 // The answer to --version or --help on standard output, before any window:
 // true when one of them was asked for and the program is to end (exit 0).

@@ -44,6 +44,18 @@ QString DatedLogName(const LocalDateTime& now, const char* extension) {
                              extension);
 }
 
+// The dated name in `folder` (the working folder when empty), or with "-2", "-3", ... before the
+// extension when a log of that name is there already.
+QString NextFreeLogName(const QString& folder, const LocalDateTime& now) {
+    const QDir dir(folder);
+    QString name = DatedLogName(now, "txt");
+    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n) {
+        name =
+            QString::asprintf("zdarzenia-%04d-%02d-%02d-%d.txt", now.year, now.month, now.day, n);
+    }
+    return folder.isEmpty() ? name : dir.filePath(name);
+}
+
 enum class SaveOutcome { kSaved, kExists, kFailed };
 
 // Creates `path`, which must not exist yet: the check and the creation are one
@@ -88,17 +100,28 @@ std::array<QPushButton*, 15> TForm1::ReceptionButtons() const {
             f.Button15, f.Button12, f.Button10, f.Button11, f.Button14};
 }
 
+// A greyed button says in its tooltip why it is greyed.
+const char* const TForm1::kOnlyOnline =
+    "Dostępne podczas odbierania zdarzeń on-line: najpierw rozpocznij odbieranie zdarzeń.";
+
 void TForm1::SetOnlineButtons() {
     const auto buttons = ReceptionButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i]->setEnabled(i >= buttons.size() - 2);
+        const bool on = i >= buttons.size() - 2;
+        buttons[i]->setEnabled(on);
+        buttons[i]->setToolTip(
+            on ? QString()
+               : FromUtf8("Niedostępne podczas odbierania zdarzeń on-line: port jest zajęty. "
+                          "Najpierw zakończ odbieranie zdarzeń."));
     }
 }
 
 void TForm1::SetOfflineButtons() {
     const auto buttons = ReceptionButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i]->setEnabled(i < buttons.size() - 2);
+        const bool on = i < buttons.size() - 2;
+        buttons[i]->setEnabled(on);
+        buttons[i]->setToolTip(on ? QString() : FromUtf8(kOnlyOnline));
     }
 }
 
@@ -172,30 +195,41 @@ void TForm1::Button19Click() {
     SaveDialog1.Title = kSaveTitle;
     SaveDialog1.Filter = kSaveFilter;
     SaveDialog1.DefaultExt = QStringLiteral("txt");
-    // The dialog is shared with the settings files: it offers a log's name,
-    // never the name of the settings file saved last.
-    const LocalDateTime now = services_.localClock->Now();
-    SaveDialog1.FileName = DatedLogName(now, "txt");
-    if (!SaveDialog1.Execute()) {
-        return;
-    }
-    // The lines the view holds now, after the dialog: reception went on
-    // while it was open.
-    const QString path = SaveDialog1.FileName;
-    QString reason;
-    switch (WriteNewFile(path, EventLogBytes(*ui_->RichEdit1, eventViewHasLines_), &reason)) {
-        case SaveOutcome::kSaved:
-            ShowMessage(QStringLiteral("Plik ze zdarzeniami zostal zapisany!"),
-                        FromUtf8(messages::kOk));
-            break;
-        case SaveOutcome::kExists:
-            ShowMessage(FromUtf8("Plik już istnieje! Zapisz pod inną nazwą!"), FromUtf8("BŁĄD!"));
-            break;
-        case SaveOutcome::kFailed:
-            ShowMessage(FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) +
-                            QStringLiteral(": ") + reason,
-                        FromUtf8(messages::kError));
-            break;
+    // A log never replaces a file: the dialog asks nothing about replacing,
+    // offers a name that is free, and comes back when an existing file was
+    // chosen all the same.
+    SaveDialog1.ConfirmOverwrite = false;
+    for (;;) {
+        // The dialog is shared with the settings files: it offers a log's
+        // name in the log's folder, never the settings file saved last.
+        SaveDialog1.FileName = NextFreeLogName(logFolder_, services_.localClock->Now());
+        const bool chosen = SaveDialog1.Execute();
+        SaveDialog1.ConfirmOverwrite = true;
+        if (!chosen) {
+            return;
+        }
+        // The lines the view holds now, after the dialog: reception went on
+        // while it was open.
+        const QString path = SaveDialog1.FileName;
+        QString reason;
+        switch (WriteNewFile(path, EventLogBytes(*ui_->RichEdit1, eventViewHasLines_), &reason)) {
+            case SaveOutcome::kSaved:
+                logFolder_ = QFileInfo(path).absolutePath();
+                ShowMessage(QStringLiteral("Plik ze zdarzeniami zostal zapisany!"),
+                            FromUtf8(messages::kOk));
+                return;
+            case SaveOutcome::kExists:
+                ShowMessage(FromUtf8("Plik już istnieje! Zapisz pod inną nazwą!"),
+                            FromUtf8("BŁĄD!"));
+                logFolder_ = QFileInfo(path).absolutePath();
+                SaveDialog1.ConfirmOverwrite = false;
+                break;
+            case SaveOutcome::kFailed:
+                ShowMessage(FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) +
+                                QStringLiteral(": ") + reason,
+                            FromUtf8(messages::kError));
+                return;
+        }
     }
 }
 

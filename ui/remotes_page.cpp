@@ -13,10 +13,6 @@
 
 namespace tav::ui {
 
-namespace {
-constexpr int kRemoteColumns = 50;  // slots per row of the map
-}  // namespace
-
 void TForm1::RefreshRemoteGrid() {
     static const QString used = QStringLiteral("#");
     static const QString empty = QStringLiteral("_");
@@ -25,7 +21,7 @@ void TForm1::RefreshRemoteGrid() {
         char& current = remoteCellShown_[static_cast<std::size_t>(n)];
         if (current != shown) {
             current = shown;
-            ui_->StringGrid2->SetCell(n % kRemoteColumns, n / kRemoteColumns,
+            ui_->StringGrid2->SetCell(n % kRemoteMapColumns, n / kRemoteMapColumns,
                                       shown == '#' ? used : empty);
         }
     }
@@ -64,8 +60,8 @@ void TForm1::ShowRemoteHint(const QHelpEvent& event) {
         return;
     }
     const QRect cell = grid.visualRect(grid.model()->index(row, col));
-    QToolTip::showText(event.globalPos(), RemoteHint(row * kRemoteColumns + col), grid.viewport(),
-                       cell);
+    QToolTip::showText(event.globalPos(), RemoteHint(row * kRemoteMapColumns + col),
+                       grid.viewport(), cell);
 }
 
 void TForm1::StringGrid2MouseDown(Qt::MouseButton, QPoint pos) {
@@ -74,9 +70,20 @@ void TForm1::StringGrid2MouseDown(Qt::MouseButton, QPoint pos) {
     if (!ui_->StringGrid2->MouseToCell(pos, &col, &row)) {
         return;
     }
-    selection_.selectedRemote = row * kRemoteColumns + col;
+    SelectRemote(row * kRemoteMapColumns + col);
+}
+
+void TForm1::SelectRemote(int remote) {
+    selection_.selectedRemote = remote;
     selection_.selectedRemoteOffset = selection_.selectedRemote * static_cast<int>(kRecordSize);
     ShowSelectedRemote();
+}
+
+void TForm1::StringGrid2KeyMove() {
+    const QModelIndex at = ui_->StringGrid2->currentIndex();
+    if (at.isValid()) {
+        SelectRemote(at.row() * kRemoteMapColumns + at.column());
+    }
 }
 
 void TForm1::Edit4Change() {

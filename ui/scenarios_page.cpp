@@ -3,6 +3,7 @@
 #include "Unit1.h"
 
 #include "form_text.h"
+#include "image/typed_values.h"
 #include "link/dispatcher.h"
 #include "string_grid.h"
 #include "ui_Unit1.h"
@@ -47,12 +48,48 @@ void TForm1::RefreshTimerGrid() {
         for (int f = 0; f < kTimerFields; ++f) {
             const std::uint8_t v = image_.at(TimerFieldOffset(selection_.currentScenario, i, f));
             ui_->StringGrid3->SetCell(f + 1, i + 1, FromUtf8(TimerFieldText(v, f)));
+            ui_->StringGrid3->MarkCell(f + 1, i + 1, QString());
         }
     }
 }
 
+bool TForm1::CheckTimerCell(int row, int field) {
+    TStringGrid& grid = *ui_->StringGrid3;
+    const QByteArray text = grid.Cell(field + 1, row + 1).toLatin1();
+    const bool fits = TimerFieldTextFits(std::string_view(text.constData(), text.size()), field);
+    QString problem;
+    if (!fits) {
+        problem =
+            QStringLiteral("%1, %2: „%3” poza zakresem %4–%5")
+                .arg(grid.Cell(0, row + 1), grid.Cell(field + 1, 0), QString::fromLatin1(text))
+                .arg(0, field < 3 ? 2 : 1, 10, QLatin1Char('0'))
+                .arg(TimerFieldMaximum(field));
+    }
+    grid.MarkCell(field + 1, row + 1, problem);
+    return fits;
+}
+
+bool TForm1::TypedTimersSendable() {
+    TStringGrid& grid = *ui_->StringGrid3;
+    for (int i = 0; i < kTimerRows; ++i) {
+        for (int f = 0; f < kTimerFields; ++f) {
+            const QString problem = grid.CellProblem(f + 1, i + 1);
+            if (!problem.isEmpty()) {
+                ShowMessage(problem + QStringLiteral(". Nic nie wysłano."), QStringLiteral("Błąd"));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void TForm1::ReadTimerCell(int row, int field) {
     TStringGrid& grid = *ui_->StringGrid3;
+    // A typed value out of its range stays as typed, marked, and is not
+    // stored: nothing changes that the user did not see.
+    if (!grid.CellProblem(field + 1, row + 1).isEmpty() && !CheckTimerCell(row, field)) {
+        return;
+    }
     // One byte per character, so the 49-character limit counts what is shown.
     const QByteArray text = grid.Cell(field + 1, row + 1).toLatin1();
     const std::uint8_t v =
@@ -150,6 +187,9 @@ void TForm1::Button6Click() {
 
 void TForm1::Button7Click() {
     TakeTypedTimers();
+    if (!TypedTimersSendable()) {
+        return;
+    }
     RunDeviceOperation(kWriteScenarios);
 }
 void TForm1::Button8Click() {

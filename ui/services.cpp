@@ -44,6 +44,7 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
         dialog.setNameFilter(request.filter);
     }
     dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
     }
@@ -184,7 +185,7 @@ WindowServices SystemWindowServices() {
 }
 
 bool TFileDialog::Execute() {
-    const FileDialogRequest request{Title, Filter, DefaultExt, FileName};
+    const FileDialogRequest request{Title, Filter, DefaultExt, FileName, ConfirmOverwrite};
     const auto& ask = kind_ == Kind::Open ? services_.openFileName : services_.saveFileName;
     if (!ask) {
         return false;

@@ -26,6 +26,9 @@ struct FileDialogRequest {
     QString filter;         // "Opis (*.tv2)", several separated by ";;"
     QString defaultSuffix;  // without the dot
     QString fileName;       // proposed name
+    // The toolkit's own question before a chosen file is replaced; off
+    // where the handler never replaces a file and says so itself.
+    bool confirmOverwrite = true;
 };
 
 struct WindowServices {
@@ -88,6 +91,7 @@ class TFileDialog {
     QString Filter;
     QString DefaultExt;
     QString FileName;
+    bool ConfirmOverwrite = true;
 
     // True when the user chose a file; FileName then holds it. A name chosen
     // without an extension gets DefaultExt, as the toolkit's own dialog adds

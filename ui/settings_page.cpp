@@ -2,15 +2,19 @@
 // "NA WYSWIETLACZU" and the four clock events of "ZDARZENIA ZEGAROWE (ALARMY)".
 #include "Unit1.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "device_text.h"
 #include "form_text.h"
+#include "image/typed_values.h"
 #include "link/dispatcher.h"
 #include "ui_Unit1.h"
 
@@ -48,6 +52,26 @@ std::string PatternOf(const QLineEdit& field) {
 std::uint8_t SelectedByte(const QComboBox& list) {
     const int index = list.currentIndex();
     return index < 0 ? std::uint8_t{0xFF} : static_cast<std::uint8_t>(index);
+}
+
+// What is wrong with a part of a typed pattern, in the page's words.
+QString ClockProblemText(int event, const ClockProblem& problem) {
+    static const char* const kNames[kClockParts] = {"rok",     "miesiąc", "dzień",
+                                                    "godzina", "minuta",  "sekunda"};
+    static const char* const kRanges[kClockParts] = {"00–99", "01–12", "01–31",
+                                                     "00–23", "00–59", "00–59"};
+    const auto part = static_cast<std::size_t>(problem.part);
+    const QString shown = QString::fromLatin1(problem.shown);
+    const QString what =
+        shown.contains(QLatin1Char('_'))
+            ? QStringLiteral("niepełna data (%1 „%2”)").arg(QString::fromUtf8(kNames[part]), shown)
+            : QStringLiteral("%1 „%2” poza zakresem %3")
+                  .arg(QString::fromUtf8(kNames[part]), shown, QString::fromUtf8(kRanges[part]));
+    return QStringLiteral("NADAJNIK %1: %2").arg(1001 + event).arg(what);
+}
+
+ClockDigits TypedDigits(const QLineEdit& field) {
+    return ClockDigitsOf(PatternOf(field));
 }
 
 }  // namespace
@@ -150,6 +174,11 @@ void TForm1::ShowClockEvents() {
         row.onOff->setChecked(event.switchedOn);
         row.button->setCurrentIndex(event.button < kShownButtonRows ? event.button : -1);
     }
+    // Patterns from the receiver or a file are carried as they are.
+    patternsTyped_.reset();
+    for (int i = 0; i < 4; ++i) {
+        MarkPattern(i);
+    }
     for (int i = 0; i < 4; ++i) {
         const ClockEventRow row = RowOf(f, i);
         const QSignalBlocker b1(row.name);
@@ -169,6 +198,58 @@ void TForm1::StoreClockEventRow(int event) {
                      SelectedByte(*row.button));
     SetDumpStart(static_cast<std::int32_t>(kClockTransmitterOffset));
     RefreshDumpView();
+}
+
+void TForm1::SetUpPatternChecks() {
+    patternProblem_ = new QLabel(ui_->GroupBox4);
+    patternProblem_->setObjectName(QStringLiteral("PatternProblem"));
+    patternProblem_->setGeometry(112, 144, 480, 16);
+    QPalette red = patternProblem_->palette();
+    red.setColor(QPalette::WindowText, QColor(0xC0, 0, 0));
+    patternProblem_->setPalette(red);
+    patternProblem_->hide();
+}
+
+void TForm1::TypePattern(int event) {
+    StoreClockEventRow(event);
+    patternsTyped_.set(static_cast<std::size_t>(event));
+    MarkPattern(event);
+}
+
+void TForm1::MarkPattern(int event) {
+    QLineEdit* field = RowOf(*ui_, event).pattern;
+    std::optional<ClockProblem> problem;
+    if (patternsTyped_.test(static_cast<std::size_t>(event))) {
+        problem = FirstClockProblem(TypedDigits(*field), false);
+    }
+    QPalette look = field->palette();
+    look.setColor(QPalette::Base, problem ? QColor(0xFF, 0xD0, 0xD0)
+                                          : QApplication::palette(field).color(QPalette::Base));
+    field->setPalette(look);
+    const QString text = problem ? ClockProblemText(event, *problem) : QString();
+    field->setToolTip(text);
+    field->setAccessibleDescription(text);
+    // The label beside the rows names the first row with a problem.
+    QString first;
+    for (int i = 0; i < 4 && first.isEmpty(); ++i) {
+        first = RowOf(*ui_, i).pattern->toolTip();
+    }
+    patternProblem_->setText(first);
+    patternProblem_->setVisible(!first.isEmpty());
+}
+
+bool TForm1::TypedPatternsSendable() {
+    for (int i = 0; i < 4; ++i) {
+        if (!patternsTyped_.test(static_cast<std::size_t>(i))) {
+            continue;
+        }
+        if (const auto problem = FirstClockProblem(TypedDigits(*RowOf(*ui_, i).pattern), true)) {
+            ShowMessage(ClockProblemText(i, *problem) + QStringLiteral(". Nic nie wysłano."),
+                        QStringLiteral("Błąd"));
+            return false;
+        }
+    }
+    return true;
 }
 
 void TForm1::StoreClockEventScenario(int event) {
@@ -199,16 +280,16 @@ void TForm1::Edit6Change() {
 }
 
 void TForm1::MaskEdit1Change() {
-    StoreClockEventRow(0);
+    TypePattern(0);
 }
 void TForm1::MaskEdit2Change() {
-    StoreClockEventRow(1);
+    TypePattern(1);
 }
 void TForm1::MaskEdit3Change() {
-    StoreClockEventRow(2);
+    TypePattern(2);
 }
 void TForm1::MaskEdit4Change() {
-    StoreClockEventRow(3);
+    TypePattern(3);
 }
 void TForm1::CheckBox1Click() {
     StoreClockEventRow(0);
@@ -248,6 +329,9 @@ void TForm1::ComboBox14Change(int) {
 }
 
 void TForm1::Button15Click() {
+    if (!TypedPatternsSendable()) {
+        return;
+    }
     RunDeviceOperation(kWriteClockEvents);
 }
 

@@ -113,13 +113,59 @@ QString TStringGrid::Cell(int col, int row) const {
     return it ? it->text() : QString();
 }
 
+namespace {
+
+// A cell whose description for a screen reader comes from its grid.
+class GridCell : public QTableWidgetItem {
+  public:
+    explicit GridCell(const TStringGrid& grid) : grid_(grid) {}
+    QVariant data(int role) const override {
+        if (role == Qt::AccessibleTextRole) {
+            const QString said = grid_.CellDescription(column(), row());
+            if (!said.isEmpty()) {
+                return said;
+            }
+        }
+        return QTableWidgetItem::data(role);
+    }
+
+  private:
+    const TStringGrid& grid_;
+};
+
+}  // namespace
+
+void TStringGrid::SetCellDescriber(std::function<QString(int col, int row)> describe) {
+    describe_ = std::move(describe);
+}
+
+QString TStringGrid::CellDescription(int col, int row) const {
+    return describe_ && row >= fixedRows_ && col >= fixedCols_ ? describe_(col, row) : QString();
+}
+
+void TStringGrid::MarkCell(int col, int row, const QString& problem) {
+    QTableWidgetItem* it = item(row, col);
+    if (it == nullptr || row < fixedRows_ || col < fixedCols_) {
+        return;
+    }
+    it->setData(Qt::BackgroundRole,
+                problem.isEmpty() ? QVariant() : QVariant(QColor(0xFF, 0xD0, 0xD0)));
+    it->setToolTip(problem);
+    it->setData(Qt::AccessibleDescriptionRole, problem);
+}
+
+QString TStringGrid::CellProblem(int col, int row) const {
+    const QTableWidgetItem* it = item(row, col);
+    return it != nullptr ? it->toolTip() : QString();
+}
+
 void TStringGrid::SetCell(int col, int row, const QString& text) {
     QTableWidgetItem* it = item(row, col);
     if (it == nullptr) {
         if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount()) {
             return;
         }
-        it = new QTableWidgetItem;
+        it = new GridCell(*this);
         StyleItem(it, col, row);
         setItem(row, col, it);
     }
@@ -232,7 +278,7 @@ void TStringGrid::RebuildItems() {
         for (int c = 0; c < columnCount(); ++c) {
             QTableWidgetItem* it = item(r, c);
             if (it == nullptr) {
-                it = new QTableWidgetItem;
+                it = new GridCell(*this);
                 setItem(r, c, it);
             }
             StyleItem(it, c, r);

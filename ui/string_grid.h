@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 #include <QTableWidget>
+#include <functional>
 #include <vector>
 
 namespace tav::ui {
@@ -51,6 +52,14 @@ class TStringGrid : public QTableWidget {
     QString Cell(int col, int row) const;
     // Writes a cell; emits nothing the window listens to.
     void SetCell(int col, int row, const QString& text);
+    // Marks a body cell whose text cannot be taken, saying why in its
+    // tooltip (and to a screen reader); an empty `problem` clears the mark.
+    void MarkCell(int col, int row, const QString& problem);
+    QString CellProblem(int col, int row) const;
+    // What a screen reader says of a cell, asked when it asks; without one
+    // it reads the cell's text.
+    void SetCellDescriber(std::function<QString(int col, int row)> describe);
+    QString CellDescription(int col, int row) const;
 
     // The cell under a point of the viewport; false when the point lies on none.
     bool MouseToCell(QPoint viewportPos, int* col, int* row) const;
@@ -93,6 +102,7 @@ class TStringGrid : public QTableWidget {
     int defaultRowHeight_ = 24;
     bool cellsEditable_ = false;
     std::vector<int> colWidths_;  // without the line after the column
+    std::function<QString(int, int)> describe_;
 };
 
 }  // namespace tav::ui

@@ -216,6 +216,9 @@ TEST_F(EventPageTest, ReceptionSwapsTheButtonSetsAndTheDispatcherRefuses) {
     const auto expectSet = [&](bool online, const char* when) {
         for (const auto& [button, inOnline] : sets) {
             EXPECT_EQ(Enabled(button), online == inOnline) << button << " " << when;
+            // A greyed button says why; an enabled one has nothing to say.
+            EXPECT_EQ(Find<QPushButton>(button)->toolTip().isEmpty(), online == inOnline)
+                << button << " " << when;
         }
         for (const char* button : {"Button6", "Button19", "Button20"}) {  // in neither set
             EXPECT_TRUE(Enabled(button)) << button << " " << when;
@@ -354,9 +357,22 @@ TEST_F(EventPageTest, SaveWritesANewFileOnly) {
         }
         const QString shown = view->toPlainText();
         savePath = path;
+        saveRequests.clear();
+        // An existing file chosen brings the dialog back: cancelled there.
+        duringSaveDialog = [&] {
+            if (saveRequests.size() > 1) {
+                savePath.clear();
+            }
+        };
         {
             const testsupport::FileSizeLimit limit(r.sizeLimit);
             Click("Button19");
+        }
+        duringSaveDialog = nullptr;
+        EXPECT_FALSE(saveRequests.at(0).confirmOverwrite) << r.file;
+        if (r.message == kExists) {
+            ASSERT_EQ(saveRequests.size(), 2u) << r.file;
+            EXPECT_EQ(saveRequests[1].fileName, dir.filePath("zdarzenia-2026-12-08.txt"));
         }
         QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
@@ -373,6 +389,31 @@ TEST_F(EventPageTest, SaveWritesANewFileOnly) {
     savePath.clear();  // cancelled: nothing at all
     Click("Button19");
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(EventPageTest, SaveOffersTheNextFreeNameInTheLogsFolder) {
+    QTemporaryDir dir;
+    savePath = dir.filePath("pierwszy.txt");
+    Click("Button19");
+    const struct {
+        const char* existing;  // made before the next save
+        const char* offered;
+    } rows[] = {
+        {nullptr, "zdarzenia-2026-12-08.txt"},
+        {"zdarzenia-2026-12-08.txt", "zdarzenia-2026-12-08-2.txt"},
+        {"zdarzenia-2026-12-08-2.txt", "zdarzenia-2026-12-08-3.txt"},
+    };
+    for (const auto& r : rows) {
+        if (r.existing != nullptr) {
+            QFile f(dir.filePath(r.existing));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        saveRequests.clear();
+        savePath.clear();
+        Click("Button19");
+        ASSERT_EQ(saveRequests.size(), 1u);
+        EXPECT_EQ(saveRequests[0].fileName, dir.filePath(r.offered));
+    }
 }
 
 TEST_F(EventPageTest, SaveDuringReceptionHoldsWhatArrivedWhileTheDialogWasOpen) {

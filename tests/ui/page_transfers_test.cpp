@@ -74,13 +74,26 @@ TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
     const struct {
         const char* button;
         const char* typed;
-        std::uint8_t sent;
-    } rows[] = {{"Button7", "33", 33}, {"Button4", "7x", 7}};
+        std::uint8_t sent;    // what the receiver then holds
+        const char* refusal;  // the message instead of a send
+    } rows[] = {
+        {"Button7", "33", 33, ""},
+        {"Button4", "7", 7, ""},
+        {"Button7", "75", 7, "OPOZNIENIE 1, Min: „75” poza zakresem 00–59. Nic nie wysłano."},
+        {"Button4", "7x", 7, "OPOZNIENIE 1, Min: „7x” poza zakresem 00–59. Nic nie wysłano."},
+    };
     for (const auto& r : rows) {
+        messages.clear();
         Type(2, 6, r.typed);  // minutes of delay 1
         Click(r.button);
-        EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.button;
-        EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent)) << r.button;
+        EXPECT_EQ(receiver->Memory().at(TimerFieldOffset(0, 5, 1)), r.sent) << r.typed;
+        if (*r.refusal != 0) {
+            ASSERT_EQ(messages.size(), 1u) << r.typed;
+            EXPECT_EQ(messages[0].text, QString::fromUtf8(r.refusal));
+            EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), r.typed);
+        } else {
+            EXPECT_EQ(Grid("StringGrid3").Cell(2, 6), QString::asprintf("%02d", r.sent));
+        }
     }
 }
 

@@ -1,13 +1,17 @@
 // The remotes page: the map, the selected slot's details and their edits.
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "ui/device_text.h"
 #include "window_fixture.h"
 
 namespace tav::ui::testing {
@@ -181,6 +185,73 @@ TEST_F(RemotesPageTest, PortTooltipShowsTheDevicesNow) {
     EXPECT_EQ(ports->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/7");
     EXPECT_EQ(ports->itemData(2, Qt::ToolTipRole).toString(), "brak urządzenia");
     ports->hidePopup();
+}
+
+}  // namespace
+}  // namespace tav::ui::testing
+
+namespace tav::ui::testing {
+namespace {
+
+TEST_F(RemotesPageTest, KeyboardMovesTheSelectionWithTheHighlight) {
+    const struct {
+        Qt::Key key;
+        int slot;  // selected afterwards
+    } rows[] = {
+        {Qt::Key_Right, 8}, {Qt::Key_Down, 58}, {Qt::Key_Left, 57},     {Qt::Key_Up, 7},
+        {Qt::Key_End, 49},  {Qt::Key_Home, 0},  {Qt::Key_PageDown, -1},  // a page further down,
+                                                                         // whatever its height
+    };
+    for (int slot : {8, 58, 57}) {
+        WriteDeviceText(form->image(), TextFieldOffset(slot), "slot" + std::to_string(slot));
+    }
+    SelectSlot(7);
+    TStringGrid& map = Grid("StringGrid2");
+    for (const auto& r : rows) {
+        QTest::keyClick(&map, r.key);
+        const int highlighted = map.currentRow() * 50 + map.currentColumn();
+        EXPECT_EQ(form->selection().selectedRemote, highlighted) << r.key;
+        if (r.slot >= 0) {
+            EXPECT_EQ(highlighted, r.slot) << r.key;
+        } else {
+            EXPECT_GT(highlighted, 49) << r.key;
+        }
+        EXPECT_EQ(Text("Label1"), QString("PILOT NR:%1").arg(highlighted + 1)) << r.key;
+        const QString name = highlighted == 8 || highlighted == 58 || highlighted == 57
+                                 ? QString("slot%1").arg(highlighted)
+                                 : QString();
+        EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), name) << r.key;
+    }
+    map.setFocus();
+    QTest::keyClick(&map, Qt::Key_Return);
+    EXPECT_TRUE(Find<QLineEdit>("Edit4")->hasFocus());
+}
+
+TEST_F(RemotesPageTest, EveryControlHasANameForAScreenReader) {
+    QStringList unnamed;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                           qobject_cast<QAbstractItemView*>(w) || qobject_cast<QProgressBar*>(w) ||
+                           qobject_cast<QTabWidget*>(w);
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        const bool textless = button != nullptr && button->text().size() < 2;
+        if ((input || textless) && !w->objectName().startsWith("qt_") &&
+            w->parentWidget() != nullptr &&
+            !qobject_cast<QComboBox*>(w->parentWidget()->parentWidget()) &&
+            w->accessibleName().isEmpty() && !w->objectName().isEmpty()) {
+            unnamed << w->objectName();
+        }
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+
+    // The map's cells say which remote they stand for.
+    SetSerial(4, {0x3a, 0x91, 0x0d, 0x41});
+    WriteDeviceText(form->image(), TextFieldOffset(4),
+                    EncodeDeviceText(QString::fromUtf8("Garaż")));
+    EXPECT_EQ(Grid("StringGrid2").item(0, 4)->data(Qt::AccessibleTextRole).toString(),
+              QString::fromUtf8("PILOT NR:5, NAZWA: Garaż, NR SERYJNY:3a:91:0d:41"));
+    EXPECT_EQ(Grid("StringGrid2").item(0, 5)->data(Qt::AccessibleTextRole).toString(),
+              "PILOT NR:6 (wolne miejsce)");
 }
 
 }  // namespace

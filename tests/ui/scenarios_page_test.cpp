@@ -115,19 +115,27 @@ TEST_F(ScenariosPageTest, PressesSelectBodyCellsOnly) {
 }
 
 TEST_F(ScenariosPageTest, TimerGridNormalisesEveryCellAndMovesTheDumpView) {
+    // A number out of its field's range, or no number, stays as typed and
+    // marked, and the image keeps what it held.
     struct Row {
         int col, row;
         const char* typed;
         const char* shown;
         int stored;
+        bool marked;
     };
     const Row rows[] = {
-        {1, 1, "7", "07", 7},  {2, 1, "75", "59", 59},
-        {3, 1, "-3", "00", 0}, {1, 2, "12abc", "12", 12},
-        {2, 2, "ab", "00", 0}, {3, 2, "", "00", 0},
-        {4, 2, "", "0", 0},    {1, 3, "99", "23", 23},
-        {4, 3, "10", "9", 9},  {3, 5, "12345678901234567890", "59", 59},
-        {4, 8, "5", "5", 5},
+        {1, 1, "7", "07", 7, false},
+        {2, 1, "75", "75", 0, true},
+        {3, 1, "-3", "-3", 0, true},
+        {1, 2, "12abc", "12abc", 0, true},
+        {2, 2, "ab", "ab", 0, true},
+        {3, 2, "", "00", 0, false},
+        {4, 2, "", "0", 0, false},
+        {1, 3, "99", "99", 0, true},
+        {4, 3, "10", "10", 0, true},
+        {3, 5, "12345678901234567890", "12345678901234567890", 0, true},
+        {4, 8, "5", "5", 5, false},
     };
     Choose("ComboBox2", 2);
     image.at(TimerFieldOffset(2, 1, 2)) = 44;  // typed over below: "" -> 0
@@ -149,6 +157,7 @@ TEST_F(ScenariosPageTest, TimerGridNormalisesEveryCellAndMovesTheDumpView) {
     TStringGrid& g = Grid("StringGrid3");
     for (const Row& r : rows) {
         EXPECT_EQ(g.Cell(r.col, r.row), r.shown) << r.typed;
+        EXPECT_EQ(!g.CellProblem(r.col, r.row).isEmpty(), r.marked) << r.typed;
         EXPECT_EQ(image.at(TimerFieldOffset(2, r.row - 1, r.col - 1)), r.stored) << r.typed;
         EXPECT_EQ(image.at(TimerFieldOffset(0, r.row - 1, r.col - 1)), 0) << r.typed;
     }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
@@ -12,6 +13,7 @@
 
 #include "page_fixtures.h"
 #include "ui/device_text.h"
+#include "ui/mask_edit.h"
 
 namespace tav::ui::testing {
 namespace {
@@ -191,7 +193,8 @@ TEST_F(SettingsPageTest, EditedPatternsAreShownBackAsStored) {
     const Row rows[] = {
         {2, "******120000", Qt::Key_unknown, "FFFFFF120000", "20**-**-** 12:00:00"},
         {6, "", Qt::Key_Delete, "250F01083000", "2025-0*-01 08:30:00"},  // month "1 "
-        {2, "A5x", Qt::Key_unknown, "F5F101083000", "20*5-*1-01 08:30:00"},
+        // Only digits and "*" go in: a date typed from the year's front.
+        {2, "A5x", Qt::Key_unknown, "551101083000", "2055-11-01 08:30:00"},
         {19, "", Qt::Key_Backspace, "2511010830FF", "2025-11-01 08:30:**"},
     };
     QLineEdit* field = Edit("MaskEdit4");
@@ -291,6 +294,74 @@ TEST_F(SettingsPageTest, RowEditsWriteTheirFields) {
     EXPECT_EQ(Grid("StringGrid4").Cell(4, 1), "01");
     form->ShowClockEvents();
     EXPECT_EQ(Edit("Edit3")->text(), name26.left(25));
+}
+
+}  // namespace
+}  // namespace tav::ui::testing
+
+namespace tav::ui::testing {
+namespace {
+
+TEST_F(SettingsPageTest, DatesTypedOrPastedAsPeopleWriteThem) {
+    enum How { kOverAll, kPaste, kFromHome };
+    const struct {
+        How how;
+        const char* typed;
+        const char* entry;    // bytes 2..7 stored
+        const char* problem;  // beside the rows, "" for none
+    } rows[] = {
+        {kOverAll, "2026-05-01 06:45:00", "260501064500", ""},
+        {kOverAll, "2026-05-01 06:45", "260501064500", ""},
+        {kOverAll, "01.05.2026 06:45", "260501064500", ""},
+        {kPaste, "2026-05-01 06:45", "260501064500", ""},
+        {kPaste, "01.05.2026 06:45", "260501064500", ""},
+        {kPaste, "no date", "250601073000", ""},
+        {kFromHome, "2027-", "270601073000", ""},
+        {kFromHome, "****-**-** 12:00:00", "FFFFFF120000", ""},
+        {kOverAll, "2026-13-99 25:61:61", "261399256161",
+         "NADAJNIK 1001: miesiąc „13” poza zakresem 01–12"},
+        {kFromHome, "2506320730", "250632073000", "NADAJNIK 1001: dzień „32” poza zakresem 01–31"},
+    };
+    auto* field = Find<TMaskEdit>("MaskEdit1");
+    for (const auto& r : rows) {
+        EncodeClockEvent(form->image(), 0, "2025-06-01 07:30:00", true, 0);
+        form->ShowClockEvents();
+        field->setFocus();
+        if (r.how == kPaste) {
+            QApplication::clipboard()->setText(QString::fromUtf8(r.typed));
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClick(field, r.how == kOverAll ? Qt::Key_A : Qt::Key_Home,
+                            r.how == kOverAll ? Qt::ControlModifier : Qt::NoModifier);
+            QTest::keyClicks(field, QString::fromUtf8(r.typed));
+        }
+        Find<QLineEdit>("Edit2")->setFocus();  // the entry ends
+        EXPECT_EQ(Entry(0), Hex(std::string("0000") + r.entry)) << r.typed;
+        EXPECT_EQ(Find<QLabel>("PatternProblem")->text(), QString::fromUtf8(r.problem)) << r.typed;
+    }
+}
+
+TEST_F(SettingsPageTest, ImpossibleTypedDatesAreNotSent) {
+    const struct {
+        const char* button;
+        const char* typed;  // over the second row's whole field
+        const char* message;
+    } rows[] = {
+        {"Button15", "2026-05-01 24:00",
+         "NADAJNIK 1002: godzina „24” poza zakresem 00–23. Nic nie wysłano."},
+        {"Button4", "2026-05-3", "NADAJNIK 1002: niepełna data (dzień „3_”). Nic nie wysłano."},
+    };
+    auto* field = Find<TMaskEdit>("MaskEdit2");
+    for (const auto& r : rows) {
+        messages.clear();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, QString::fromUtf8(r.typed));
+        Click(r.button);
+        ASSERT_EQ(messages.size(), 1u) << r.typed;
+        EXPECT_EQ(messages[0].text, QString::fromUtf8(r.message));
+        EXPECT_EQ(messages[0].caption, "Błąd");
+    }
 }
 
 }  // namespace
