@@ -26,6 +26,9 @@ const std::vector<OptionSpec>& Options() {
         {"--verify", ""},
         {"--backup-full", ""},
         {"--yes", ""},
+        {"--excel", ""},
+        {"--replace", ""},
+        {"--strict", ""},
         {"--help", ""},
         {"--version", ""},
     };

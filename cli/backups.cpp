@@ -76,11 +76,28 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
 
 }  // namespace
 
+bool MakeBackupFolder(const std::string& dir) {
+    const fs::path folder = PathFromUtf8(dir);
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) {
+        return true;
+    }
+    if (fs::exists(folder, ec)) {
+        Say("tavctl: " + dir + " is not a folder; no backup was taken");
+        return false;
+    }
+    fs::create_directories(folder, ec);
+    if (ec) {
+        Say("tavctl: cannot make the folder " + dir + " for the backup: " + ec.message());
+        return false;
+    }
+    Say("tavctl: made the folder " + dir + " for the backup");
+    return true;
+}
+
 std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<int>& records,
                        bool whole) {
-    std::error_code ec;
-    if (!fs::is_directory(PathFromUtf8(dir), ec)) {
-        Say("tavctl: no folder " + dir + " for the backup");
+    if (!MakeBackupFolder(dir)) {
         return {};
     }
     whole =
@@ -90,18 +107,28 @@ std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<
         Say("tavctl: the backup could not be read from the receiver");
         return {};
     }
-    std::vector<std::uint8_t> bytes;
-    if (whole) {
-        bytes.resize(kSettingsFileSize);
-        std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
-        std::ranges::copy(backup.Bytes(), bytes.begin() + kSettingsHeaderSize);
-    } else {
-        bytes = RecordBackupBytes(backup, records);
+    if (!whole) {
+        const std::string saved =
+            SaveBackup(PathFromUtf8(dir), RecordBackupBytes(backup, records), ".tvr");
+        if (!saved.empty()) {
+            Say("tavctl: partial backup of " + Count(records.size(), "record") + " saved in " +
+                saved);
+        }
+        return saved;
     }
-    const std::string saved = SaveBackup(PathFromUtf8(dir), bytes, whole ? ".tv2" : ".tvr");
+    return SaveWholeBackup(dir, backup);
+}
+
+std::string SaveWholeBackup(const std::string& dir, const MemoryImage& image) {
+    if (!MakeBackupFolder(dir)) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(kSettingsFileSize);
+    std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
+    std::ranges::copy(image.Bytes(), bytes.begin() + kSettingsHeaderSize);
+    const std::string saved = SaveBackup(PathFromUtf8(dir), bytes, ".tv2");
     if (!saved.empty()) {
-        Say("tavctl: " + std::string(whole ? "whole backup (1024 records)" : "partial backup of ") +
-            (whole ? "" : Count(records.size(), "record")) + " saved in " + saved);
+        Say("tavctl: whole backup (1024 records) saved in " + saved);
     }
     return saved;
 }

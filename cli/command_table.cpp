@@ -102,8 +102,8 @@ const std::vector<Command>& Commands() {
          "Erases the receiver's whole memory: every remote, scenario, clock event and\n"
          "display setting in it is lost. On a terminal it asks first (No unless the\n"
          "answer is y or yes); elsewhere it needs --yes. --backup DIR first saves the\n"
-         "whole memory as DIR/backup-YYYYMMDD-HHMMSS.tv2 (restore writes it back); if\n"
-         "that fails, nothing is erased.",
+         "whole memory as DIR/backup-YYYYMMDD-HHMMSS.tv2 (restore writes it back; DIR\n"
+         "is made when missing); if that fails, nothing is erased.",
          {"--yes", "--backup"},
          true,
          [](const Args& a) { return RunErase(a); }},
@@ -162,30 +162,39 @@ const std::vector<Command>& Commands() {
          false,
          [](const Args& a) { return RunImport(a); }},
         {"remotes",
-         "remotes export FILE --csv OUT.csv [--separator SEP] [--encoding ENC] | remotes import "
-         "IN.csv --image FILE",
+         "remotes export FILE --csv OUT.csv [--excel] [--separator SEP] [--encoding ENC] | "
+         "remotes import IN.csv --image FILE [--replace [--yes]] [--strict] [--backup DIR]",
          "export writes the remotes in use of the settings file FILE to OUT.csv, for a\n"
          "spreadsheet: a header row, then number,serial,scenario,name with the serial as\n"
          "the window shows it (12:34:56:7a), the scenario 0..3 and the name (RFC 4180\n"
          "quoting, CR LF line ends). SEP is ',' (the default) or ';'; ENC is utf-8 (the\n"
-         "default), utf-8-bom or windows-1250. Excel on a Polish Windows opens\n"
-         "--separator ';' --encoding windows-1250 cleanly with a double click (Excel 2016\n"
-         "and later also --separator ';' --encoding utf-8-bom); LibreOffice Calc and\n"
+         "default), utf-8-bom or windows-1250. --excel writes what a spreadsheet on a\n"
+         "Polish computer opens right on a double click: ';', UTF-8 with a byte-order\n"
+         "mark and the header numer;numer seryjny;scenariusz;nazwa (--separator and\n"
+         "--encoding given too take precedence). Excel on a Polish Windows opens --excel\n"
+         "and --separator ';' --encoding windows-1250 cleanly; LibreOffice Calc and\n"
          "Google Sheets open the default (LibreOffice asks, and takes every form). A name\n"
          "starting with =, +, - or @ is written after an apostrophe so that no\n"
          "spreadsheet takes it for a formula; import takes the apostrophe off.\n"
          "import takes ',' or ';' (as the header row, or the first row, has them) and\n"
          "UTF-8 (with or without a byte-order mark) or Windows-1250 (a file that is not\n"
-         "UTF-8), and checks every row (number 1..1000, serial of four hex pairs,\n"
-         "scenario 0..3, a name of at most 26 characters that the receiver can store,\n"
-         "no number twice); rows whose cells are all empty are skipped. One bad row\n"
-         "refuses the whole file: each bad row is named with its reason, the separator\n"
-         "and encoding found are said, and FILE is not changed. Otherwise each row's\n"
-         "remote gets its serial, then its scenario (the last two bits of the serial's\n"
-         "last byte) and its name; nothing else in FILE changes (a zero-filled image\n"
-         "when FILE does not exist). A remote left out of IN.csv stays as it is; the\n"
-         "serial 00:00:00:00 empties a slot.",
-         {"--image", "--csv", "--separator", "--encoding"},
+         "UTF-8), a header in English or Polish (first cell number or numer), and checks\n"
+         "every row (number 1..1000, serial of four hex pairs, scenario 0..3, a name of\n"
+         "at most 26 characters that the receiver can store, no number twice); rows\n"
+         "whose cells are all empty are skipped. One bad row refuses the whole file:\n"
+         "each bad row is named with its reason, the separator and encoding found are\n"
+         "said, and FILE is not changed. Otherwise each row's remote gets its serial,\n"
+         "then its scenario (the last two bits of the serial's last byte) and its name;\n"
+         "nothing else in FILE changes (a zero-filled image when FILE does not exist).\n"
+         "A serial whose last two bits name another scenario than the row's is a warning\n"
+         "naming the row (the scenario column wins); --strict makes it a bad row. A\n"
+         "remote in use that IN.csv leaves out stays as it is, and the summary says how\n"
+         "many; with --replace it is emptied (serial 00:00:00:00, no name) and the\n"
+         "summary names it: on a terminal tavctl asks first, elsewhere it needs --yes.\n"
+         "--backup DIR first saves FILE as it was as DIR/backup-YYYYMMDD-HHMMSS.tv2\n"
+         "(DIR is made when missing). The serial 00:00:00:00 empties a slot.",
+         {"--image", "--csv", "--separator", "--encoding", "--excel", "--replace", "--yes",
+          "--strict", "--backup"},
          false,
          [](const Args& a) { return RunRemotes(a); }},
         {"remote",
@@ -252,16 +261,16 @@ void PrintCommandHelp(const Command& c, std::FILE* out) {
             kSingleWriteMicros / 1000, kBulkTransferMicros / 1e6,
             SingleRecordLimit(kSingleWriteMicros));
     }
-    if (Takes(c, "--backup") && Takes(c, "--image")) {
+    if (Takes(c, "--backup-full")) {
         std::fprintf(
             out,
             "\n--backup DIR first reads from the receiver the records this write will change\n"
             "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
             "records with their numbers and nothing else (the whole memory as a settings\n"
             "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
-            "is quicker). 'tavctl restore BACKUP' writes either back. An existing file is\n"
-            "never replaced (the same second gets -2 .. -9); if the backup cannot be read\n"
-            "or saved, nothing is written.\n"
+            "is quicker). 'tavctl restore BACKUP' writes either back. DIR is made, with its\n"
+            "parents, when missing. An existing file is never replaced (the same second\n"
+            "gets -2 .. -9); if the backup cannot be read or saved, nothing is written.\n"
             "--verify reads the written records back afterwards and compares them byte for\n"
             "byte; the first record that differs is reported (record, byte, offset, both\n"
             "values) and the exit status is 1.\n");

@@ -90,11 +90,14 @@ bool ParseCsvEncoding(std::string_view name, CsvEncoding& encoding) {
 
 CsvText DecodeCsv(std::string_view file) {
     CsvText text;
-    if (file.substr(0, 3) == "\xEF\xBB\xBF") {
+    const bool mark = file.substr(0, 3) == "\xEF\xBB\xBF";
+    if (mark) {
         file.remove_prefix(3);
+    }
+    if (mark && IsValidUtf8(file)) {
         text.format.encoding = CsvEncoding::kUtf8WithMark;
         text.utf8 = file;
-    } else if (IsValidUtf8(file)) {
+    } else if (!mark && IsValidUtf8(file)) {
         text.utf8 = file;
     } else {
         text.format.encoding = CsvEncoding::kWindows1250;

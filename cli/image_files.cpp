@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <vector>
 
 #include "image/file_names.h"
@@ -21,6 +22,17 @@ namespace fs = std::filesystem;
 void Say(const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
+}
+
+bool AskYesNo(const std::string& question) {
+    std::fprintf(stderr, "%s [y/N] ", question.c_str());
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) {
+        std::fputc('\n', stderr);
+        return false;
+    }
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
 std::string Count(std::size_t n, const char* what) {

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "backups.h"
 #include "commands.h"
+#include "console.h"
 #include "image_files.h"
 #include "remote_list.h"
 #include "tavctl.h"
@@ -14,8 +16,9 @@ namespace tav::cli {
 
 namespace {
 
+// --excel first, --separator and --encoding over it.
 CsvFormat ExportFormat(const Args& a) {
-    CsvFormat format;
+    CsvFormat format = a.flags.count("--excel") ? kExcelFormat : CsvFormat{};
     if (const auto it = a.options.find("--separator"); it != a.options.end()) {
         const std::string& s = it->second;
         if (s == "," || s == "comma") {
@@ -46,13 +49,24 @@ bool ReadWholeFile(const std::string& file, std::string& text) {
     return true;
 }
 
+std::string RemoteNumbers(const std::vector<int>& remotes) {
+    std::string out;
+    for (int r : remotes) {
+        out += (out.empty() ? "" : ", ") + std::to_string(r);
+    }
+    return out;
+}
+
 int ImportRemotes(const Args& a) {
     if (a.positional.size() != 2 || a.options.count("--csv") || a.options.count("--separator") ||
-        a.options.count("--encoding")) {
+        a.options.count("--encoding") || a.flags.count("--excel")) {
         throw UsageError{"remotes import needs a CSV file and --image FILE"};
     }
     const std::string& file = RequireImageOption(a);
     const std::string& in = a.positional[1];
+    RemotesImportOptions options;
+    options.replace = a.flags.count("--replace") != 0;
+    options.strict = a.flags.count("--strict") != 0;
     std::string text;
     if (!ReadWholeFile(in, text)) {
         return kExitFailed;
@@ -61,7 +75,11 @@ int ImportRemotes(const Args& a) {
     if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
         return kExitFailed;
     }
-    const RemotesImport result = ImportRemotesCsv(image, text);
+    const MemoryImage before = image;
+    const RemotesImport result = ImportRemotesCsv(image, text, options);
+    for (const std::string& w : result.warnings) {
+        Say("tavctl: " + in + " " + w);
+    }
     if (!result.errors.empty()) {
         for (const std::string& e : result.errors) {
             Say("tavctl: " + in + " " + e);
@@ -70,11 +88,38 @@ int ImportRemotes(const Args& a) {
             DescribeCsvFormat(result.format) + "); nothing was imported");
         return kExitFailed;
     }
+    const std::size_t left = result.notListed.size();
+    if (options.replace && left > 0 && a.flags.count("--yes") == 0) {
+        if (!StandardInputIsTerminal()) {
+            throw UsageError{
+                "remotes import --replace asks before it removes remotes; with no "
+                "terminal to ask on, give --yes"};
+        }
+        if (!AskYesNo("Remove " + Count(left, "remote") + " that " + in + " does not list (" +
+                      RemoteNumbers(result.notListed) + ") from " + file + "?")) {
+            Say("tavctl: nothing was imported");
+            return kExitFailed;
+        }
+    }
+    if (const auto backup = a.options.find("--backup"); backup != a.options.end()) {
+        if (SaveWholeBackup(backup->second, before).empty()) {
+            Say("tavctl: nothing was imported");
+            return kExitFailed;
+        }
+    }
     if (!SaveImage(file, image)) {
         return kExitFailed;
     }
-    Say("tavctl: " + Count(static_cast<std::size_t>(result.imported), "remote") +
-        " imported into " + file);
+    std::string summary = "tavctl: " + Count(static_cast<std::size_t>(result.imported), "remote") +
+                          " imported into " + file;
+    if (options.replace && left > 0) {
+        summary += "; " + Count(left, "remote") +
+                   " not in the file removed: " + RemoteNumbers(result.notListed);
+    } else if (left > 0) {
+        summary += "; " + Count(left, "remote") + (left == 1 ? " in use is" : " in use are") +
+                   " not in the file and " + (left == 1 ? "was" : "were") + " kept";
+    }
+    Say(summary);
     return kExitDone;
 }
 
@@ -87,12 +132,19 @@ int RunRemotes(const Args& a) {
         if (a.positional.size() != 2 || csv == a.options.end() || a.options.count("--image")) {
             throw UsageError{"remotes export needs a settings file and --csv OUT"};
         }
+        if (a.flags.count("--replace") || a.flags.count("--strict") || a.flags.count("--yes") ||
+            a.options.count("--backup")) {
+            throw UsageError{"remotes export takes no --replace, --strict, --yes or --backup"};
+        }
         const CsvFormat format = ExportFormat(a);
         MemoryImage image;
         if (!LoadImage(a.positional[1], image, Missing::kRefuse) || !FolderExists(csv->second)) {
             return kExitFailed;
         }
-        return SaveTextFile(csv->second, ExportRemotesCsv(image, format)) ? kExitDone : kExitFailed;
+        const CsvHeader header =
+            a.flags.count("--excel") ? CsvHeader::kPolish : CsvHeader::kEnglish;
+        return SaveTextFile(csv->second, ExportRemotesCsv(image, format, header)) ? kExitDone
+                                                                                  : kExitFailed;
     }
     if (verb == "import") {
         return ImportRemotes(a);

@@ -79,6 +79,18 @@ bool NeedsGuard(std::string_view text) {
     return LooksLikeFormula(text.substr(std::min(text.find_first_not_of('\''), text.size())));
 }
 
+const std::array<std::string, 4> kEnglishHeader = {"number", "serial", "scenario", "name"};
+const std::array<std::string, 4> kPolishHeader = {"numer", "numer seryjny", "scenariusz", "nazwa"};
+
+// The first cell of a header row, in either language, any case.
+bool IsHeaderCell(const std::string& cell) {
+    std::string t = Trimmed(cell);
+    std::transform(t.begin(), t.end(), t.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return t == kEnglishHeader[0] || t == kPolishHeader[0];
+}
+
 bool AllEmpty(const std::vector<std::string>& fields) {
     return std::all_of(fields.begin(), fields.end(),
                        [](const std::string& f) { return Trimmed(f).empty(); });
@@ -141,11 +153,15 @@ void ApplyRemoteEdit(MemoryImage& image, const RemoteEdit& edit) {
     }
 }
 
-std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format) {
+std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format, CsvHeader header) {
     const char sep = format.separator;
     const bool windows1250 = format.encoding == CsvEncoding::kWindows1250;
     std::string out = format.encoding == CsvEncoding::kUtf8WithMark ? "\xEF\xBB\xBF" : "";
-    out += std::string("number") + sep + "serial" + sep + "scenario" + sep + "name\r\n";
+    const auto& names = header == CsvHeader::kPolish ? kPolishHeader : kEnglishHeader;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        out += (k == 0 ? "" : std::string(1, sep)) + names[k];
+    }
+    out += "\r\n";
     for (int r = 0; r < kRemoteCount; ++r) {
         if (!IsRemoteSlotUsed(image, r)) {
             continue;
@@ -162,7 +178,8 @@ std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format) 
     return out;
 }
 
-RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
+RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file,
+                               const RemotesImportOptions& options) {
     const CsvText text = DecodeCsv(file);
     RemotesImport result;
     result.format = text.format;
@@ -180,7 +197,7 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
         if (rec.error.empty() && AllEmpty(fields)) {
             continue;  // an empty line, or a row of empty cells
         }
-        if (std::exchange(firstRow, false) && Trimmed(fields[0]) == "number") {
+        if (std::exchange(firstRow, false) && IsHeaderCell(fields[0])) {
             continue;
         }
         std::vector<std::string> reasons;
@@ -200,6 +217,19 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
                 name.erase(0, 1);
             }
             CheckName(name, edit, reasons);
+            if (edit.serial && edit.scenario && ((*edit.serial)[3] & 3) != *edit.scenario) {
+                const std::string disagreement =
+                    "the serial " + Trimmed(fields[1]) + " ends in scenario " +
+                    std::to_string((*edit.serial)[3] & 3) + ", the scenario column says " +
+                    std::to_string(*edit.scenario);
+                if (options.strict) {
+                    reasons.push_back(disagreement);
+                } else {
+                    result.warnings.push_back("row " + std::to_string(rowNumber) + ": " +
+                                              disagreement + "; scenario " +
+                                              std::to_string(*edit.scenario) + " is stored");
+                }
+            }
             if (edit.remote != 0) {
                 const auto [it, fresh] = rowOfRemote.emplace(edit.remote, rowNumber);
                 if (!fresh) {
@@ -219,10 +249,25 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
         result.errors.push_back(line);
     }
     if (!result.errors.empty()) {
+        result.warnings.clear();
         return result;
+    }
+    for (int r = 0; r < kRemoteCount; ++r) {
+        if (IsRemoteSlotUsed(image, r) && rowOfRemote.count(r + 1) == 0) {
+            result.notListed.push_back(r + 1);
+        }
     }
     for (const RemoteEdit& edit : edits) {
         ApplyRemoteEdit(image, edit);
+    }
+    if (options.replace) {
+        for (int remote : result.notListed) {
+            RemoteEdit empty;
+            empty.remote = remote;
+            empty.serial = std::array<std::uint8_t, 4>{};
+            empty.name = std::string();
+            ApplyRemoteEdit(image, empty);
+        }
     }
     result.imported = static_cast<int>(edits.size());
     return result;

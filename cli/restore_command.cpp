@@ -2,7 +2,6 @@
 // that asks first.
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <string>
 
@@ -19,18 +18,6 @@
 namespace tav::cli {
 
 namespace {
-
-// Asks on the terminal; only an answer of yes is yes.
-bool AskYesNo(const std::string& question) {
-    std::fprintf(stderr, "%s [y/N] ", question.c_str());
-    std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
-        std::fputc('\n', stderr);
-        return false;
-    }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
-}
 
 std::vector<int> AllRecords() {
     std::vector<int> all(kRecordCount);

@@ -723,11 +723,11 @@ INSTANTIATE_TEST_SUITE_P(
                       {sim::FaultKind::BadChecksumAtRecord, 700},
                       "b",
                       "Błąd: Blad transmisji\ntavctl: the backup could not be read"},
-        BackupFailure{"NoFolder",
+        BackupFailure{"FolderCannotBeMade",
                       {"write-remote", "3"},
                       {sim::FaultKind::ShortAnswer, 99, 0},
-                      "nowhere",
-                      "no folder"}),
+                      "send.tv2/b",
+                      "cannot make the folder"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A receiver that confirms a record but keeps something else is caught.
@@ -912,6 +912,16 @@ std::string FileText(const fs::path& p) {
     return {bytes.begin(), bytes.end()};
 }
 
+// The files in a folder, by name.
+std::vector<std::string> FilesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(TavctlFiles, RemotesRoundTripThroughASpreadsheet) {
     MemoryImage m;
     const std::uint8_t serial[] = {0x12, 0x34, 0x56, 0x7A};
@@ -943,7 +953,19 @@ TEST_F(TavctlFiles, RemotesRoundTripThroughASpreadsheet) {
            "\n";
     r = Tavctl({"remotes", "import", File("list.csv"), "--image", File("a.tv2")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "tavctl: 4 remotes imported into " + File("a.tv2") + "\n");
+    // The serials' last two bits disagree with the scenario column in rows 2..4.
+    const std::string list = "tavctl: " + File("list.csv");
+    EXPECT_EQ(r.err, list +
+                         " row 2: the serial 12:34:56:7A ends in scenario 2, the scenario column "
+                         "says 0; scenario 0 is stored\n" +
+                         list +
+                         " row 3: the serial 12:34:56:7a ends in scenario 2, the scenario column "
+                         "says 3; scenario 3 is stored\n" +
+                         list +
+                         " row 4: the serial aa:bb:cc:dc ends in scenario 0, the scenario column "
+                         "says 1; scenario 1 is stored\n"
+                         "tavctl: 4 remotes imported into " +
+                         File("a.tv2") + "\n");
 
     MemoryImage expected = m;
     expected.at(41 * 32 + 3) = 0x78;  // scenario 0 clears the serial's last two bits
@@ -1005,6 +1027,86 @@ TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
     // Nothing made when the file did not exist.
     EXPECT_EQ(Tavctl({"remotes", "import", File("bad.csv"), "--image", File("new.tv2")}).status, 1);
     EXPECT_FALSE(fs::exists(File("new.tv2")));
+}
+
+// The --excel list goes out and back unchanged; a row deleted in the
+// spreadsheet and imported with --replace leaves an empty record in the
+// receiver after the write; asked on a terminal, needs --yes elsewhere, backed
+// up into a folder that is made for it.
+TEST_F(TavctlTest, RemotesReplaceReachesTheReceiver) {
+    MemoryImage m;
+    // In Windows-1250: "Garaż", "Brama wjazdowa", "Łazienka".
+    const std::vector<std::pair<int, std::string>> remotes = {{1, "Gara\xbf"},
+                                                              {2, "Brama wjazdowa"},
+                                                              {17,
+                                                               "\xa3"
+                                                               "azienka"}};
+    for (const auto& [remote, name] : remotes) {
+        m.RecordAt(remote - 1)[0] = static_cast<std::uint8_t>(remote);
+        m.RecordAt(remote - 1)[3] = 0x01;
+        WriteDeviceText(m, TextFieldOffset(remote - 1), name);
+    }
+    Save(m, "a.tv2");
+    Result r = Tavctl({"remotes", "export", File("a.tv2"), "--csv", File("excel.csv"), "--excel"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string excel = FileText(File("excel.csv"));
+    EXPECT_EQ(excel,
+              "\xEF\xBB\xBFnumer;numer seryjny;scenariusz;nazwa\r\n"
+              "1;01:00:00:01;1;Garaż\r\n2;02:00:00:01;1;Brama wjazdowa\r\n"
+              "17;11:00:00:01;1;Łazienka\r\n");
+    r = Tavctl({"remotes", "import", File("excel.csv"), "--image", File("a.tv2")});
+    EXPECT_EQ(r.err, "tavctl: 3 remotes imported into " + File("a.tv2") + "\n");
+    EXPECT_EQ(LoadFile(File("a.tv2")), m);
+
+    // Remote 2 deleted in the spreadsheet.
+    std::ofstream(File("excel.csv"), std::ios::binary)
+        << "\xEF\xBB\xBFnumer;numer seryjny;scenariusz;nazwa\r\n"
+           "1;01:00:00:01;1;Garaż\r\n17;11:00:00:01;1;Łazienka\r\n";
+    const struct {
+        std::vector<std::string> options;
+        const char* answer;  // typed on a terminal, or none
+        int status;
+        const char* says;
+        bool removed;
+    } rows[] = {
+        {{}, nullptr, 0, "; 1 remote in use is not in the file and was kept", false},
+        {{"--replace"}, nullptr, 2, "give --yes", false},
+        {{"--replace"}, "n\n", 1, "nothing was imported", false},
+        {{"--replace", "--yes", "--backup", File("new/backups")},
+         nullptr,
+         0,
+         "made the folder",
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options.empty() ? "plain" : row.options.back());
+        std::vector<std::string> args = {"remotes", "import", File("excel.csv"), "--image",
+                                         File("a.tv2")};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        Child child(args, row.answer != nullptr);
+        if (row.answer != nullptr) {
+            child.Type(row.answer);
+        }
+        r = child.Finish();
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(row.says));
+        if (row.answer != nullptr) {
+            EXPECT_THAT(r.err, HasSubstr("Remove 1 remote that " + File("excel.csv") +
+                                         " does not list (2) from " + File("a.tv2") + "?"));
+        }
+        EXPECT_EQ(IsRemoteSlotUsed(LoadFile(File("a.tv2")), 1), !row.removed);
+    }
+    EXPECT_THAT(r.err, HasSubstr("2 remotes imported into " + File("a.tv2") +
+                                 "; 1 remote not in the file removed: 2"));
+    const std::vector<std::string> backups = FilesIn(dir_ / "new" / "backups");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(LoadFile(dir_ / "new" / "backups" / backups[0]), m);
+
+    ASSERT_EQ(Tavctl(Dev({"write-all", "--image", File("a.tv2")})).status, 0);
+    const MemoryImage received = sim_.Memory();
+    EXPECT_FALSE(IsRemoteSlotUsed(received, 1));
+    EXPECT_EQ(ReadDeviceText(received, TextFieldOffset(1)), "");
+    EXPECT_EQ(ReadDeviceText(received, TextFieldOffset(16)), remotes[2].second);
 }
 
 // ---- Conventions of the command line ------------------------------------------
@@ -1121,16 +1223,6 @@ TEST_F(TavctlTest, APortGivenAsALinkIsNamed) {
 }
 
 // ---- Slips: partial backups, interrupts, full disks, files that cannot be kept ----
-
-// The files in a folder, by name.
-std::vector<std::string> FilesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Runs tavctl with files limited to `bytes`.
 std::function<void()> FileSizeLimit(rlim_t bytes) {
