@@ -15,6 +15,7 @@
 #include "image/settings_file.h"
 #include "image_files.h"
 #include "link/protocol.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -53,8 +54,8 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
             std::fclose(f);
             target = candidate;
         } else if (!fs::exists(candidate, ec)) {
-            Say("tavctl: cannot create the backup " + Utf8FromPath(candidate) + ": " +
-                std::strerror(errno != 0 ? errno : EACCES));
+            Say(Tr(Tavctl::tr("tavctl: cannot create the backup %1: %2"), Utf8FromPath(candidate),
+                   std::strerror(errno != 0 ? errno : EACCES)));
             return {};
         }
     }
@@ -83,15 +84,16 @@ bool MakeBackupFolder(const std::string& dir) {
         return true;
     }
     if (fs::exists(folder, ec)) {
-        Say("tavctl: " + dir + " is not a folder; no backup was taken");
+        Say(Tr(Tavctl::tr("tavctl: %1 is not a folder; no backup was taken"), dir));
         return false;
     }
     fs::create_directories(folder, ec);
     if (ec) {
-        Say("tavctl: cannot make the folder " + dir + " for the backup: " + ec.message());
+        Say(Tr(Tavctl::tr("tavctl: cannot make the folder %1 for the backup: %2"), dir,
+               ec.message()));
         return false;
     }
-    Say("tavctl: made the folder " + dir + " for the backup");
+    Say(Tr(Tavctl::tr("tavctl: made the folder %1 for the backup"), dir));
     return true;
 }
 
@@ -104,15 +106,15 @@ std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<
         whole || records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleReadMicros));
     MemoryImage backup;
     if (!ReadFromReceiver(a, records, whole, backup)) {
-        Say("tavctl: the backup could not be read from the receiver");
+        Say(Tr(Tavctl::tr("tavctl: the backup could not be read from the receiver")));
         return {};
     }
     if (!whole) {
         const std::string saved =
             SaveBackup(PathFromUtf8(dir), RecordBackupBytes(backup, records), ".tvr");
         if (!saved.empty()) {
-            Say("tavctl: partial backup of " + Count(records.size(), "record") + " saved in " +
-                saved);
+            Say(Tr(Tavctl::tr("tavctl: partial backup of %1 saved in %2"),
+                   Count(records.size(), "record"), saved));
         }
         return saved;
     }
@@ -128,7 +130,7 @@ std::string SaveWholeBackup(const std::string& dir, const MemoryImage& image) {
     std::ranges::copy(image.Bytes(), bytes.begin() + kSettingsHeaderSize);
     const std::string saved = SaveBackup(PathFromUtf8(dir), bytes, ".tv2");
     if (!saved.empty()) {
-        Say("tavctl: whole backup (1024 records) saved in " + saved);
+        Say(Tr(Tavctl::tr("tavctl: whole backup (1024 records) saved in %1"), saved));
     }
     return saved;
 }

@@ -11,6 +11,7 @@
 #include "image_files.h"
 #include "remote_list.h"
 #include "tavctl.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -26,13 +27,14 @@ CsvFormat ExportFormat(const Args& a) {
         } else if (s == ";" || s == "semicolon") {
             format.separator = ';';
         } else {
-            throw UsageError{"--separator takes ',' or ';', not " + s};
+            throw UsageError{Tr(Tavctl::tr("--separator takes ',' or ';', not %1"), s)};
         }
     }
     if (const auto it = a.options.find("--encoding"); it != a.options.end()) {
         if (!ParseCsvEncoding(it->second, format.encoding)) {
-            throw UsageError{"--encoding takes utf-8, utf-8-bom or windows-1250, not " +
-                             it->second};
+            throw UsageError{
+                Tr(Tavctl::tr("--encoding takes utf-8, utf-8-bom or windows-1250, not %1"),
+                   it->second)};
         }
     }
     return format;
@@ -42,7 +44,7 @@ CsvFormat ExportFormat(const Args& a) {
 bool ReadWholeFile(const std::string& file, std::string& text) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        Say("tavctl: cannot open " + file + ": " + std::strerror(errno));
+        Say(Tr(Tavctl::tr("tavctl: cannot open %1: %2"), file, std::strerror(errno)));
         return false;
     }
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -60,7 +62,7 @@ std::string RemoteNumbers(const std::vector<int>& remotes) {
 int ImportRemotes(const Args& a) {
     if (a.positional.size() != 2 || a.options.count("--csv") || a.options.count("--separator") ||
         a.options.count("--encoding") || a.flags.count("--excel")) {
-        throw UsageError{"remotes import needs a CSV file and --image FILE"};
+        throw UsageError{Tr(Tavctl::tr("remotes import needs a CSV file and --image FILE"))};
     }
     const std::string& file = RequireImageOption(a);
     const std::string& in = a.positional[1];
@@ -84,40 +86,39 @@ int ImportRemotes(const Args& a) {
         for (const std::string& e : result.errors) {
             Say("tavctl: " + in + " " + e);
         }
-        Say("tavctl: " + Count(result.errors.size(), "bad row") + " (the file read as " +
-            DescribeCsvFormat(result.format) + "); nothing was imported");
+        Say(Tr(Tavctl::tr("tavctl: %1 (the file read as %2); nothing was imported"),
+               Count(result.errors.size(), "bad row"), DescribeCsvFormat(result.format)));
         return kExitFailed;
     }
     const std::size_t left = result.notListed.size();
     if (options.replace && left > 0 && a.flags.count("--yes") == 0) {
         if (!StandardInputIsTerminal()) {
             throw UsageError{
-                "remotes import --replace asks before it removes remotes; with no "
-                "terminal to ask on, give --yes"};
+                Tr(Tavctl::tr("remotes import --replace asks before it removes "
+                              "remotes; with no terminal to ask on, give --yes"))};
         }
-        if (!AskYesNo("Remove " + Count(left, "remote") + " that " + in + " does not list (" +
-                      RemoteNumbers(result.notListed) + ") from " + file + "?")) {
-            Say("tavctl: nothing was imported");
+        if (!AskYesNo(Tr(Tavctl::tr("Remove %1 that %2 does not list (%3) from %4?"),
+                         Count(left, "remote"), in, RemoteNumbers(result.notListed), file))) {
+            Say(Tr(Tavctl::tr("tavctl: nothing was imported")));
             return kExitFailed;
         }
     }
     if (const auto backup = a.options.find("--backup"); backup != a.options.end()) {
         if (SaveWholeBackup(backup->second, before).empty()) {
-            Say("tavctl: nothing was imported");
+            Say(Tr(Tavctl::tr("tavctl: nothing was imported")));
             return kExitFailed;
         }
     }
     if (!SaveImage(file, image)) {
         return kExitFailed;
     }
-    std::string summary = "tavctl: " + Count(static_cast<std::size_t>(result.imported), "remote") +
-                          " imported into " + file;
+    std::string summary = Tr(Tavctl::tr("tavctl: %1 imported into %2"),
+                             Count(static_cast<std::size_t>(result.imported), "remote"), file);
     if (options.replace && left > 0) {
-        summary += "; " + Count(left, "remote") +
-                   " not in the file removed: " + RemoteNumbers(result.notListed);
+        summary += Tr(Tavctl::tr("; removed, not in the file: %1 (%2)"), Count(left, "remote"),
+                      RemoteNumbers(result.notListed));
     } else if (left > 0) {
-        summary += "; " + Count(left, "remote") + (left == 1 ? " in use is" : " in use are") +
-                   " not in the file and " + (left == 1 ? "was" : "were") + " kept";
+        summary += Tr(Tavctl::tr("; kept, not in the file: %1 in use"), Count(left, "remote"));
     }
     Say(summary);
     return kExitDone;
@@ -130,11 +131,12 @@ int RunRemotes(const Args& a) {
     if (verb == "export") {
         const auto csv = a.options.find("--csv");
         if (a.positional.size() != 2 || csv == a.options.end() || a.options.count("--image")) {
-            throw UsageError{"remotes export needs a settings file and --csv OUT"};
+            throw UsageError{Tr(Tavctl::tr("remotes export needs a settings file and --csv OUT"))};
         }
         if (a.flags.count("--replace") || a.flags.count("--strict") || a.flags.count("--yes") ||
             a.options.count("--backup")) {
-            throw UsageError{"remotes export takes no --replace, --strict, --yes or --backup"};
+            throw UsageError{
+                Tr(Tavctl::tr("remotes export takes no --replace, --strict, --yes or --backup"))};
         }
         const CsvFormat format = ExportFormat(a);
         MemoryImage image;
@@ -149,13 +151,13 @@ int RunRemotes(const Args& a) {
     if (verb == "import") {
         return ImportRemotes(a);
     }
-    throw UsageError{"remotes needs export or import"};
+    throw UsageError{Tr(Tavctl::tr("remotes needs export or import"))};
 }
 
 int RunRemote(const Args& a) {
     const std::string verb = a.positional.empty() ? "" : a.positional[0];
     if ((verb != "set" && verb != "clear") || a.positional.size() != 2) {
-        throw UsageError{"remote needs set N or clear N"};
+        throw UsageError{Tr(Tavctl::tr("remote needs set N or clear N"))};
     }
     const std::string& file = RequireImageOption(a);
     std::vector<std::string> reasons;
@@ -168,14 +170,15 @@ int RunRemote(const Args& a) {
         name != a.options.end() || serial != a.options.end() || scenario != a.options.end();
     if (verb == "clear") {
         if (fields) {
-            throw UsageError{"remote clear takes no --name, --serial or --scenario"};
+            throw UsageError{
+                Tr(Tavctl::tr("remote clear takes no --name, --serial or --scenario"))};
         }
         // As an imported row with the serial 00:00:00:00 and no name.
         edit.serial = std::array<std::uint8_t, 4>{};
         edit.name = std::string();
     } else {
         if (!fields) {
-            throw UsageError{"remote set needs --name, --serial or --scenario"};
+            throw UsageError{Tr(Tavctl::tr("remote set needs --name, --serial or --scenario"))};
         }
         if (serial != a.options.end()) {
             CheckSerial(serial->second, edit, reasons);
@@ -191,7 +194,7 @@ int RunRemote(const Args& a) {
         for (const std::string& r : reasons) {
             Say("tavctl: " + r);
         }
-        Say("tavctl: nothing was changed");
+        Say(Tr(Tavctl::tr("tavctl: nothing was changed")));
         return kExitFailed;
     }
     MemoryImage image;

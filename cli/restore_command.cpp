@@ -13,6 +13,7 @@
 #include "image_files.h"
 #include "link/dispatcher.h"
 #include "tavctl.h"
+#include "translation.h"
 #include "write_plan.h"
 
 namespace tav::cli {
@@ -67,17 +68,18 @@ int RunErase(const Args& a) {
     ExpectPositional(a, 0);
     if (a.flags.count("--yes") == 0) {
         if (!StandardInputIsTerminal()) {
-            throw UsageError{"erase asks before it erases; with no terminal to ask on, give --yes"};
+            throw UsageError{Tr(
+                Tavctl::tr("erase asks before it erases; with no terminal to ask on, give --yes"))};
         }
-        if (!AskYesNo("Erase the receiver's whole memory? Every remote, scenario, clock event "
-                      "and display setting in it is lost.")) {
-            Say("tavctl: nothing was erased");
+        if (!AskYesNo(Tr(Tavctl::tr("Erase the receiver's whole memory? Every remote, scenario, "
+                                    "clock event and display setting in it is lost.")))) {
+            Say(Tr(Tavctl::tr("tavctl: nothing was erased")));
             return kExitFailed;
         }
     }
     if (const auto backup = a.options.find("--backup"); backup != a.options.end()) {
         if (TakeBackup(a, backup->second, AllRecords(), true).empty()) {
-            Say("tavctl: nothing was erased");
+            Say(Tr(Tavctl::tr("tavctl: nothing was erased")));
             return kExitFailed;
         }
     }

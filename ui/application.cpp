@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "print/translation.h"
+
 namespace tav::ui {
 
 Application::Application(int& argc, char** argv)
@@ -101,6 +103,8 @@ int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& 
             }
             QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
             LoadQtTranslation(*app);
+            // The window speaks Polish: so does the configuration report.
+            print::InstallToolTranslation();
             createAndRun(*app);
         },
         [&](const QString& text) {

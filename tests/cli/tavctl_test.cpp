@@ -16,6 +16,7 @@
 #include <QJsonObject>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -174,6 +175,19 @@ std::uint8_t FrameChecksumOf(const std::uint8_t* record) {
         sum = static_cast<std::uint8_t>(sum + record[i]);
     }
     return sum;
+}
+
+// pdftotext's text of a PDF file.
+std::string PdfText(const std::string& pdf) {
+    std::string text;
+    if (std::FILE* p = popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) {
+            text.append(buf, n);
+        }
+        pclose(p);
+    }
+    return text;
 }
 
 std::vector<std::string> DiffLines(const std::string& out) {
@@ -1069,7 +1083,7 @@ TEST_F(TavctlTest, RemotesReplaceReachesTheReceiver) {
         const char* says;
         bool removed;
     } rows[] = {
-        {{}, nullptr, 0, "; 1 remote in use is not in the file and was kept", false},
+        {{}, nullptr, 0, "; kept, not in the file: 1 remote in use", false},
         {{"--replace"}, nullptr, 2, "give --yes", false},
         {{"--replace"}, "n\n", 1, "nothing was imported", false},
         {{"--replace", "--yes", "--backup", File("new/backups")},
@@ -1097,7 +1111,7 @@ TEST_F(TavctlTest, RemotesReplaceReachesTheReceiver) {
         EXPECT_EQ(IsRemoteSlotUsed(LoadFile(File("a.tv2")), 1), !row.removed);
     }
     EXPECT_THAT(r.err, HasSubstr("2 remotes imported into " + File("a.tv2") +
-                                 "; 1 remote not in the file removed: 2"));
+                                 "; removed, not in the file: 1 remote (2)"));
     const std::vector<std::string> backups = FilesIn(dir_ / "new" / "backups");
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(LoadFile(dir_ / "new" / "backups" / backups[0]), m);
@@ -1575,6 +1589,138 @@ TEST_F(TavctlTest, EraseAsksOnATerminal) {
         EXPECT_EQ(sim_.Memory() != PatternImage(1), row.erased);
         EXPECT_EQ(sim_.ReceivedBytes().empty(), !row.erased);
     }
+}
+
+// ---- Language -------------------------------------------------------------------
+
+// Runs in the child: the user's language as `variable`=`value`, the other
+// three variables unset.
+std::function<void()> Language(const char* variable, const char* value) {
+    return [=] {
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+            unsetenv(name);
+        }
+        setenv(variable, value, 1);
+    };
+}
+
+// tavctl's own words follow the user's language; the receiver's stay as they
+// are; the English ones are as they always were.
+TEST(TavctlLanguage, MessagesInTheUsersLanguage) {
+    const struct {
+        const char* variable;
+        const char* value;
+        std::vector<std::string> args;
+        int status;
+        std::string says;  // on standard error, or standard output for --help
+    } rows[] = {
+        {"LANG",
+         "C.UTF-8",
+         {"frobnicate"},
+         2,
+         "tavctl: unknown command frobnicate\nTry 'tavctl --help'.\n"},
+        {"LANG",
+         "pl_PL.UTF-8",
+         {"frobnicate"},
+         2,
+         "tavctl: nieznane polecenie frobnicate\nSpróbuj 'tavctl --help'.\n"},
+        {"LANGUAGE",
+         "pl",
+         {"erase", "extra"},
+         2,
+         "tavctl: erase: nieoczekiwany argument extra\nSpróbuj 'tavctl erase --help'.\n"},
+        {"LC_ALL",
+         "en_US.UTF-8",
+         {"--port", "/nonexistent/tty", "version"},
+         1,
+         "Błąd: Niewłaściwa nazwa portu lub port jest aktywny.\n"
+         "tavctl: cannot open /nonexistent/tty: No such file or directory\n"},
+        {"LC_MESSAGES",
+         "pl_PL",
+         {"--port", "/nonexistent/tty", "version"},
+         1,
+         "Błąd: Niewłaściwa nazwa portu lub port jest aktywny.\n"
+         "tavctl: nie można otworzyć /nonexistent/tty: No such file or directory\n"},
+        {"LANG", "pl_PL.UTF-8", {"--help"}, 0, "Użycie: tavctl [--port PORT] POLECENIE"},
+        {"LANG", "pl_PL.UTF-8", {"erase", "--help"}, 0, "Na terminalu najpierw pyta"},
+        {"LANG", "de_DE.UTF-8", {"--help"}, 0, "Usage: tavctl [--port PORT] COMMAND"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.variable) + "=" + row.value);
+        const Result r = Child(row.args, false, Language(row.variable, row.value)).Finish();
+        EXPECT_EQ(r.status, row.status) << r.err;
+        if (row.status == 0) {
+            EXPECT_THAT(r.out, HasSubstr(row.says));
+        } else {
+            EXPECT_EQ(r.err, row.says);
+        }
+    }
+}
+
+// The question is asked in the user's language and answered in it: "t" is
+// yes in Polish, and no in English.
+TEST_F(TavctlTest, EraseAnsweredTak) {
+    const struct {
+        const char* lang;
+        const char* answer;
+        const char* question;
+        bool erased;
+    } rows[] = {
+        {"pl_PL.UTF-8", "t\n", "Skasować całą pamięć odbiornika? Wszystkie piloty", true},
+        {"pl_PL.UTF-8", "Tak\n", "[t/N]", true},
+        {"pl_PL.UTF-8", "n\n", "[t/N]", false},
+        {"C.UTF-8", "t\n", "Erase the receiver's whole memory? Every remote", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.lang) + " " + row.answer);
+        sim_.SetMemory(PatternImage(1));
+        sim_.ClearTraffic();
+        Child child(Dev({"erase"}), true, Language("LANG", row.lang));
+        child.Type(row.answer);
+        const Result r = child.Finish();
+        EXPECT_EQ(r.status, row.erased ? 0 : 1) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(row.question));
+        if (!row.erased) {
+            EXPECT_THAT(r.err, HasSubstr(std::string(row.lang)[0] == 'p' ? "nic nie skasowano"
+                                                                         : "nothing was erased"));
+        }
+        ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));
+        EXPECT_EQ(sim_.Memory() != PatternImage(1), row.erased);
+    }
+}
+
+// The report from a settings file and from the receiver (with its version),
+// in English and in Polish.
+TEST_F(TavctlTest, ReportFromAFileAndFromTheReceiver) {
+    MemoryImage m = PatternImage(1);
+    Save(m, "site.tv2");
+    const struct {
+        const char* lang;
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+    } rows[] = {
+        {"C.UTF-8",
+         {"report", File("site.tv2"), "--pdf", File("a.pdf")},
+         {"Settings file: " + File("site.tv2"), "TAV-1000R configuration report", "strona 1 z "}},
+        {"pl_PL.UTF-8",
+         {"--port", sim_.DevicePath(), "report", "--pdf", File("b.pdf")},
+         {"Odczytano z odbiornika na porcie: " + sim_.DevicePath(),
+          "Wersja odbiornika: hardw.ver:", "Raport konfiguracji TAV-1000R", "strona 1 z "}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lang);
+        const Result r = Child(row.args, false, Language("LANG", row.lang)).Finish();
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string pdf = row.args.back();
+        EXPECT_THAT(r.err, HasSubstr(pdf));
+        const std::string text = PdfText(pdf);
+        for (const std::string& shown : row.shown) {
+            EXPECT_THAT(text, HasSubstr(shown));
+        }
+    }
+    const Result bad = Tavctl({"report", File("site.tv2")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_THAT(bad.err, HasSubstr("report needs a settings file or --port PORT"));
 }
 
 // A second file of the wrong type or version is named.
