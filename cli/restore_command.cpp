@@ -32,7 +32,7 @@ std::vector<int> AllRecords() {
 
 int RunRestore(const Args& a) {
     if (a.positional.size() != 1) {
-        throw UsageError{"restore needs one backup file"};
+        throw UsageError{Tr(Tavctl::tr("restore needs one backup file"))};
     }
     WritePlan plan;
     plan.file = a.positional[0];
@@ -43,13 +43,14 @@ int RunRestore(const Args& a) {
         case RecordBackupLoad::Loaded:
             // Exactly the records the backup holds, one at a time.
             plan.operation = 0;
-            plan.doneNote = "tavctl: restored the " + Count(plan.records.size(), "record") +
-                            " of " + plan.file + " one at a time; the others were not touched";
+            plan.doneNote = Tr(Tavctl::tr("tavctl: restored the %1 of %2 one at a time; the "
+                                          "others were not touched"),
+                               Count(plan.records.size(), "record"), plan.file);
             break;
         case RecordBackupLoad::Damaged:
-            Say("tavctl: " + plan.file +
-                " begins as a partial backup but is damaged (cut short or with bad record "
-                "numbers); nothing was written");
+            Say(Tr(Tavctl::tr("tavctl: %1 begins as a partial backup but is damaged (cut short "
+                              "or with bad record numbers); nothing was written"),
+                   plan.file));
             return kExitFailed;
         case RecordBackupLoad::NotARecordBackup:
             // A whole backup: the settings file, every record.

@@ -668,5 +668,89 @@ więcej; 'tavctl --version' wypisuje wersję.
         <source>Try 'tavctl %1--help'.</source>
         <translation>Spróbuj 'tavctl %1--help'.</translation>
     </message>
+    <message>
+        <source>tavctl: the receiver's answer is no version answer (%1)</source>
+        <translation>tavctl: odpowiedź odbiornika nie jest odpowiedzią z wersją (%1)</translation>
+    </message>
+    <message>
+        <source>tavctl: %1 holds %2 bytes; a firmware image has exactly %3</source>
+        <translation>tavctl: %1 ma %2 bajtów; obraz oprogramowania ma dokładnie %3</translation>
+    </message>
+    <message>
+        <source>tavctl: this build carries no firmware image; give one with --firmware FILE</source>
+        <translation>tavctl: ta wersja nie zawiera obrazu oprogramowania; podaj go przez --firmware PLIK</translation>
+    </message>
+    <message>
+        <source>tavctl: the receiver is not in boot-loader mode (it runs its application, %1); switch it off, then on again while holding YES and NO, and run update-firmware again</source>
+        <translation>tavctl: odbiornik nie jest w trybie programu ładującego (działa jego aplikacja, %1); wyłącz go i włącz ponownie, trzymając YES i NO, i uruchom update-firmware jeszcze raz</translation>
+    </message>
+    <message>
+        <source>show needs one settings file</source>
+        <translation>show wymaga jednego pliku ustawień</translation>
+    </message>
+    <message>
+        <source>diff needs two settings files, or one and --port PORT</source>
+        <translation>diff wymaga dwóch plików ustawień albo jednego i --port PORT</translation>
+    </message>
+    <message>
+        <source>import-tav500 needs one TAV-500 file</source>
+        <translation>import-tav500 wymaga jednego pliku TAV-500</translation>
+    </message>
+    <message>
+        <source>tavctl: cannot read %1: %2</source>
+        <translation>tavctl: nie można odczytać %1: %2</translation>
+    </message>
+    <message>
+        <source>tavctl: the device has gone away; reception stopped</source>
+        <translation>tavctl: urządzenie zniknęło; odbiór zatrzymany</translation>
+    </message>
+    <message>
+        <source>restore needs one backup file</source>
+        <translation>restore wymaga jednego pliku kopii zapasowej</translation>
+    </message>
+    <message>
+        <source>tavctl: restored the %1 of %2 one at a time; the others were not touched</source>
+        <translation>tavctl: przywrócono po jednym: %1 z %2; pozostałych nie ruszano</translation>
+    </message>
+    <message>
+        <source>tavctl: %1 begins as a partial backup but is damaged (cut short or with bad record numbers); nothing was written</source>
+        <translation>tavctl: %1 zaczyna się jak częściowa kopia zapasowa, ale jest uszkodzony (ucięty lub ze złymi numerami rekordów); nic nie zapisano</translation>
+    </message>
+    <message>
+        <source>tavctl: stopped by %1; the read was not finished and %2 was left as it was</source>
+        <translation>tavctl: zatrzymano przez %1; odczyt nie został dokończony, a %2 pozostał bez zmian</translation>
+    </message>
+    <message>
+        <source>tavctl: the written records could not be read back for verification</source>
+        <translation>tavctl: nie udało się odczytać zapisanych rekordów do sprawdzenia</translation>
+    </message>
+    <message>
+        <source>tavctl: verification failed: %1</source>
+        <translation>tavctl: sprawdzenie nie powiodło się: %1</translation>
+    </message>
+    <message>
+        <source>tavctl: verified: the receiver holds the %1 written</source>
+        <translation>tavctl: sprawdzono: odbiornik ma zapisane dane (%1)</translation>
+    </message>
+    <message>
+        <source>--backup-full goes with --backup DIR</source>
+        <translation>--backup-full idzie w parze z --backup KATALOG</translation>
+    </message>
+    <message>
+        <source>tavctl: %1 holds the same records as %2; nothing was written</source>
+        <translation>tavctl: %1 ma te same rekordy co %2; nic nie zapisano</translation>
+    </message>
+    <message>
+        <source>tavctl: nothing was written</source>
+        <translation>tavctl: nic nie zapisano</translation>
+    </message>
+    <message>
+        <source>tavctl: %1 differ; the bulk write of the whole memory is faster</source>
+        <translation>tavctl: różnice: %1; zapis całej pamięci naraz jest szybszy</translation>
+    </message>
+    <message>
+        <source>unknown port %1 (COM1..COM15 or a device path)</source>
+        <translation>nieznany port %1 (COM1..COM15 lub ścieżka urządzenia)</translation>
+    </message>
 </context>
 </TS>
