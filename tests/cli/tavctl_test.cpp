@@ -43,6 +43,15 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using testsupport::PatternImage;
 
+// tavctl speaks the user's language: the tests expect English unless a row
+// says otherwise, whatever the language of whoever runs them.
+[[maybe_unused]] const bool kEnglish = [] {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+        unsetenv(name);
+    }
+    return setenv("LANG", "C.UTF-8", 1) == 0;
+}();
+
 struct Result {
     int status = -1;
     int signal = 0;  // the signal that ended tavctl, or 0
