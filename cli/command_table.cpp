@@ -304,31 +304,42 @@ void PrintCommandHelp(const Command& c, std::FILE* out) {
     const std::string text = Tr(Tavctl::tr(std::string(c.text).c_str()));
     std::fprintf(out, "%s\n%s\n", usage.c_str(), text.c_str());
     if (Takes(c, "--only-changed")) {
-        std::fprintf(
-            out,
-            "\n--only-changed BASE writes only the records in which FILE differs from BASE\n"
-            "(typically the file the receiver was last read into), one record at a time\n"
-            "over one open port after one version query. On the 9600-baud line one\n"
-            "record costs %.1f ms (37 bytes and the pauses of 50 and 10 ms), the bulk\n"
-            "write %.1f s (34 bytes a record for 1024 records and a pause of 50 ms), so\n"
-            "up to %d changed records go one at a time and more go by the bulk write.\n"
-            "Nothing is written when FILE and BASE hold the same records.\n",
-            kSingleWriteMicros / 1000, kBulkTransferMicros / 1e6,
-            SingleRecordLimit(kSingleWriteMicros));
+        // The times in the C locale's digits, as the rest of tavctl prints them.
+        char single[32];
+        char bulk[32];
+        std::snprintf(single, sizeof single, "%.1f", kSingleWriteMicros / 1000);
+        std::snprintf(bulk, sizeof bulk, "%.1f", kBulkTransferMicros / 1e6);
+        std::fputs(
+            Tr(Tavctl::tr(
+                   "\n--only-changed BASE writes only the records in which FILE differs from BASE\n"
+                   "(typically the file the receiver was last read into), one record at a time\n"
+                   "over one open port after one version query. On the 9600-baud line one\n"
+                   "record costs %1 ms (37 bytes and the pauses of 50 and 10 ms), the bulk\n"
+                   "write %2 s (34 bytes a record for 1024 records and a pause of 50 ms), so\n"
+                   "up to %3 changed records go one at a time and more go by the bulk write.\n"
+                   "Nothing is written when FILE and BASE hold the same records.\n"),
+               std::string(single), std::string(bulk),
+               std::to_string(SingleRecordLimit(kSingleWriteMicros)))
+                .c_str(),
+            out);
     }
     if (Takes(c, "--backup-full")) {
-        std::fprintf(
-            out,
-            "\n--backup DIR first reads from the receiver the records this write will change\n"
-            "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
-            "records with their numbers and nothing else (the whole memory as a settings\n"
-            "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
-            "is quicker). 'tavctl restore BACKUP' writes either back. DIR is made, with its\n"
-            "parents, when missing. An existing file is never replaced (the same second\n"
-            "gets -2 .. -9); if the backup cannot be read or saved, nothing is written.\n"
-            "--verify reads the written records back afterwards and compares them byte for\n"
-            "byte; the first record that differs is reported (record, byte, offset, both\n"
-            "values) and the exit status is 1.\n");
+        std::fputs(
+            Tr(Tavctl::tr(
+                   "\n--backup DIR first reads from the receiver the records this write will "
+                   "change\n"
+                   "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
+                   "records with their numbers and nothing else (the whole memory as a settings\n"
+                   "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
+                   "is quicker). 'tavctl restore BACKUP' writes either back. DIR is made, with "
+                   "its\n"
+                   "parents, when missing. An existing file is never replaced (the same second\n"
+                   "gets -2 .. -9); if the backup cannot be read or saved, nothing is written.\n"
+                   "--verify reads the written records back afterwards and compares them byte for\n"
+                   "byte; the first record that differs is reported (record, byte, offset, both\n"
+                   "values) and the exit status is 1.\n"))
+                .c_str(),
+            out);
     }
 }
 

@@ -752,5 +752,68 @@ więcej; 'tavctl --version' wypisuje wersję.
         <source>unknown port %1 (COM1..COM15 or a device path)</source>
         <translation>nieznany port %1 (COM1..COM15 lub ścieżka urządzenia)</translation>
     </message>
+    <message>
+        <source>
+--only-changed BASE writes only the records in which FILE differs from BASE
+(typically the file the receiver was last read into), one record at a time
+over one open port after one version query. On the 9600-baud line one
+record costs %1 ms (37 bytes and the pauses of 50 and 10 ms), the bulk
+write %2 s (34 bytes a record for 1024 records and a pause of 50 ms), so
+up to %3 changed records go one at a time and more go by the bulk write.
+Nothing is written when FILE and BASE hold the same records.
+</source>
+        <translation>
+--only-changed BASE zapisuje tylko rekordy, którymi FILE różni się od BASE
+(zwykle pliku, do którego ostatnio odczytano odbiornik), po jednym, przez jeden
+otwarty port po jednym zapytaniu o wersję. Na linii 9600 bodów jeden rekord
+kosztuje %1 ms (37 bajtów i przerwy 50 i 10 ms), zapis całej pamięci %2 s
+(34 bajty na rekord dla 1024 rekordów i przerwa 50 ms), więc do %3 zmienionych
+rekordów idzie po jednym, a więcej zapisem całej pamięci.
+Nic nie jest zapisywane, gdy FILE i BASE mają te same rekordy.
+</translation>
+    </message>
+    <message>
+        <source>
+--backup DIR first reads from the receiver the records this write will change
+into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those
+records with their numbers and nothing else (the whole memory as a settings
+file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read
+is quicker). 'tavctl restore BACKUP' writes either back. DIR is made, with its
+parents, when missing. An existing file is never replaced (the same second
+gets -2 .. -9); if the backup cannot be read or saved, nothing is written.
+--verify reads the written records back afterwards and compares them byte for
+byte; the first record that differs is reported (record, byte, offset, both
+values) and the exit status is 1.
+</source>
+        <translation>
+--backup DIR najpierw odczytuje z odbiornika rekordy, które ten zapis zmieni, do
+nowej częściowej kopii zapasowej DIR/backup-RRRRMMDD-GGMMSS.tvr, która zawiera
+te rekordy z ich numerami i nic więcej (całą pamięć jako plik ustawień
+DIR/backup-RRRRMMDD-GGMMSS.tv2 z --backup-full albo gdy odczyt całej pamięci
+jest szybszy). 'tavctl restore KOPIA' zapisuje każdą z nich z powrotem.
+Brakujący DIR jest tworzony razem z nadrzędnymi. Istniejący plik nigdy nie jest
+zastępowany (ta sama sekunda dostaje -2 .. -9); jeśli kopii nie da się
+odczytać lub zapisać, nic nie jest zapisywane.
+--verify odczytuje potem zapisane rekordy i porównuje je bajt po bajcie;
+pierwszy różniący się rekord jest zgłaszany (rekord, bajt, przesunięcie, obie
+wartości), a kod wyjścia to 1.
+</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>brak</translation>
+    </message>
+    <message>
+        <source>tavctl: stopped by %1 before the first record went out; the receiver holds nothing new from %2</source>
+        <translation>tavctl: zatrzymano przez %1, zanim wyszedł pierwszy rekord; odbiornik nie ma nic nowego z %2</translation>
+    </message>
+    <message>
+        <source>tavctl: stopped by %1 after record %2; the receiver now holds records %3 (%4 of %5) from %6, the rest as it was before</source>
+        <translation>tavctl: zatrzymano przez %1 po rekordzie %2; odbiornik ma teraz rekordy %3 (%4 z %5) z %6, resztę jak przedtem</translation>
+    </message>
+    <message>
+        <source>tavctl: the backup made before the write is %1</source>
+        <translation>tavctl: kopia zapasowa wykonana przed zapisem to %1</translation>
+    </message>
 </context>
 </TS>
