@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "device_text.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -103,7 +104,7 @@ void CheckRemoteNumber(const std::string& text, RemoteEdit& edit,
     if (const auto n = Number(text, 1, kRemoteCount)) {
         edit.remote = *n;
     } else {
-        reasons.push_back("number \"" + text + "\" is not in 1..1000");
+        reasons.push_back(Tr(Tavctl::tr("number \"%1\" is not in 1..1000"), text));
     }
 }
 
@@ -111,7 +112,8 @@ void CheckSerial(const std::string& text, RemoteEdit& edit, std::vector<std::str
     if (const auto serial = Serial(text)) {
         edit.serial = *serial;
     } else {
-        reasons.push_back("serial \"" + text + "\" is not four hex pairs like 12:34:56:7a");
+        reasons.push_back(
+            Tr(Tavctl::tr("serial \"%1\" is not four hex pairs like 12:34:56:7a"), text));
     }
 }
 
@@ -119,22 +121,23 @@ void CheckScenario(const std::string& text, RemoteEdit& edit, std::vector<std::s
     if (const auto sc = Number(text, 0, 3)) {
         edit.scenario = *sc;
     } else {
-        reasons.push_back("scenario \"" + text + "\" is not in 0..3");
+        reasons.push_back(Tr(Tavctl::tr("scenario \"%1\" is not in 0..3"), text));
     }
 }
 
 void CheckName(const std::string& text, RemoteEdit& edit, std::vector<std::string>& reasons) {
     const std::optional<std::string> name = Utf8ToWindows1250(text);
     if (!name) {
-        reasons.push_back("the name holds a character that the receiver cannot store");
+        reasons.push_back(
+            Tr(Tavctl::tr("the name holds a character that the receiver cannot store")));
     } else if (name->size() > kDeviceTextLength) {
-        reasons.push_back("the name has " + std::to_string(Utf8Characters(text)) +
-                          " characters; at most 26 fit");
+        reasons.push_back(Tr(Tavctl::tr("the name has %1 characters; at most 26 fit"),
+                             std::to_string(Utf8Characters(text))));
     } else if (std::any_of(name->begin(), name->end(), [](char c) {
                    const auto b = static_cast<unsigned char>(c);
                    return b < 0x20 || b == 0x7F;
                })) {
-        reasons.push_back("the name holds a control character");
+        reasons.push_back(Tr(Tavctl::tr("the name holds a control character")));
     } else {
         edit.name = *name;
     }
@@ -205,8 +208,8 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file,
         if (!rec.error.empty()) {
             reasons.push_back(rec.error);
         } else if (fields.size() != 4) {
-            reasons.push_back(std::to_string(fields.size()) +
-                              " fields, not 4 (number,serial,scenario,name)");
+            reasons.push_back(Tr(Tavctl::tr("%1 fields, not 4 (number,serial,scenario,name)"),
+                                 std::to_string(fields.size())));
         } else {
             CheckRemoteNumber(fields[0], edit, reasons);
             CheckSerial(fields[1], edit, reasons);
@@ -219,22 +222,22 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file,
             CheckName(name, edit, reasons);
             if (edit.serial && edit.scenario && ((*edit.serial)[3] & 3) != *edit.scenario) {
                 const std::string disagreement =
-                    "the serial " + Trimmed(fields[1]) + " ends in scenario " +
-                    std::to_string((*edit.serial)[3] & 3) + ", the scenario column says " +
-                    std::to_string(*edit.scenario);
+                    Tr(Tavctl::tr("the serial %1 ends in scenario %2, the scenario column says %3"),
+                       Trimmed(fields[1]), std::to_string((*edit.serial)[3] & 3),
+                       std::to_string(*edit.scenario));
                 if (options.strict) {
                     reasons.push_back(disagreement);
                 } else {
-                    result.warnings.push_back("row " + std::to_string(rowNumber) + ": " +
-                                              disagreement + "; scenario " +
-                                              std::to_string(*edit.scenario) + " is stored");
+                    result.warnings.push_back(Tr(Tavctl::tr("row %1: %2; scenario %3 is stored"),
+                                                 std::to_string(rowNumber), disagreement,
+                                                 std::to_string(*edit.scenario)));
                 }
             }
             if (edit.remote != 0) {
                 const auto [it, fresh] = rowOfRemote.emplace(edit.remote, rowNumber);
                 if (!fresh) {
-                    reasons.push_back("remote " + std::to_string(edit.remote) +
-                                      " is already in row " + std::to_string(it->second));
+                    reasons.push_back(Tr(Tavctl::tr("remote %1 is already in row %2"),
+                                         std::to_string(edit.remote), std::to_string(it->second)));
                 }
             }
         }
@@ -242,7 +245,7 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file,
             edits.push_back(edit);
             continue;
         }
-        std::string line = "row " + std::to_string(rowNumber) + ": ";
+        std::string line = Tr(Tavctl::tr("row %1: "), std::to_string(rowNumber));
         for (std::size_t k = 0; k < reasons.size(); ++k) {
             line += (k == 0 ? "" : "; ") + reasons[k];
         }

@@ -815,5 +815,69 @@ wartości), a kod wyjścia to 1.
         <source>tavctl: the backup made before the write is %1</source>
         <translation>tavctl: kopia zapasowa wykonana przed zapisem to %1</translation>
     </message>
+    <message>
+        <source>UTF-8 with a byte-order mark</source>
+        <translation>UTF-8 ze znacznikiem BOM</translation>
+    </message>
+    <message>
+        <source>%1, cells split by '%2'</source>
+        <translation>%1, komórki rozdzielone znakiem '%2'</translation>
+    </message>
+    <message>
+        <source>a quoted field is not closed</source>
+        <translation>pole w cudzysłowie nie jest zamknięte</translation>
+    </message>
+    <message>
+        <source>text after a closing quote</source>
+        <translation>tekst po zamykającym cudzysłowie</translation>
+    </message>
+    <message>
+        <source>a quote inside an unquoted field</source>
+        <translation>cudzysłów wewnątrz pola bez cudzysłowu</translation>
+    </message>
+    <message>
+        <source>number "%1" is not in 1..1000</source>
+        <translation>numer „%1” nie mieści się w 1..1000</translation>
+    </message>
+    <message>
+        <source>serial "%1" is not four hex pairs like 12:34:56:7a</source>
+        <translation>numer seryjny „%1” to nie cztery pary cyfr szesnastkowych jak 12:34:56:7a</translation>
+    </message>
+    <message>
+        <source>scenario "%1" is not in 0..3</source>
+        <translation>scenariusz „%1” nie mieści się w 0..3</translation>
+    </message>
+    <message>
+        <source>the name holds a character that the receiver cannot store</source>
+        <translation>nazwa zawiera znak, którego odbiornik nie potrafi zapisać</translation>
+    </message>
+    <message>
+        <source>the name has %1 characters; at most 26 fit</source>
+        <translation>nazwa ma %1 znaków; mieści się najwyżej 26</translation>
+    </message>
+    <message>
+        <source>the name holds a control character</source>
+        <translation>nazwa zawiera znak sterujący</translation>
+    </message>
+    <message>
+        <source>%1 fields, not 4 (number,serial,scenario,name)</source>
+        <translation>pól: %1, a nie 4 (numer, numer seryjny, scenariusz, nazwa)</translation>
+    </message>
+    <message>
+        <source>the serial %1 ends in scenario %2, the scenario column says %3</source>
+        <translation>numer seryjny %1 kończy się scenariuszem %2, a kolumna scenariusza mówi %3</translation>
+    </message>
+    <message>
+        <source>row %1: %2; scenario %3 is stored</source>
+        <translation>wiersz %1: %2; zapisano scenariusz %3</translation>
+    </message>
+    <message>
+        <source>remote %1 is already in row %2</source>
+        <translation>pilot %1 jest już w wierszu %2</translation>
+    </message>
+    <message>
+        <source>row %1: </source>
+        <translation>wiersz %1: </translation>
+    </message>
 </context>
 </TS>
