@@ -25,7 +25,11 @@ int RunPorts(const Args& a) {
     std::string text = FormatPortList(resolver, json);
     // A device path given with --port (a link made by hand, say): what it is.
     if (!json && a.portGiven && a.port.find_first_of("/\\") != std::string::npos) {
-        text += "\n" + DescribeGivenPort(a.port, resolver) + "\n";
+        // Appended piece by piece: GCC 12 at -O3 takes "\n" + string for an
+        // overlapping copy (-Wrestrict) once Qt's headers are in the unit.
+        text += '\n';
+        text += DescribeGivenPort(a.port, resolver);
+        text += '\n';
     }
     return WriteStandardOutput(text) ? kExitDone : kExitFailed;
 }
