@@ -4,29 +4,23 @@
 #include <exception>
 
 #include "image/memory_image.h"
+#include "translation.h"
 
 namespace tav::cli {
 
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
-        {"--port", "PORT"},
-        {"--image", "FILE"},
-        {"--firmware", "FILE"},
-        {"--duration", "SECONDS"},
-        {"--backup", "DIR"},
-        {"--only-changed", "BASE"},
-        {"--csv", "OUT.csv"},
-        {"--separator", "SEP"},
-        {"--encoding", "ENC"},
-        {"--name", "TEXT"},
-        {"--serial", "XX:XX:XX:XX"},
-        {"--scenario", "S"},
-        {"--json", ""},
-        {"--history", ""},
-        {"--verify", ""},
-        {"--backup-full", ""},
-        {"--yes", ""},
-        {"--help", ""},
+        {"--port", "PORT"},     {"--image", "FILE"},
+        {"--firmware", "FILE"}, {"--duration", "SECONDS"},
+        {"--backup", "DIR"},    {"--only-changed", "BASE"},
+        {"--csv", "OUT.csv"},   {"--pdf", "OUT.pdf"},
+        {"--separator", "SEP"}, {"--encoding", "ENC"},
+        {"--name", "TEXT"},     {"--serial", "XX:XX:XX:XX"},
+        {"--scenario", "S"},    {"--json", ""},
+        {"--history", ""},      {"--verify", ""},
+        {"--backup-full", ""},  {"--yes", ""},
+        {"--excel", ""},        {"--replace", ""},
+        {"--strict", ""},       {"--help", ""},
         {"--version", ""},
     };
     return options;
@@ -71,11 +65,11 @@ Args ParseArgs(int argc, char** argv) {
                 continue;
             }
             if (option == nullptr || option->value.empty()) {
-                throw UsageError{"unknown option " + arg};
+                throw UsageError{Tr(Tavctl::tr("unknown option %1"), arg)};
             }
             if (!hasValue) {
                 if (i + 1 >= argc) {
-                    throw UsageError{arg + " needs a value"};
+                    throw UsageError{Tr(Tavctl::tr("%1 needs a value"), arg)};
                 }
                 value = argv[++i];
             }
@@ -99,7 +93,7 @@ Args ParseArgs(int argc, char** argv) {
 void CheckOptions(const Args& a, const std::vector<std::string_view>& allowed) {
     auto check = [&](const std::string& name) {
         if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
-            throw UsageError{a.command + " takes no " + name};
+            throw UsageError{Tr(Tavctl::tr("%1 takes no %2"), a.command, name)};
         }
     };
     for (const auto& [name, value] : a.options) {
@@ -112,27 +106,28 @@ void CheckOptions(const Args& a, const std::vector<std::string_view>& allowed) {
 
 void ExpectPositional(const Args& a, std::size_t count) {
     if (a.positional.size() != count) {
-        throw UsageError{a.command + ": unexpected argument " + a.positional.back()};
+        throw UsageError{
+            Tr(Tavctl::tr("%1: unexpected argument %2"), a.command, a.positional.back())};
     }
 }
 
 const std::string& RequireImageOption(const Args& a) {
     const auto it = a.options.find("--image");
     if (it == a.options.end() || it->second.empty()) {
-        throw UsageError{a.command + " needs --image FILE"};
+        throw UsageError{Tr(Tavctl::tr("%1 needs --image FILE"), a.command)};
     }
     return it->second;
 }
 
 int RemoteArgument(const Args& a) {
     if (a.positional.size() != 1) {
-        throw UsageError{a.command + " needs the remote's number N (1..1000)"};
+        throw UsageError{Tr(Tavctl::tr("%1 needs the remote's number N (1..1000)"), a.command)};
     }
     const std::string& s = a.positional[0];
     int n = 0;
     if (s.empty() || s.size() > 4 || s.find_first_not_of("0123456789") != std::string::npos ||
         (n = std::stoi(s)) < 1 || n > kRemoteCount) {
-        throw UsageError{"remote number " + s + " is not in 1..1000"};
+        throw UsageError{Tr(Tavctl::tr("remote number %1 is not in 1..1000"), s)};
     }
     return n;
 }
@@ -150,7 +145,7 @@ double DurationArgument(const Args& a) {
         }
     } catch (const std::exception&) {
     }
-    throw UsageError{"--duration needs a number of seconds, not " + it->second};
+    throw UsageError{Tr(Tavctl::tr("--duration needs a number of seconds, not %1"), it->second)};
 }
 
 }  // namespace tav::cli

@@ -15,6 +15,7 @@
 #include "image/settings_file.h"
 #include "image_files.h"
 #include "link/protocol.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -53,8 +54,8 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
             std::fclose(f);
             target = candidate;
         } else if (!fs::exists(candidate, ec)) {
-            Say("tavctl: cannot create the backup " + Utf8FromPath(candidate) + ": " +
-                std::strerror(errno != 0 ? errno : EACCES));
+            Say(Tr(Tavctl::tr("tavctl: cannot create the backup %1: %2"), Utf8FromPath(candidate),
+                   std::strerror(errno != 0 ? errno : EACCES)));
             return {};
         }
     }
@@ -76,32 +77,60 @@ std::string SaveBackup(const fs::path& dir, const std::vector<std::uint8_t>& byt
 
 }  // namespace
 
+bool MakeBackupFolder(const std::string& dir) {
+    const fs::path folder = PathFromUtf8(dir);
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) {
+        return true;
+    }
+    if (fs::exists(folder, ec)) {
+        Say(Tr(Tavctl::tr("tavctl: %1 is not a folder; no backup was taken"), dir));
+        return false;
+    }
+    fs::create_directories(folder, ec);
+    if (ec) {
+        Say(Tr(Tavctl::tr("tavctl: cannot make the folder %1 for the backup: %2"), dir,
+               ec.message()));
+        return false;
+    }
+    Say(Tr(Tavctl::tr("tavctl: made the folder %1 for the backup"), dir));
+    return true;
+}
+
 std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<int>& records,
                        bool whole) {
-    std::error_code ec;
-    if (!fs::is_directory(PathFromUtf8(dir), ec)) {
-        Say("tavctl: no folder " + dir + " for the backup");
+    if (!MakeBackupFolder(dir)) {
         return {};
     }
     whole =
         whole || records.size() > static_cast<std::size_t>(SingleRecordLimit(kSingleReadMicros));
     MemoryImage backup;
     if (!ReadFromReceiver(a, records, whole, backup)) {
-        Say("tavctl: the backup could not be read from the receiver");
+        Say(Tr(Tavctl::tr("tavctl: the backup could not be read from the receiver")));
         return {};
     }
-    std::vector<std::uint8_t> bytes;
-    if (whole) {
-        bytes.resize(kSettingsFileSize);
-        std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
-        std::ranges::copy(backup.Bytes(), bytes.begin() + kSettingsHeaderSize);
-    } else {
-        bytes = RecordBackupBytes(backup, records);
+    if (!whole) {
+        const std::string saved =
+            SaveBackup(PathFromUtf8(dir), RecordBackupBytes(backup, records), ".tvr");
+        if (!saved.empty()) {
+            Say(Tr(Tavctl::tr("tavctl: partial backup of %1 saved in %2"),
+                   Count(records.size(), "record"), saved));
+        }
+        return saved;
     }
-    const std::string saved = SaveBackup(PathFromUtf8(dir), bytes, whole ? ".tv2" : ".tvr");
+    return SaveWholeBackup(dir, backup);
+}
+
+std::string SaveWholeBackup(const std::string& dir, const MemoryImage& image) {
+    if (!MakeBackupFolder(dir)) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(kSettingsFileSize);
+    std::copy_n(kSettingsHeader, kSettingsHeaderSize, bytes.begin());
+    std::ranges::copy(image.Bytes(), bytes.begin() + kSettingsHeaderSize);
+    const std::string saved = SaveBackup(PathFromUtf8(dir), bytes, ".tv2");
     if (!saved.empty()) {
-        Say("tavctl: " + std::string(whole ? "whole backup (1024 records)" : "partial backup of ") +
-            (whole ? "" : Count(records.size(), "record")) + " saved in " + saved);
+        Say(Tr(Tavctl::tr("tavctl: whole backup (1024 records) saved in %1"), saved));
     }
     return saved;
 }

@@ -8,8 +8,13 @@
 #include <vector>
 
 #include "arguments.h"
+#include "image/memory_image.h"
 
 namespace tav::cli {
+
+// DIR, made with its parents (and said so) when missing; false after saying
+// why it cannot be made.
+bool MakeBackupFolder(const std::string& dir);
 
 // Reads `records` from the receiver (the whole memory with `whole`, or when a
 // bulk read is quicker) and saves them as a new backup in `dir`: whole when
@@ -18,5 +23,9 @@ namespace tav::cli {
 // or "" after saying why not.
 std::string TakeBackup(const Args& a, const std::string& dir, const std::vector<int>& records,
                        bool whole);
+
+// Saves `image` as a new whole backup in `dir` (made when missing); the path,
+// or "" after saying why not.
+std::string SaveWholeBackup(const std::string& dir, const MemoryImage& image);
 
 }  // namespace tav::cli

@@ -34,4 +34,7 @@ int RunImport(const Args& a);
 int RunRemotes(const Args& a);
 int RunRemote(const Args& a);
 
+// The configuration report as a PDF (report_command.cpp).
+int RunReport(const Args& a);
+
 }  // namespace tav::cli

@@ -1,6 +1,8 @@
+#include <stdlib.h>
 #include <unistd.h>
 
 #include "console.h"
+#include "qt_session.h"
 
 namespace tav::cli {
 
@@ -16,6 +18,12 @@ bool StandardInputIsTerminal() {
 
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+void ChooseGuiPlatform() {
+    // No display is needed to lay out a PDF; a display that is there goes
+    // unused.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
 }
 
 }  // namespace tav::cli

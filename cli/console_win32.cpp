@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "console.h"
+#include "qt_session.h"
 
 namespace tav::cli {
 
@@ -19,6 +20,10 @@ bool StandardInputIsTerminal() {
 
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
+}
+
+void ChooseGuiPlatform() {
+    // The native platform lays out pages without showing a window.
 }
 
 }  // namespace tav::cli

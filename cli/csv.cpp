@@ -1,6 +1,7 @@
 #include "csv.h"
 
 #include "device_text.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -68,11 +69,12 @@ char DetectSeparator(std::string_view text) {
 }  // namespace
 
 std::string DescribeCsvFormat(const CsvFormat& format) {
-    const char* encoding = format.encoding == CsvEncoding::kWindows1250 ? "Windows-1250"
-                           : format.encoding == CsvEncoding::kUtf8WithMark
-                               ? "UTF-8 with a byte-order mark"
-                               : "UTF-8";
-    return std::string(encoding) + ", cells split by '" + format.separator + "'";
+    const std::string encoding = format.encoding == CsvEncoding::kWindows1250
+                                     ? std::string("Windows-1250")
+                                 : format.encoding == CsvEncoding::kUtf8WithMark
+                                     ? Tr(Tavctl::tr("UTF-8 with a byte-order mark"))
+                                     : std::string("UTF-8");
+    return Tr(Tavctl::tr("%1, cells split by '%2'"), encoding, std::string(1, format.separator));
 }
 
 bool ParseCsvEncoding(std::string_view name, CsvEncoding& encoding) {
@@ -90,11 +92,14 @@ bool ParseCsvEncoding(std::string_view name, CsvEncoding& encoding) {
 
 CsvText DecodeCsv(std::string_view file) {
     CsvText text;
-    if (file.substr(0, 3) == "\xEF\xBB\xBF") {
+    const bool mark = file.substr(0, 3) == "\xEF\xBB\xBF";
+    if (mark) {
         file.remove_prefix(3);
+    }
+    if (mark && IsValidUtf8(file)) {
         text.format.encoding = CsvEncoding::kUtf8WithMark;
         text.utf8 = file;
-    } else if (IsValidUtf8(file)) {
+    } else if (!mark && IsValidUtf8(file)) {
         text.utf8 = file;
     } else {
         text.format.encoding = CsvEncoding::kWindows1250;
@@ -140,12 +145,12 @@ std::vector<CsvRecord> SplitCsv(std::string_view text, char separator) {
                 field += text[i++];
             }
             if (!closed) {
-                current.error = "a quoted field is not closed";
+                current.error = Tr(Tavctl::tr("a quoted field is not closed"));
                 endRecord();
                 return records;
             }
             if (i < text.size() && text[i] != separator && text[i] != '\r' && text[i] != '\n') {
-                current.error = "text after a closing quote";
+                current.error = Tr(Tavctl::tr("text after a closing quote"));
                 // Skip to the end of this line.
                 while (i < text.size() && text[i] != '\n') {
                     ++i;
@@ -163,7 +168,7 @@ std::vector<CsvRecord> SplitCsv(std::string_view text, char separator) {
             endRecord();
             ++i;
         } else if (c == '"') {
-            current.error = "a quote inside an unquoted field";
+            current.error = Tr(Tavctl::tr("a quote inside an unquoted field"));
             field += c;
             ++i;
         } else {

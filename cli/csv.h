@@ -28,7 +28,8 @@ struct CsvRecord {
 };
 
 // A file's text in UTF-8 and how it was written: the mark is dropped; a text
-// that is not valid UTF-8 is read as Windows-1250; the separator is the one
+// that is not valid UTF-8 is read as Windows-1250 (after a mark too, which
+// some programs put before any encoding); the separator is the one
 // of ',' and ';' that the first non-empty row holds more of outside quotes
 // (',' when neither).
 struct CsvText {

@@ -12,6 +12,7 @@
 #include "link/firmware.h"
 #include "link/messages.h"
 #include "tavctl.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -30,7 +31,8 @@ int RunVersion(const Args& a) {
     const VersionKind kind = QueryVersion(dev->ctx());
     dev->ctx().link.ClosePort();
     if (kind == VersionKind::kUnknown) {
-        Say("tavctl: the receiver's answer is no version answer (" + Hex(dev->ctx().version) + ")");
+        Say(Tr(Tavctl::tr("tavctl: the receiver's answer is no version answer (%1)"),
+               Hex(dev->ctx().version)));
     }
     if (kind != VersionKind::kApplication && kind != VersionKind::kBootLoader) {
         return kExitFailed;
@@ -45,19 +47,20 @@ int RunUpdateFirmware(const Args& a) {
     if (const auto it = a.options.find("--firmware"); it != a.options.end()) {
         std::ifstream in(it->second, std::ios::binary);
         if (!in) {
-            Say("tavctl: cannot open " + it->second + ": " + std::strerror(errno));
+            Say(Tr(Tavctl::tr("tavctl: cannot open %1: %2"), it->second, std::strerror(errno)));
             return kExitFailed;
         }
         firmware.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (firmware.size() != kFirmwareSize) {
-            Say("tavctl: " + it->second + " holds " + std::to_string(firmware.size()) +
-                " bytes; a firmware image has exactly " + std::to_string(kFirmwareSize));
+            Say(Tr(Tavctl::tr("tavctl: %1 holds %2 bytes; a firmware image has exactly %3"),
+                   it->second, std::to_string(firmware.size()), std::to_string(kFirmwareSize)));
             return kExitFailed;
         }
     } else {
         const auto built = FirmwareImage();
         if (built.size() != kFirmwareSize) {
-            Say("tavctl: this build carries no firmware image; give one with --firmware FILE");
+            Say(Tr(Tavctl::tr(
+                "tavctl: this build carries no firmware image; give one with --firmware FILE")));
             return kExitFailed;
         }
         firmware.assign(built.begin(), built.end());
@@ -67,10 +70,10 @@ int RunUpdateFirmware(const Args& a) {
     dev->host().ShowMessage(messages::kFirmwareWarning, messages::kWarning);
     const OperationOutcome outcome = RunOperation(*dev, kUpdateFirmware);
     if (KindOf(dev->ctx().version) == VersionKind::kApplication) {
-        Say("tavctl: the receiver is not in boot-loader mode (it runs its application, " +
-            dev->host().versionText() +
-            "); switch it off, then on again while holding YES and NO, and run update-firmware "
-            "again");
+        Say(Tr(Tavctl::tr("tavctl: the receiver is not in boot-loader mode (it runs its "
+                          "application, %1); switch it off, then on again while holding YES and "
+                          "NO, and run update-firmware again"),
+               dev->host().versionText()));
         return kExitFailed;
     }
     return ExitFor(outcome);

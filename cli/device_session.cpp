@@ -10,6 +10,7 @@
 #include "link/protocol.h"
 #include "port_list.h"
 #include "tavctl.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -25,7 +26,7 @@ Device::Device(const std::string& port, PortChoice choice)
 std::unique_ptr<Device> OpenDevice(const Args& a) {
     std::optional<PortChoice> choice = ChoosePort(a.port);
     if (!choice) {
-        throw UsageError{"unknown port " + a.port + " (COM1..COM15 or a device path)"};
+        throw UsageError{Tr(Tavctl::tr("unknown port %1 (COM1..COM15 or a device path)"), a.port)};
     }
     // A stable link (/dev/serial/by-id/...): say once which port it is.
     static bool linkNamed = false;
@@ -57,7 +58,8 @@ OperationOutcome RunOperation(Device& dev, unsigned operation) {
     const OperationOutcome outcome = RunDeviceOperation(dev.ctx(), operation);
     if (outcome != OperationOutcome::Done && dev.host().messageCount() == messagesBefore &&
         KindOf(dev.ctx().version) == VersionKind::kUnknown) {
-        Say("tavctl: the receiver's answer is no version answer (" + Hex(dev.ctx().version) + ")");
+        Say(Tr(Tavctl::tr("tavctl: the receiver's answer is no version answer (%1)"),
+               Hex(dev.ctx().version)));
     }
     return outcome;
 }

@@ -14,6 +14,7 @@
 #include "image_report.h"
 #include "port_list.h"
 #include "tavctl.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -24,6 +25,8 @@ int RunPorts(const Args& a) {
     std::string text = FormatPortList(resolver, json);
     // A device path given with --port (a link made by hand, say): what it is.
     if (!json && a.portGiven && a.port.find_first_of("/\\") != std::string::npos) {
+        // Appended piece by piece: GCC 12 at -O3 takes "\n" + string for an
+        // overlapping copy (-Wrestrict) once Qt's headers are in the unit.
         text += '\n';
         text += DescribeGivenPort(a.port, resolver);
         text += '\n';
@@ -33,7 +36,7 @@ int RunPorts(const Args& a) {
 
 int RunShow(const Args& a) {
     if (a.positional.size() != 1) {
-        throw UsageError{"show needs one settings file"};
+        throw UsageError{Tr(Tavctl::tr("show needs one settings file"))};
     }
     MemoryImage image;
     if (!LoadImage(a.positional[0], image, Missing::kRefuse)) {
@@ -47,7 +50,7 @@ int RunShow(const Args& a) {
 int RunDiff(const Args& a) {
     const bool withReceiver = a.portGiven && a.positional.size() == 1;
     if (!withReceiver && a.positional.size() != 2) {
-        throw UsageError{"diff needs two settings files, or one and --port PORT"};
+        throw UsageError{Tr(Tavctl::tr("diff needs two settings files, or one and --port PORT"))};
     }
     // As diff(1): 0 the same, 1 different, 2 trouble.
     MemoryImage first;
@@ -82,7 +85,7 @@ int RunDiff(const Args& a) {
 
 int RunImport(const Args& a) {
     if (a.positional.size() != 1) {
-        throw UsageError{"import-tav500 needs one TAV-500 file"};
+        throw UsageError{Tr(Tavctl::tr("import-tav500 needs one TAV-500 file"))};
     }
     const std::string& file = RequireImageOption(a);
     MemoryImage image;
@@ -91,7 +94,8 @@ int RunImport(const Args& a) {
     }
     if (ImportOlderModelFile(image, PathFromUtf8(a.positional[0])) !=
         OlderModelImportResult::Imported) {
-        Say("tavctl: cannot read " + a.positional[0] + ": " + ReasonFor(a.positional[0]));
+        Say(Tr(Tavctl::tr("tavctl: cannot read %1: %2"), a.positional[0],
+               ReasonFor(a.positional[0])));
         return kExitFailed;
     }
     return SaveImage(file, image) ? kExitDone : kExitFailed;

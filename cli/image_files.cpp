@@ -1,10 +1,12 @@
 #include "image_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <vector>
 
 #include "image/file_names.h"
@@ -13,6 +15,7 @@
 #include "image/settings_file.h"
 #include "link/messages.h"
 #include "terminal_host.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -23,14 +26,47 @@ void Say(const std::string& line) {
     std::fflush(stderr);
 }
 
+bool AskYesNo(const std::string& question) {
+    std::fprintf(stderr, "%s %s ", question.c_str(), Tr(Tavctl::tr("[y/N]")).c_str());
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) {
+        std::fputc('\n', stderr);
+        return false;
+    }
+    std::transform(answer.begin(), answer.end(), answer.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    // In Polish "t" or "tak"; "y" and "yes" in either language.
+    return answer == "y" || answer == "yes" ||
+           (SpeaksPolish() && (answer == "t" || answer == "tak"));
+}
+
 std::string Count(std::size_t n, const char* what) {
+    if (SpeaksPolish()) {
+        // Polish has three forms of a counted noun: Qt's plural forms.
+        const int k = static_cast<int>(n);
+        const std::string_view noun(what);
+        if (noun == "record") {
+            return Tr(Tavctl::tr("%n record(s)", nullptr, k));
+        }
+        if (noun == "changed record") {
+            return Tr(Tavctl::tr("%n changed record(s)", nullptr, k));
+        }
+        if (noun == "remote") {
+            return Tr(Tavctl::tr("%n remote(s)", nullptr, k));
+        }
+        if (noun == "bad row") {
+            return Tr(Tavctl::tr("%n bad row(s)", nullptr, k));
+        }
+    }
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
 std::string ReasonFor(const std::string& path) {
     std::ifstream probe(path, std::ios::binary);
     if (probe) {
-        return "cannot be read";
+        return Tr(Tavctl::tr("cannot be read"));
     }
     return std::strerror(errno);
 }
@@ -45,25 +81,26 @@ bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
         case SettingsLoadResult::Loaded:
             return true;
         case SettingsLoadResult::CannotOpen:
-            Say("tavctl: cannot open " + file + ": " + ReasonFor(file));
+            Say(Tr(Tavctl::tr("tavctl: cannot open %1: %2"), file, ReasonFor(file)));
             return false;
         case SettingsLoadResult::WrongType:
             if (const auto records = RecordBackupRecords(file)) {
-                Say("tavctl: " + file + " is a partial backup of " + Count(*records, "record") +
-                    ", not a whole settings file; 'tavctl restore " + file +
-                    "' writes back exactly those records");
+                Say(Tr(Tavctl::tr("tavctl: %1 is a partial backup of %2, not a whole settings "
+                                  "file; 'tavctl restore %1' writes back exactly those records"),
+                       file, Count(*records, "record")));
                 return false;
             }
             Say(MessageLine(messages::kWrongFileType, messages::kError));
-            Say("tavctl: " + file + " is not a settings file (it does not begin with \"$*$\")");
+            Say(Tr(Tavctl::tr("tavctl: %1 is not a settings file (it does not begin with \"$*$\")"),
+                   file));
             return false;
         case SettingsLoadResult::UnsupportedVersion:
             Say(MessageLine(messages::kUnsupportedFileVersion, messages::kError));
-            Say("tavctl: " + file + " is a settings file of a version other than 10");
+            Say(Tr(Tavctl::tr("tavctl: %1 is a settings file of a version other than 10"), file));
             return false;
         case SettingsLoadResult::Incomplete:
-            Say("tavctl: " + file + " is shorter than a settings file (" +
-                std::to_string(kSettingsFileSize) + " bytes)");
+            Say(Tr(Tavctl::tr("tavctl: %1 is shorter than a settings file (%2 bytes)"), file,
+                   std::to_string(kSettingsFileSize)));
             return false;
     }
     return false;
@@ -115,19 +152,20 @@ bool WriteStandardOutput(std::string_view text) {
         return true;
     }
     const std::error_code why(errno != 0 ? errno : EIO, std::generic_category());
-    Say("tavctl: standard output could not be written (" + WriteFailure(why) + ")");
+    Say(Tr(Tavctl::tr("tavctl: standard output could not be written (%1)"), WriteFailure(why)));
     std::clearerr(stdout);  // said once
     return false;
 }
 
 std::string WriteFailure(const std::error_code& why) {
     if (why == std::errc::no_space_on_device) {
-        return "the disk is full";
+        return Tr(Tavctl::tr("the disk is full"));
     }
     if (why == std::errc::file_too_large) {
-        return "the file-size limit is reached";
+        return Tr(Tavctl::tr("the file-size limit is reached"));
     }
-    return why ? "a write failed: " + why.message() : "a write failed";
+    return why ? Tr(Tavctl::tr("a write failed: %1"), why.message())
+               : Tr(Tavctl::tr("a write failed"));
 }
 
 bool CanBeSaved(const std::string& file) {
@@ -170,7 +208,7 @@ bool FolderExists(const std::string& file) {
     if (folder.empty() || fs::is_directory(folder, ec)) {
         return true;
     }
-    Say("tavctl: cannot save " + file + ": no folder " + Utf8FromPath(folder));
+    Say(Tr(Tavctl::tr("tavctl: cannot save %1: no folder %2"), file, Utf8FromPath(folder)));
     return false;
 }
 

@@ -15,6 +15,9 @@ namespace tav::cli {
 // One line on standard error.
 void Say(const std::string& line);
 
+// Asks on the terminal; only an answer of yes is yes.
+bool AskYesNo(const std::string& question);
+
 // "1 record", "2 records".
 std::string Count(std::size_t n, const char* what);
 

@@ -69,15 +69,6 @@ std::string DisplayModeText(std::uint8_t mode) {
     return s;
 }
 
-std::string TimerText(const MemoryImage& image, int scenario, int row) {
-    char buf[32];
-    std::snprintf(
-        buf, sizeof buf, "%02u:%02u:%02u.%u", image.at(TimerFieldOffset(scenario, row, 0)),
-        image.at(TimerFieldOffset(scenario, row, 1)), image.at(TimerFieldOffset(scenario, row, 2)),
-        image.at(TimerFieldOffset(scenario, row, 3)));
-    return buf;
-}
-
 std::size_t RecordOffset(int record) {
     return static_cast<std::size_t>(record) * kRecordSize;
 }
@@ -163,7 +154,7 @@ std::vector<ImageField> ImageFields(const MemoryImage& image) {
         const std::string p = "scenario " + std::to_string(s) + " ";
         for (int row = 0; row < kTimerRows; ++row) {
             add(p + (row < 4 ? "timer " : "delay ") + std::to_string(row % 4),
-                TimerText(image, s, row), TimerFieldOffset(s, row, 0), kTimerFields);
+                FormatTimerValue(image, s, row), TimerFieldOffset(s, row, 0), kTimerFields);
         }
     }
     for (int r = 1020; r < kRecordCount; ++r) {
@@ -272,7 +263,7 @@ std::string FormatImageText(const MemoryImage& image) {
         }
         for (int row = 0; row < kTimerRows; ++row) {
             s += row < 4 ? "  TIMER " : "  OPOZNIENIE ";
-            s += std::to_string(row % 4) + ": " + TimerText(image, sc, row) + "\n";
+            s += std::to_string(row % 4) + ": " + FormatTimerValue(image, sc, row) + "\n";
         }
     }
     return s;

@@ -12,6 +12,7 @@
 #include "interrupts.h"
 #include "link/event_lines.h"
 #include "tavctl.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -72,7 +73,7 @@ int RunMonitor(const Args& a) {
         if (ctx.link.PortHungUp()) {
             // What had arrived is shown; nothing more can come.
             PollEventStream(ctx, lines);
-            Say("tavctl: the device has gone away; reception stopped");
+            Say(Tr(Tavctl::tr("tavctl: the device has gone away; reception stopped")));
             hungUp = true;
             break;
         }

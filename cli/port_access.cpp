@@ -1,4 +1,5 @@
 #include "port_access.h"
+#include "translation.h"
 
 #include <regex>
 
@@ -21,20 +22,20 @@ std::optional<PortChoice> ChoosePort(const std::string& port) {
 
 std::string DescribeOpenFailure(const std::string& portName, const PortOpenOutcome& outcome) {
     if (outcome.devicePath.empty()) {
-        return "tavctl: " + portName + " names no serial device on this computer";
+        return Tr(Tavctl::tr("tavctl: %1 names no serial device on this computer"), portName);
     }
-    std::string s = "tavctl: cannot open " + outcome.devicePath;
-    if (outcome.devicePath != portName) {
-        s += " (" + portName + ")";
-    }
-    s += ": " + (outcome.reason.empty() ? std::string("unknown reason") : outcome.reason);
+    const std::string device =
+        outcome.devicePath != portName ? outcome.devicePath + " (" + portName + ")" : portName;
+    std::string s = Tr(Tavctl::tr("tavctl: cannot open %1: %2"), device,
+                       outcome.reason.empty() ? Tr(Tavctl::tr("unknown reason")) : outcome.reason);
     switch (outcome.error) {
         case PortErrorKind::kNoPermission:
-            s += "; join the group that owns the device (usually dialout: "
-                 "sudo usermod -aG dialout $USER) and log in again";
+            s +=
+                Tr(Tavctl::tr("; join the group that owns the device (usually dialout: "
+                              "sudo usermod -aG dialout $USER) and log in again"));
             break;
         case PortErrorKind::kBusy:
-            s += "; another program holds the port";
+            s += Tr(Tavctl::tr("; another program holds the port"));
             break;
         default:
             break;

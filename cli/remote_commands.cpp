@@ -5,17 +5,21 @@
 #include <fstream>
 #include <iterator>
 
+#include "backups.h"
 #include "commands.h"
+#include "console.h"
 #include "image_files.h"
 #include "remote_list.h"
 #include "tavctl.h"
+#include "translation.h"
 
 namespace tav::cli {
 
 namespace {
 
+// --excel first, --separator and --encoding over it.
 CsvFormat ExportFormat(const Args& a) {
-    CsvFormat format;
+    CsvFormat format = a.flags.count("--excel") ? kExcelFormat : CsvFormat{};
     if (const auto it = a.options.find("--separator"); it != a.options.end()) {
         const std::string& s = it->second;
         if (s == "," || s == "comma") {
@@ -23,13 +27,14 @@ CsvFormat ExportFormat(const Args& a) {
         } else if (s == ";" || s == "semicolon") {
             format.separator = ';';
         } else {
-            throw UsageError{"--separator takes ',' or ';', not " + s};
+            throw UsageError{Tr(Tavctl::tr("--separator takes ',' or ';', not %1"), s)};
         }
     }
     if (const auto it = a.options.find("--encoding"); it != a.options.end()) {
         if (!ParseCsvEncoding(it->second, format.encoding)) {
-            throw UsageError{"--encoding takes utf-8, utf-8-bom or windows-1250, not " +
-                             it->second};
+            throw UsageError{
+                Tr(Tavctl::tr("--encoding takes utf-8, utf-8-bom or windows-1250, not %1"),
+                   it->second)};
         }
     }
     return format;
@@ -39,20 +44,31 @@ CsvFormat ExportFormat(const Args& a) {
 bool ReadWholeFile(const std::string& file, std::string& text) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        Say("tavctl: cannot open " + file + ": " + std::strerror(errno));
+        Say(Tr(Tavctl::tr("tavctl: cannot open %1: %2"), file, std::strerror(errno)));
         return false;
     }
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
 
+std::string RemoteNumbers(const std::vector<int>& remotes) {
+    std::string out;
+    for (int r : remotes) {
+        out += (out.empty() ? "" : ", ") + std::to_string(r);
+    }
+    return out;
+}
+
 int ImportRemotes(const Args& a) {
     if (a.positional.size() != 2 || a.options.count("--csv") || a.options.count("--separator") ||
-        a.options.count("--encoding")) {
-        throw UsageError{"remotes import needs a CSV file and --image FILE"};
+        a.options.count("--encoding") || a.flags.count("--excel")) {
+        throw UsageError{Tr(Tavctl::tr("remotes import needs a CSV file and --image FILE"))};
     }
     const std::string& file = RequireImageOption(a);
     const std::string& in = a.positional[1];
+    RemotesImportOptions options;
+    options.replace = a.flags.count("--replace") != 0;
+    options.strict = a.flags.count("--strict") != 0;
     std::string text;
     if (!ReadWholeFile(in, text)) {
         return kExitFailed;
@@ -61,20 +77,50 @@ int ImportRemotes(const Args& a) {
     if (!FolderExists(file) || !LoadImage(file, image, Missing::kStartEmpty)) {
         return kExitFailed;
     }
-    const RemotesImport result = ImportRemotesCsv(image, text);
+    const MemoryImage before = image;
+    const RemotesImport result = ImportRemotesCsv(image, text, options);
+    for (const std::string& w : result.warnings) {
+        Say("tavctl: " + in + " " + w);
+    }
     if (!result.errors.empty()) {
         for (const std::string& e : result.errors) {
             Say("tavctl: " + in + " " + e);
         }
-        Say("tavctl: " + Count(result.errors.size(), "bad row") + " (the file read as " +
-            DescribeCsvFormat(result.format) + "); nothing was imported");
+        Say(Tr(Tavctl::tr("tavctl: %1 (the file read as %2); nothing was imported"),
+               Count(result.errors.size(), "bad row"), DescribeCsvFormat(result.format)));
         return kExitFailed;
+    }
+    const std::size_t left = result.notListed.size();
+    if (options.replace && left > 0 && a.flags.count("--yes") == 0) {
+        if (!StandardInputIsTerminal()) {
+            throw UsageError{
+                Tr(Tavctl::tr("remotes import --replace asks before it removes "
+                              "remotes; with no terminal to ask on, give --yes"))};
+        }
+        if (!AskYesNo(Tr(Tavctl::tr("Remove %1 that %2 does not list (%3) from %4?"),
+                         Count(left, "remote"), in, RemoteNumbers(result.notListed), file))) {
+            Say(Tr(Tavctl::tr("tavctl: nothing was imported")));
+            return kExitFailed;
+        }
+    }
+    if (const auto backup = a.options.find("--backup"); backup != a.options.end()) {
+        if (SaveWholeBackup(backup->second, before).empty()) {
+            Say(Tr(Tavctl::tr("tavctl: nothing was imported")));
+            return kExitFailed;
+        }
     }
     if (!SaveImage(file, image)) {
         return kExitFailed;
     }
-    Say("tavctl: " + Count(static_cast<std::size_t>(result.imported), "remote") +
-        " imported into " + file);
+    std::string summary = Tr(Tavctl::tr("tavctl: %1 imported into %2"),
+                             Count(static_cast<std::size_t>(result.imported), "remote"), file);
+    if (options.replace && left > 0) {
+        summary += Tr(Tavctl::tr("; removed, not in the file: %1 (%2)"), Count(left, "remote"),
+                      RemoteNumbers(result.notListed));
+    } else if (left > 0) {
+        summary += Tr(Tavctl::tr("; kept, not in the file: %1 in use"), Count(left, "remote"));
+    }
+    Say(summary);
     return kExitDone;
 }
 
@@ -85,25 +131,33 @@ int RunRemotes(const Args& a) {
     if (verb == "export") {
         const auto csv = a.options.find("--csv");
         if (a.positional.size() != 2 || csv == a.options.end() || a.options.count("--image")) {
-            throw UsageError{"remotes export needs a settings file and --csv OUT"};
+            throw UsageError{Tr(Tavctl::tr("remotes export needs a settings file and --csv OUT"))};
+        }
+        if (a.flags.count("--replace") || a.flags.count("--strict") || a.flags.count("--yes") ||
+            a.options.count("--backup")) {
+            throw UsageError{
+                Tr(Tavctl::tr("remotes export takes no --replace, --strict, --yes or --backup"))};
         }
         const CsvFormat format = ExportFormat(a);
         MemoryImage image;
         if (!LoadImage(a.positional[1], image, Missing::kRefuse) || !FolderExists(csv->second)) {
             return kExitFailed;
         }
-        return SaveTextFile(csv->second, ExportRemotesCsv(image, format)) ? kExitDone : kExitFailed;
+        const CsvHeader header =
+            a.flags.count("--excel") ? CsvHeader::kPolish : CsvHeader::kEnglish;
+        return SaveTextFile(csv->second, ExportRemotesCsv(image, format, header)) ? kExitDone
+                                                                                  : kExitFailed;
     }
     if (verb == "import") {
         return ImportRemotes(a);
     }
-    throw UsageError{"remotes needs export or import"};
+    throw UsageError{Tr(Tavctl::tr("remotes needs export or import"))};
 }
 
 int RunRemote(const Args& a) {
     const std::string verb = a.positional.empty() ? "" : a.positional[0];
     if ((verb != "set" && verb != "clear") || a.positional.size() != 2) {
-        throw UsageError{"remote needs set N or clear N"};
+        throw UsageError{Tr(Tavctl::tr("remote needs set N or clear N"))};
     }
     const std::string& file = RequireImageOption(a);
     std::vector<std::string> reasons;
@@ -116,14 +170,15 @@ int RunRemote(const Args& a) {
         name != a.options.end() || serial != a.options.end() || scenario != a.options.end();
     if (verb == "clear") {
         if (fields) {
-            throw UsageError{"remote clear takes no --name, --serial or --scenario"};
+            throw UsageError{
+                Tr(Tavctl::tr("remote clear takes no --name, --serial or --scenario"))};
         }
         // As an imported row with the serial 00:00:00:00 and no name.
         edit.serial = std::array<std::uint8_t, 4>{};
         edit.name = std::string();
     } else {
         if (!fields) {
-            throw UsageError{"remote set needs --name, --serial or --scenario"};
+            throw UsageError{Tr(Tavctl::tr("remote set needs --name, --serial or --scenario"))};
         }
         if (serial != a.options.end()) {
             CheckSerial(serial->second, edit, reasons);
@@ -139,7 +194,7 @@ int RunRemote(const Args& a) {
         for (const std::string& r : reasons) {
             Say("tavctl: " + r);
         }
-        Say("tavctl: nothing was changed");
+        Say(Tr(Tavctl::tr("tavctl: nothing was changed")));
         return kExitFailed;
     }
     MemoryImage image;

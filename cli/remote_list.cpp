@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "device_text.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -79,6 +80,18 @@ bool NeedsGuard(std::string_view text) {
     return LooksLikeFormula(text.substr(std::min(text.find_first_not_of('\''), text.size())));
 }
 
+const std::array<std::string, 4> kEnglishHeader = {"number", "serial", "scenario", "name"};
+const std::array<std::string, 4> kPolishHeader = {"numer", "numer seryjny", "scenariusz", "nazwa"};
+
+// The first cell of a header row, in either language, any case.
+bool IsHeaderCell(const std::string& cell) {
+    std::string t = Trimmed(cell);
+    std::transform(t.begin(), t.end(), t.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return t == kEnglishHeader[0] || t == kPolishHeader[0];
+}
+
 bool AllEmpty(const std::vector<std::string>& fields) {
     return std::all_of(fields.begin(), fields.end(),
                        [](const std::string& f) { return Trimmed(f).empty(); });
@@ -91,7 +104,7 @@ void CheckRemoteNumber(const std::string& text, RemoteEdit& edit,
     if (const auto n = Number(text, 1, kRemoteCount)) {
         edit.remote = *n;
     } else {
-        reasons.push_back("number \"" + text + "\" is not in 1..1000");
+        reasons.push_back(Tr(Tavctl::tr("number \"%1\" is not in 1..1000"), text));
     }
 }
 
@@ -99,7 +112,8 @@ void CheckSerial(const std::string& text, RemoteEdit& edit, std::vector<std::str
     if (const auto serial = Serial(text)) {
         edit.serial = *serial;
     } else {
-        reasons.push_back("serial \"" + text + "\" is not four hex pairs like 12:34:56:7a");
+        reasons.push_back(
+            Tr(Tavctl::tr("serial \"%1\" is not four hex pairs like 12:34:56:7a"), text));
     }
 }
 
@@ -107,22 +121,23 @@ void CheckScenario(const std::string& text, RemoteEdit& edit, std::vector<std::s
     if (const auto sc = Number(text, 0, 3)) {
         edit.scenario = *sc;
     } else {
-        reasons.push_back("scenario \"" + text + "\" is not in 0..3");
+        reasons.push_back(Tr(Tavctl::tr("scenario \"%1\" is not in 0..3"), text));
     }
 }
 
 void CheckName(const std::string& text, RemoteEdit& edit, std::vector<std::string>& reasons) {
     const std::optional<std::string> name = Utf8ToWindows1250(text);
     if (!name) {
-        reasons.push_back("the name holds a character that the receiver cannot store");
+        reasons.push_back(
+            Tr(Tavctl::tr("the name holds a character that the receiver cannot store")));
     } else if (name->size() > kDeviceTextLength) {
-        reasons.push_back("the name has " + std::to_string(Utf8Characters(text)) +
-                          " characters; at most 26 fit");
+        reasons.push_back(Tr(Tavctl::tr("the name has %1 characters; at most 26 fit"),
+                             std::to_string(Utf8Characters(text))));
     } else if (std::any_of(name->begin(), name->end(), [](char c) {
                    const auto b = static_cast<unsigned char>(c);
                    return b < 0x20 || b == 0x7F;
                })) {
-        reasons.push_back("the name holds a control character");
+        reasons.push_back(Tr(Tavctl::tr("the name holds a control character")));
     } else {
         edit.name = *name;
     }
@@ -141,11 +156,15 @@ void ApplyRemoteEdit(MemoryImage& image, const RemoteEdit& edit) {
     }
 }
 
-std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format) {
+std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format, CsvHeader header) {
     const char sep = format.separator;
     const bool windows1250 = format.encoding == CsvEncoding::kWindows1250;
     std::string out = format.encoding == CsvEncoding::kUtf8WithMark ? "\xEF\xBB\xBF" : "";
-    out += std::string("number") + sep + "serial" + sep + "scenario" + sep + "name\r\n";
+    const auto& names = header == CsvHeader::kPolish ? kPolishHeader : kEnglishHeader;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        out += (k == 0 ? "" : std::string(1, sep)) + names[k];
+    }
+    out += "\r\n";
     for (int r = 0; r < kRemoteCount; ++r) {
         if (!IsRemoteSlotUsed(image, r)) {
             continue;
@@ -162,7 +181,8 @@ std::string ExportRemotesCsv(const MemoryImage& image, const CsvFormat& format) 
     return out;
 }
 
-RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
+RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file,
+                               const RemotesImportOptions& options) {
     const CsvText text = DecodeCsv(file);
     RemotesImport result;
     result.format = text.format;
@@ -180,7 +200,7 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
         if (rec.error.empty() && AllEmpty(fields)) {
             continue;  // an empty line, or a row of empty cells
         }
-        if (std::exchange(firstRow, false) && Trimmed(fields[0]) == "number") {
+        if (std::exchange(firstRow, false) && IsHeaderCell(fields[0])) {
             continue;
         }
         std::vector<std::string> reasons;
@@ -188,8 +208,8 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
         if (!rec.error.empty()) {
             reasons.push_back(rec.error);
         } else if (fields.size() != 4) {
-            reasons.push_back(std::to_string(fields.size()) +
-                              " fields, not 4 (number,serial,scenario,name)");
+            reasons.push_back(Tr(Tavctl::tr("%1 fields, not 4 (number,serial,scenario,name)"),
+                                 std::to_string(fields.size())));
         } else {
             CheckRemoteNumber(fields[0], edit, reasons);
             CheckSerial(fields[1], edit, reasons);
@@ -200,11 +220,24 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
                 name.erase(0, 1);
             }
             CheckName(name, edit, reasons);
+            if (edit.serial && edit.scenario && ((*edit.serial)[3] & 3) != *edit.scenario) {
+                const std::string disagreement =
+                    Tr(Tavctl::tr("the serial %1 ends in scenario %2, the scenario column says %3"),
+                       Trimmed(fields[1]), std::to_string((*edit.serial)[3] & 3),
+                       std::to_string(*edit.scenario));
+                if (options.strict) {
+                    reasons.push_back(disagreement);
+                } else {
+                    result.warnings.push_back(Tr(Tavctl::tr("row %1: %2; scenario %3 is stored"),
+                                                 std::to_string(rowNumber), disagreement,
+                                                 std::to_string(*edit.scenario)));
+                }
+            }
             if (edit.remote != 0) {
                 const auto [it, fresh] = rowOfRemote.emplace(edit.remote, rowNumber);
                 if (!fresh) {
-                    reasons.push_back("remote " + std::to_string(edit.remote) +
-                                      " is already in row " + std::to_string(it->second));
+                    reasons.push_back(Tr(Tavctl::tr("remote %1 is already in row %2"),
+                                         std::to_string(edit.remote), std::to_string(it->second)));
                 }
             }
         }
@@ -212,17 +245,32 @@ RemotesImport ImportRemotesCsv(MemoryImage& image, std::string_view file) {
             edits.push_back(edit);
             continue;
         }
-        std::string line = "row " + std::to_string(rowNumber) + ": ";
+        std::string line = Tr(Tavctl::tr("row %1: "), std::to_string(rowNumber));
         for (std::size_t k = 0; k < reasons.size(); ++k) {
             line += (k == 0 ? "" : "; ") + reasons[k];
         }
         result.errors.push_back(line);
     }
     if (!result.errors.empty()) {
+        result.warnings.clear();
         return result;
+    }
+    for (int r = 0; r < kRemoteCount; ++r) {
+        if (IsRemoteSlotUsed(image, r) && rowOfRemote.count(r + 1) == 0) {
+            result.notListed.push_back(r + 1);
+        }
     }
     for (const RemoteEdit& edit : edits) {
         ApplyRemoteEdit(image, edit);
+    }
+    if (options.replace) {
+        for (int remote : result.notListed) {
+            RemoteEdit empty;
+            empty.remote = remote;
+            empty.serial = std::array<std::uint8_t, 4>{};
+            empty.name = std::string();
+            ApplyRemoteEdit(image, empty);
+        }
     }
     result.imported = static_cast<int>(edits.size());
     return result;

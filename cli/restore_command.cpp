@@ -2,7 +2,6 @@
 // that asks first.
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <string>
 
@@ -14,23 +13,12 @@
 #include "image_files.h"
 #include "link/dispatcher.h"
 #include "tavctl.h"
+#include "translation.h"
 #include "write_plan.h"
 
 namespace tav::cli {
 
 namespace {
-
-// Asks on the terminal; only an answer of yes is yes.
-bool AskYesNo(const std::string& question) {
-    std::fprintf(stderr, "%s [y/N] ", question.c_str());
-    std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
-        std::fputc('\n', stderr);
-        return false;
-    }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
-}
 
 std::vector<int> AllRecords() {
     std::vector<int> all(kRecordCount);
@@ -44,7 +32,7 @@ std::vector<int> AllRecords() {
 
 int RunRestore(const Args& a) {
     if (a.positional.size() != 1) {
-        throw UsageError{"restore needs one backup file"};
+        throw UsageError{Tr(Tavctl::tr("restore needs one backup file"))};
     }
     WritePlan plan;
     plan.file = a.positional[0];
@@ -55,13 +43,14 @@ int RunRestore(const Args& a) {
         case RecordBackupLoad::Loaded:
             // Exactly the records the backup holds, one at a time.
             plan.operation = 0;
-            plan.doneNote = "tavctl: restored the " + Count(plan.records.size(), "record") +
-                            " of " + plan.file + " one at a time; the others were not touched";
+            plan.doneNote = Tr(Tavctl::tr("tavctl: restored the %1 of %2 one at a time; the "
+                                          "others were not touched"),
+                               Count(plan.records.size(), "record"), plan.file);
             break;
         case RecordBackupLoad::Damaged:
-            Say("tavctl: " + plan.file +
-                " begins as a partial backup but is damaged (cut short or with bad record "
-                "numbers); nothing was written");
+            Say(Tr(Tavctl::tr("tavctl: %1 begins as a partial backup but is damaged (cut short "
+                              "or with bad record numbers); nothing was written"),
+                   plan.file));
             return kExitFailed;
         case RecordBackupLoad::NotARecordBackup:
             // A whole backup: the settings file, every record.
@@ -80,17 +69,18 @@ int RunErase(const Args& a) {
     ExpectPositional(a, 0);
     if (a.flags.count("--yes") == 0) {
         if (!StandardInputIsTerminal()) {
-            throw UsageError{"erase asks before it erases; with no terminal to ask on, give --yes"};
+            throw UsageError{Tr(
+                Tavctl::tr("erase asks before it erases; with no terminal to ask on, give --yes"))};
         }
-        if (!AskYesNo("Erase the receiver's whole memory? Every remote, scenario, clock event "
-                      "and display setting in it is lost.")) {
-            Say("tavctl: nothing was erased");
+        if (!AskYesNo(Tr(Tavctl::tr("Erase the receiver's whole memory? Every remote, scenario, "
+                                    "clock event and display setting in it is lost.")))) {
+            Say(Tr(Tavctl::tr("tavctl: nothing was erased")));
             return kExitFailed;
         }
     }
     if (const auto backup = a.options.find("--backup"); backup != a.options.end()) {
         if (TakeBackup(a, backup->second, AllRecords(), true).empty()) {
-            Say("tavctl: nothing was erased");
+            Say(Tr(Tavctl::tr("tavctl: nothing was erased")));
             return kExitFailed;
         }
     }

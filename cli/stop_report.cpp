@@ -1,4 +1,5 @@
 #include "stop_report.h"
+#include "translation.h"
 
 #include <algorithm>
 
@@ -28,7 +29,7 @@ std::string RecordRanges(std::span<const int> records) {
         }
         i = end;
     }
-    return out.empty() ? "none" : out;
+    return out.empty() ? Tr(Tavctl::tr("none")) : out;
 }
 
 std::vector<std::string> StoppedWriteReport(const std::string& interrupt, std::span<const int> sent,
@@ -37,19 +38,18 @@ std::vector<std::string> StoppedWriteReport(const std::string& interrupt, std::s
     const std::vector<int> done = RecordsDoneBefore(sent, stoppedAfter);
     std::vector<std::string> lines;
     if (done.empty()) {
-        lines.push_back("tavctl: stopped by " + interrupt +
-                        " before the first record went out; the receiver holds nothing new "
-                        "from " +
-                        file);
+        lines.push_back(Tr(Tavctl::tr("tavctl: stopped by %1 before the first record went out; "
+                                      "the receiver holds nothing new from %2"),
+                           interrupt, file));
     } else {
-        lines.push_back("tavctl: stopped by " + interrupt + " after record " +
-                        std::to_string(stoppedAfter) + "; the receiver now holds records " +
-                        RecordRanges(done) + " (" + std::to_string(done.size()) + " of " +
-                        std::to_string(sent.size()) + ") from " + file +
-                        ", the rest as it was before");
+        lines.push_back(Tr(Tavctl::tr("tavctl: stopped by %1 after record %2; the receiver now "
+                                      "holds records %3 (%4 of %5) from %6, the rest as it was "
+                                      "before"),
+                           interrupt, std::to_string(stoppedAfter), RecordRanges(done),
+                           std::to_string(done.size()), std::to_string(sent.size()), file));
     }
     if (!backup.empty()) {
-        lines.push_back("tavctl: the backup made before the write is " + backup);
+        lines.push_back(Tr(Tavctl::tr("tavctl: the backup made before the write is %1"), backup));
     }
     return lines;
 }

@@ -9,6 +9,8 @@
 #include "command_table.h"
 #include "image_files.h"
 #include "interrupts.h"
+#include "qt_session.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -24,13 +26,15 @@ int CheckStandardOutput(int status) {
         return status;
     }
     const std::error_code why(errno != 0 ? errno : EIO, std::generic_category());
-    Say("tavctl: standard output could not be written (" + WriteFailure(why) + ")");
+    Say(Tr(Tavctl::tr("tavctl: standard output could not be written (%1)"), WriteFailure(why)));
     return kExitFailed;
 }
 
 }  // namespace
 
 int RunTavctl(int argc, char** argv) {
+    const QtSession qt;
+    LoadUserLanguage();
     CatchInterrupts();
     const int status = CheckStandardOutput(RunCommandLine(argc, argv));
     EndAsInterrupted();
@@ -50,28 +54,29 @@ int RunCommandLine(int argc, char** argv) {
             } else if (a.command.empty()) {
                 PrintToolHelp(stdout);
             } else {
-                throw UsageError{"unknown command " + a.command};
+                throw UsageError{Tr(Tavctl::tr("unknown command %1"), a.command)};
             }
             return kExitDone;
         }
         if (a.version) {
             if (!a.command.empty()) {
-                throw UsageError{"--version goes alone"};
+                throw UsageError{Tr(Tavctl::tr("--version goes alone"))};
             }
             std::printf("tavctl %s\n", TAV_VERSION);
             return kExitDone;
         }
         if (a.command.empty()) {
-            throw UsageError{"no command given"};
+            throw UsageError{Tr(Tavctl::tr("no command given"))};
         }
         if (command == nullptr) {
-            throw UsageError{"unknown command " + a.command};
+            throw UsageError{Tr(Tavctl::tr("unknown command %1"), a.command)};
         }
         CheckOptions(a, command->options);
         return command->run(a);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tavctl: %s\nTry 'tavctl %s--help'.\n", e.message.c_str(),
-                     FindCommand(a.command) != nullptr ? (a.command + " ").c_str() : "");
+        const std::string command = FindCommand(a.command) != nullptr ? a.command + " " : "";
+        std::fprintf(stderr, "tavctl: %s\n%s\n", e.message.c_str(),
+                     Tr(Tavctl::tr("Try 'tavctl %1--help'."), command).c_str());
         return kExitUsage;
     }
 }

@@ -13,6 +13,7 @@
 #include "link/protocol.h"
 #include "stop_report.h"
 #include "tavctl.h"
+#include "translation.h"
 #include "write_plan.h"
 
 namespace tav::cli {
@@ -80,8 +81,9 @@ int RunRead(const Args& a, unsigned operation, int remote) {
     const OperationOutcome outcome = RunOperation(*dev, operation);
     // A read that stopped part-way is not saved: FILE keeps what it held.
     if (outcome == OperationOutcome::Stopped) {
-        Say("tavctl: stopped by " + InterruptName(Interruption()) +
-            "; the read was not finished and " + file + " was left as it was");
+        Say(Tr(Tavctl::tr("tavctl: stopped by %1; the read was not finished and %2 was left as "
+                          "it was"),
+               std::string(InterruptName(Interruption())), file));
     }
     if (outcome != OperationOutcome::Done) {
         return kExitFailed;
@@ -131,16 +133,17 @@ int CarryOutWrite(const Args& a, WritePlan& plan) {
     if (a.flags.count("--verify") != 0) {
         MemoryImage readBack;
         if (!ReadFromReceiver(a, plan.records, plan.bulk, readBack)) {
-            Say("tavctl: the written records could not be read back for verification");
+            Say(Tr(
+                Tavctl::tr("tavctl: the written records could not be read back for verification")));
             return kExitFailed;
         }
         const std::string difference = FirstDifference(plan.image, readBack, plan.records);
         if (!difference.empty()) {
-            Say("tavctl: verification failed: " + difference);
+            Say(Tr(Tavctl::tr("tavctl: verification failed: %1"), difference));
             return kExitFailed;
         }
-        Say("tavctl: verified: the receiver holds the " + Count(plan.records.size(), "record") +
-            " written");
+        Say(Tr(Tavctl::tr("tavctl: verified: the receiver holds the %1 written"),
+               Count(plan.records.size(), "record")));
     }
     return kExitDone;
 }
@@ -153,7 +156,7 @@ int RunWrite(const Args& a, unsigned operation, int remote) {
     const auto backupOption = a.options.find("--backup");
     const auto onlyChanged = a.options.find("--only-changed");
     if (a.flags.count("--backup-full") != 0 && backupOption == a.options.end()) {
-        throw UsageError{"--backup-full goes with --backup DIR"};
+        throw UsageError{Tr(Tavctl::tr("--backup-full goes with --backup DIR"))};
     }
     if (!LoadImage(plan.file, plan.image, Missing::kRefuse)) {
         return kExitFailed;
@@ -167,8 +170,8 @@ int RunWrite(const Args& a, unsigned operation, int remote) {
         }
         plan.records = ChangedRecords(plan.image, base);
         if (plan.records.empty()) {
-            Say("tavctl: " + plan.file + " holds the same records as " + onlyChanged->second +
-                "; nothing was written");
+            Say(Tr(Tavctl::tr("tavctl: %1 holds the same records as %2; nothing was written"),
+                   plan.file, onlyChanged->second));
             return kExitDone;
         }
         plan.bulk =
@@ -179,15 +182,15 @@ int RunWrite(const Args& a, unsigned operation, int remote) {
         plan.backup = TakeBackup(a, backupOption->second, plan.records,
                                  a.flags.count("--backup-full") != 0 || plan.bulk);
         if (plan.backup.empty()) {
-            Say("tavctl: nothing was written");
+            Say(Tr(Tavctl::tr("tavctl: nothing was written")));
             return kExitFailed;
         }
     }
 
     if (onlyChanged != a.options.end()) {
         if (plan.bulk) {
-            Say("tavctl: " + Count(plan.records.size(), "record") +
-                " differ; the bulk write of the whole memory is faster");
+            Say(Tr(Tavctl::tr("tavctl: %1 differ; the bulk write of the whole memory is faster"),
+                   Count(plan.records.size(), "record")));
             plan.operation = kWriteAllMemory;
             plan.records = RecordsOf(kWriteAllMemory, 0);
         } else {

@@ -214,6 +214,15 @@ std::string_view RelayModeShortCode(int mode) {
     return RelayModeShortCodes[static_cast<std::size_t>(mode)];
 }
 
+std::string FormatTimerValue(const MemoryImage& image, int scenario, int row) {
+    char buf[32];
+    std::snprintf(
+        buf, sizeof buf, "%02u:%02u:%02u.%u", image.at(TimerFieldOffset(scenario, row, 0)),
+        image.at(TimerFieldOffset(scenario, row, 1)), image.at(TimerFieldOffset(scenario, row, 2)),
+        image.at(TimerFieldOffset(scenario, row, 3)));
+    return buf;
+}
+
 std::string ScenarioCellText(std::uint8_t action) {
     const int mode = ActionMode(action);
     std::string text(RelayModeShortCode(mode));

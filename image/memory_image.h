@@ -181,6 +181,10 @@ std::uint8_t TimerFieldFromText(std::string_view text, int field);
 // The grid's text of a stored value: "%02d" for fields 0..2, "%1d" for field 3.
 std::string TimerFieldText(std::uint8_t value, int field);
 
+// Timer or delay row `row` (0..3 timers, 4..7 delays) of `scenario` as
+// "hh:mm:ss.t".
+std::string FormatTimerValue(const MemoryImage& image, int scenario, int row);
+
 // Rewrites the scenario table with the default scenarios and the seconds of
 // timers 0..3 of every scenario with 1..4; nothing else changes.
 void ApplyScenarioDefaults(MemoryImage& image);

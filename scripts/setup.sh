@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev qt6-translations-l10n
+    qt6-base-dev libgl-dev qt6-translations-l10n qt6-l10n-tools
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-dejavu-core fonts-liberation
     poppler-utils

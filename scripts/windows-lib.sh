@@ -13,7 +13,7 @@ windows_path() {
 # --core), `wine` and `wineserver`.
 windows_prepare() {
     need_packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 googletest \
-        cmake ninja-build fonts-dejavu-core fonts-liberation qt6-translations-l10n
+        cmake ninja-build fonts-dejavu-core fonts-liberation qt6-translations-l10n qt6-l10n-tools
     qt=
     if [ "${1:-}" != --core ]; then
         qt=$(bash "$(dirname "${BASH_SOURCE[0]}")/qt-windows.sh")

@@ -58,6 +58,9 @@ WindowServices Completed(WindowServices s) {
     if (!s.saveFileName) {
         s.saveFileName = system.saveFileName;
     }
+    if (!s.previewAndPrint) {
+        s.previewAndPrint = system.previewAndPrint;
+    }
     if (!s.printText) {
         s.printText = system.printText;
     }
@@ -272,6 +275,7 @@ void TForm1::ConnectHandlers() {
     connect(f.N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(f.N2, &QAction::triggered, this, &TForm1::N2Click);
     connect(f.ImportujplikzTAV5001, &QAction::triggered, this, &TForm1::ImportujplikzTAV5001Click);
+    connect(f.Raportkonfiguracji1, &QAction::triggered, this, &TForm1::Raportkonfiguracji1Click);
     connect(f.AktualizujOpr, &QAction::triggered, this,
             &TForm1::AktualizujoprogramowaniewTAV1000U1Click);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);

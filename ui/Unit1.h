@@ -207,6 +207,7 @@ class TForm1 : public QMainWindow {
     void N3Click();
     void N2Click();
     void ImportujplikzTAV5001Click();
+    void Raportkonfiguracji1Click();
     void AktualizujoprogramowaniewTAV1000U1Click();
     // Menu "Pomoc" (help_menu.cpp): the guide in a window of its own, and
     // the version with the licences.
@@ -288,6 +289,8 @@ class TForm1 : public QMainWindow {
     // The image as the last read, load, save or write left it: what is known
     // to be held outside the window. Record by record for partial transfers.
     MemoryImage cleanImage_;
+    // The settings file loaded or saved last, named in the configuration report.
+    QString settingsFileName_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
     bool placed_ = false;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "print/translation.h"
+
 // The resources of a static library are registered by hand, outside any
 // namespace.
 static void RegisterTavUiResources() {
@@ -123,6 +125,8 @@ int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& 
             QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
             SetApplicationIcon();
             LoadQtTranslation(*app);
+            // The window speaks Polish: so does the configuration report.
+            print::InstallToolTranslation();
             createAndRun(*app);
         },
         [&](const QString& text) {

@@ -11,6 +11,7 @@
 #include "image/settings_file.h"
 #include "link/dispatcher.h"
 #include "link/messages.h"
+#include "print/configuration_report.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -68,6 +69,7 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
     switch (ReadSettingsFile(image_, ToPath(path))) {
         case SettingsLoadResult::Loaded:
             cleanImage_ = image_;
+            settingsFileName_ = path;
             RefreshAfterFileRead(kDumpAfterLoad);
             ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
             return true;
@@ -108,6 +110,7 @@ bool TForm1::SaveSettingsFileAs() {
         return false;
     }
     cleanImage_ = image_;
+    settingsFileName_ = SaveDialog1.FileName;
     return true;
 }
 
@@ -159,6 +162,52 @@ void TForm1::ImportujplikzTAV5001Click() {
         return;
     }
     RefreshAfterFileRead(0);
+}
+
+void TForm1::Raportkonfiguracji1Click() {
+    // What the user typed into the timer grid belongs to the configuration.
+    TakeTypedTimers();
+    const LocalDateTime now = services_.localClock->Now();
+    print::ReportSource source;
+    source.file = QDir::toNativeSeparators(settingsFileName_);
+    source.version = ui_->StaticText1->text();
+    if (!source.version.isEmpty()) {
+        source.port = ui_->ComboBox1->currentText();
+    }
+    source.at =
+        QDateTime(QDate(now.year, now.month, now.day), QTime(now.hour, now.minute, now.second));
+    const QString title = print::ConfigurationReportTitle();
+    const QString text = print::ConfigurationReportText(image_, source);
+    const auto answer = services_.askQuestion(
+        this,
+        FromUtf8("Tak: podgląd wydruku, z którego raport idzie do drukarki.\n"
+                 "Nie: zapis raportu do pliku PDF."),
+        title, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes &&
+        services_.previewAndPrint(this, title, text, print::ReportFont())) {
+        return;
+    }
+    if (answer == QMessageBox::Yes) {
+        // No printer: the same pages can still go into a PDF file.
+        ShowMessage(FromUtf8("Brak dostępnej drukarki: raport można zapisać do pliku PDF."),
+                    FromUtf8(messages::kError));
+    } else if (answer != QMessageBox::No) {
+        return;
+    }
+    SaveDialog1.Title = FromUtf8("Zapisywanie raportu konfiguracji");
+    SaveDialog1.Filter = QStringLiteral("Pliki PDF *.pdf (*.pdf)");
+    SaveDialog1.DefaultExt = QStringLiteral("pdf");
+    SaveDialog1.FileName =
+        QString::asprintf("raport-%04d-%02d-%02d.pdf", now.year, now.month, now.day);
+    if (!SaveDialog1.Execute()) {
+        return;
+    }
+    if (!print::PrintPlainTextToPdf(SaveDialog1.FileName, title, text, print::ReportFont(),
+                                    source.at)) {
+        ShowMessage(
+            FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(SaveDialog1.FileName),
+            FromUtf8(messages::kError));
+    }
 }
 
 void TForm1::AktualizujoprogramowaniewTAV1000U1Click() {

@@ -14,6 +14,7 @@
 #include "link/port_resolver.h"
 #include "link/serial_link.h"
 #include "link/timing.h"
+#include "print/page_print.h"
 
 class QFont;
 class QPrinter;
@@ -47,6 +48,12 @@ struct WindowServices {
     // one job titled `title` in `font`, without a dialog; false when nothing
     // could be printed.
     std::function<bool(const QString& title, const QString& text, const QFont& font)> printText;
+    // Shows the pages of `text` (laid out as PrintPlainText lays them out) in
+    // a print preview, from which the print dialog prints them; false when
+    // there is no printer to print on.
+    std::function<bool(QWidget* parent, const QString& title, const QString& text,
+                       const QFont& font)>
+        previewAndPrint;
 
     std::shared_ptr<LocalClock> localClock;
     std::shared_ptr<const PortResolver> portResolver;
@@ -59,21 +66,10 @@ struct WindowServices {
     std::span<const std::uint8_t> firmware;
 };
 
-// Prints `text` (lines separated by "\n") on `printer` as one job titled
-// `title`: `font` at its point size inside margins of kPrintMarginMm on every
-// side, lines wrapped at the width between them, as many pages as the lines
-// need. Each page has a header line with the title and `printedAt`, and
-// "strona N z M" at its foot. False when the printer cannot be started.
-bool PrintPlainText(QPrinter& printer, const QString& title, const QString& text, const QFont& font,
-                    const QDateTime& printedAt = QDateTime::currentDateTime());
-
-// The same pages as a PDF file at `path`; false when it cannot be written.
-bool PrintPlainTextToPdf(const QString& path, const QString& title, const QString& text,
-                         const QFont& font,
-                         const QDateTime& printedAt = QDateTime::currentDateTime());
-
-// Margins of a printout, inside which every mark lies, header and footer too.
-inline constexpr double kPrintMarginMm = 15.0;
+// The printed pages' layout, shared with tavctl.
+using print::kPrintMarginMm;
+using print::PrintPlainText;
+using print::PrintPlainTextToPdf;
 
 // Qt's dialogs, the default printer, the computer's clock and the platform's
 // serial ports.

@@ -16,6 +16,7 @@
 #include <QJsonObject>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +42,15 @@ using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using testsupport::PatternImage;
+
+// tavctl speaks the user's language: the tests expect English unless a row
+// says otherwise, whatever the language of whoever runs them.
+[[maybe_unused]] const bool kEnglish = [] {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+        unsetenv(name);
+    }
+    return setenv("LANG", "C.UTF-8", 1) == 0;
+}();
 
 struct Result {
     int status = -1;
@@ -174,6 +184,19 @@ std::uint8_t FrameChecksumOf(const std::uint8_t* record) {
         sum = static_cast<std::uint8_t>(sum + record[i]);
     }
     return sum;
+}
+
+// pdftotext's text of a PDF file.
+std::string PdfText(const std::string& pdf) {
+    std::string text;
+    if (std::FILE* p = popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) {
+            text.append(buf, n);
+        }
+        pclose(p);
+    }
+    return text;
 }
 
 std::vector<std::string> DiffLines(const std::string& out) {
@@ -723,11 +746,11 @@ INSTANTIATE_TEST_SUITE_P(
                       {sim::FaultKind::BadChecksumAtRecord, 700},
                       "b",
                       "Błąd: Blad transmisji\ntavctl: the backup could not be read"},
-        BackupFailure{"NoFolder",
+        BackupFailure{"FolderCannotBeMade",
                       {"write-remote", "3"},
                       {sim::FaultKind::ShortAnswer, 99, 0},
-                      "nowhere",
-                      "no folder"}),
+                      "send.tv2/b",
+                      "cannot make the folder"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A receiver that confirms a record but keeps something else is caught.
@@ -912,6 +935,16 @@ std::string FileText(const fs::path& p) {
     return {bytes.begin(), bytes.end()};
 }
 
+// The files in a folder, by name.
+std::vector<std::string> FilesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(TavctlFiles, RemotesRoundTripThroughASpreadsheet) {
     MemoryImage m;
     const std::uint8_t serial[] = {0x12, 0x34, 0x56, 0x7A};
@@ -943,7 +976,19 @@ TEST_F(TavctlFiles, RemotesRoundTripThroughASpreadsheet) {
            "\n";
     r = Tavctl({"remotes", "import", File("list.csv"), "--image", File("a.tv2")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "tavctl: 4 remotes imported into " + File("a.tv2") + "\n");
+    // The serials' last two bits disagree with the scenario column in rows 2..4.
+    const std::string list = "tavctl: " + File("list.csv");
+    EXPECT_EQ(r.err, list +
+                         " row 2: the serial 12:34:56:7A ends in scenario 2, the scenario column "
+                         "says 0; scenario 0 is stored\n" +
+                         list +
+                         " row 3: the serial 12:34:56:7a ends in scenario 2, the scenario column "
+                         "says 3; scenario 3 is stored\n" +
+                         list +
+                         " row 4: the serial aa:bb:cc:dc ends in scenario 0, the scenario column "
+                         "says 1; scenario 1 is stored\n"
+                         "tavctl: 4 remotes imported into " +
+                         File("a.tv2") + "\n");
 
     MemoryImage expected = m;
     expected.at(41 * 32 + 3) = 0x78;  // scenario 0 clears the serial's last two bits
@@ -1005,6 +1050,86 @@ TEST_F(TavctlFiles, RemotesImportRefusesAFileWithBadRows) {
     // Nothing made when the file did not exist.
     EXPECT_EQ(Tavctl({"remotes", "import", File("bad.csv"), "--image", File("new.tv2")}).status, 1);
     EXPECT_FALSE(fs::exists(File("new.tv2")));
+}
+
+// The --excel list goes out and back unchanged; a row deleted in the
+// spreadsheet and imported with --replace leaves an empty record in the
+// receiver after the write; asked on a terminal, needs --yes elsewhere, backed
+// up into a folder that is made for it.
+TEST_F(TavctlTest, RemotesReplaceReachesTheReceiver) {
+    MemoryImage m;
+    // In Windows-1250: "Garaż", "Brama wjazdowa", "Łazienka".
+    const std::vector<std::pair<int, std::string>> remotes = {{1, "Gara\xbf"},
+                                                              {2, "Brama wjazdowa"},
+                                                              {17,
+                                                               "\xa3"
+                                                               "azienka"}};
+    for (const auto& [remote, name] : remotes) {
+        m.RecordAt(remote - 1)[0] = static_cast<std::uint8_t>(remote);
+        m.RecordAt(remote - 1)[3] = 0x01;
+        WriteDeviceText(m, TextFieldOffset(remote - 1), name);
+    }
+    Save(m, "a.tv2");
+    Result r = Tavctl({"remotes", "export", File("a.tv2"), "--csv", File("excel.csv"), "--excel"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string excel = FileText(File("excel.csv"));
+    EXPECT_EQ(excel,
+              "\xEF\xBB\xBFnumer;numer seryjny;scenariusz;nazwa\r\n"
+              "1;01:00:00:01;1;Garaż\r\n2;02:00:00:01;1;Brama wjazdowa\r\n"
+              "17;11:00:00:01;1;Łazienka\r\n");
+    r = Tavctl({"remotes", "import", File("excel.csv"), "--image", File("a.tv2")});
+    EXPECT_EQ(r.err, "tavctl: 3 remotes imported into " + File("a.tv2") + "\n");
+    EXPECT_EQ(LoadFile(File("a.tv2")), m);
+
+    // Remote 2 deleted in the spreadsheet.
+    std::ofstream(File("excel.csv"), std::ios::binary)
+        << "\xEF\xBB\xBFnumer;numer seryjny;scenariusz;nazwa\r\n"
+           "1;01:00:00:01;1;Garaż\r\n17;11:00:00:01;1;Łazienka\r\n";
+    const struct {
+        std::vector<std::string> options;
+        const char* answer;  // typed on a terminal, or none
+        int status;
+        const char* says;
+        bool removed;
+    } rows[] = {
+        {{}, nullptr, 0, "; kept, not in the file: 1 remote in use", false},
+        {{"--replace"}, nullptr, 2, "give --yes", false},
+        {{"--replace"}, "n\n", 1, "nothing was imported", false},
+        {{"--replace", "--yes", "--backup", File("new/backups")},
+         nullptr,
+         0,
+         "made the folder",
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options.empty() ? "plain" : row.options.back());
+        std::vector<std::string> args = {"remotes", "import", File("excel.csv"), "--image",
+                                         File("a.tv2")};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        Child child(args, row.answer != nullptr);
+        if (row.answer != nullptr) {
+            child.Type(row.answer);
+        }
+        r = child.Finish();
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(row.says));
+        if (row.answer != nullptr) {
+            EXPECT_THAT(r.err, HasSubstr("Remove 1 remote that " + File("excel.csv") +
+                                         " does not list (2) from " + File("a.tv2") + "?"));
+        }
+        EXPECT_EQ(IsRemoteSlotUsed(LoadFile(File("a.tv2")), 1), !row.removed);
+    }
+    EXPECT_THAT(r.err, HasSubstr("2 remotes imported into " + File("a.tv2") +
+                                 "; removed, not in the file: 1 remote (2)"));
+    const std::vector<std::string> backups = FilesIn(dir_ / "new" / "backups");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(LoadFile(dir_ / "new" / "backups" / backups[0]), m);
+
+    ASSERT_EQ(Tavctl(Dev({"write-all", "--image", File("a.tv2")})).status, 0);
+    const MemoryImage received = sim_.Memory();
+    EXPECT_FALSE(IsRemoteSlotUsed(received, 1));
+    EXPECT_EQ(ReadDeviceText(received, TextFieldOffset(1)), "");
+    EXPECT_EQ(ReadDeviceText(received, TextFieldOffset(16)), remotes[2].second);
 }
 
 // ---- Conventions of the command line ------------------------------------------
@@ -1121,16 +1246,6 @@ TEST_F(TavctlTest, APortGivenAsALinkIsNamed) {
 }
 
 // ---- Slips: partial backups, interrupts, full disks, files that cannot be kept ----
-
-// The files in a folder, by name.
-std::vector<std::string> FilesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Runs tavctl with files limited to `bytes`.
 std::function<void()> FileSizeLimit(rlim_t bytes) {
@@ -1483,6 +1598,138 @@ TEST_F(TavctlTest, EraseAsksOnATerminal) {
         EXPECT_EQ(sim_.Memory() != PatternImage(1), row.erased);
         EXPECT_EQ(sim_.ReceivedBytes().empty(), !row.erased);
     }
+}
+
+// ---- Language -------------------------------------------------------------------
+
+// Runs in the child: the user's language as `variable`=`value`, the other
+// three variables unset.
+std::function<void()> Language(const char* variable, const char* value) {
+    return [=] {
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+            unsetenv(name);
+        }
+        setenv(variable, value, 1);
+    };
+}
+
+// tavctl's own words follow the user's language; the receiver's stay as they
+// are; the English ones are as they always were.
+TEST(TavctlLanguage, MessagesInTheUsersLanguage) {
+    const struct {
+        const char* variable;
+        const char* value;
+        std::vector<std::string> args;
+        int status;
+        std::string says;  // on standard error, or standard output for --help
+    } rows[] = {
+        {"LANG",
+         "C.UTF-8",
+         {"frobnicate"},
+         2,
+         "tavctl: unknown command frobnicate\nTry 'tavctl --help'.\n"},
+        {"LANG",
+         "pl_PL.UTF-8",
+         {"frobnicate"},
+         2,
+         "tavctl: nieznane polecenie frobnicate\nSpróbuj 'tavctl --help'.\n"},
+        {"LANGUAGE",
+         "pl",
+         {"erase", "extra"},
+         2,
+         "tavctl: erase: nieoczekiwany argument extra\nSpróbuj 'tavctl erase --help'.\n"},
+        {"LC_ALL",
+         "en_US.UTF-8",
+         {"--port", "/nonexistent/tty", "version"},
+         1,
+         "Błąd: Niewłaściwa nazwa portu lub port jest aktywny.\n"
+         "tavctl: cannot open /nonexistent/tty: No such file or directory\n"},
+        {"LC_MESSAGES",
+         "pl_PL",
+         {"--port", "/nonexistent/tty", "version"},
+         1,
+         "Błąd: Niewłaściwa nazwa portu lub port jest aktywny.\n"
+         "tavctl: nie można otworzyć /nonexistent/tty: No such file or directory\n"},
+        {"LANG", "pl_PL.UTF-8", {"--help"}, 0, "Użycie: tavctl [--port PORT] POLECENIE"},
+        {"LANG", "pl_PL.UTF-8", {"erase", "--help"}, 0, "Na terminalu najpierw pyta"},
+        {"LANG", "de_DE.UTF-8", {"--help"}, 0, "Usage: tavctl [--port PORT] COMMAND"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.variable) + "=" + row.value);
+        const Result r = Child(row.args, false, Language(row.variable, row.value)).Finish();
+        EXPECT_EQ(r.status, row.status) << r.err;
+        if (row.status == 0) {
+            EXPECT_THAT(r.out, HasSubstr(row.says));
+        } else {
+            EXPECT_EQ(r.err, row.says);
+        }
+    }
+}
+
+// The question is asked in the user's language and answered in it: "t" is
+// yes in Polish, and no in English.
+TEST_F(TavctlTest, EraseAnsweredTak) {
+    const struct {
+        const char* lang;
+        const char* answer;
+        const char* question;
+        bool erased;
+    } rows[] = {
+        {"pl_PL.UTF-8", "t\n", "Skasować całą pamięć odbiornika? Wszystkie piloty", true},
+        {"pl_PL.UTF-8", "Tak\n", "[t/N]", true},
+        {"pl_PL.UTF-8", "n\n", "[t/N]", false},
+        {"C.UTF-8", "t\n", "Erase the receiver's whole memory? Every remote", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.lang) + " " + row.answer);
+        sim_.SetMemory(PatternImage(1));
+        sim_.ClearTraffic();
+        Child child(Dev({"erase"}), true, Language("LANG", row.lang));
+        child.Type(row.answer);
+        const Result r = child.Finish();
+        EXPECT_EQ(r.status, row.erased ? 0 : 1) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(row.question));
+        if (!row.erased) {
+            EXPECT_THAT(r.err, HasSubstr(std::string(row.lang)[0] == 'p' ? "nic nie skasowano"
+                                                                         : "nothing was erased"));
+        }
+        ASSERT_TRUE(sim_.WaitUntilSettled(50ms, 5s));
+        EXPECT_EQ(sim_.Memory() != PatternImage(1), row.erased);
+    }
+}
+
+// The report from a settings file and from the receiver (with its version),
+// in English and in Polish.
+TEST_F(TavctlTest, ReportFromAFileAndFromTheReceiver) {
+    MemoryImage m = PatternImage(1);
+    Save(m, "site.tv2");
+    const struct {
+        const char* lang;
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+    } rows[] = {
+        {"C.UTF-8",
+         {"report", File("site.tv2"), "--pdf", File("a.pdf")},
+         {"Settings file: " + File("site.tv2"), "TAV-1000R configuration report", "strona 1 z "}},
+        {"pl_PL.UTF-8",
+         {"--port", sim_.DevicePath(), "report", "--pdf", File("b.pdf")},
+         {"Odczytano z odbiornika na porcie: " + sim_.DevicePath(),
+          "Wersja odbiornika: hardw.ver:", "Raport konfiguracji TAV-1000R", "strona 1 z "}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lang);
+        const Result r = Child(row.args, false, Language("LANG", row.lang)).Finish();
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string pdf = row.args.back();
+        EXPECT_THAT(r.err, HasSubstr(pdf));
+        const std::string text = PdfText(pdf);
+        for (const std::string& shown : row.shown) {
+            EXPECT_THAT(text, HasSubstr(shown));
+        }
+    }
+    const Result bad = Tavctl({"report", File("site.tv2")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_THAT(bad.err, HasSubstr("report needs a settings file or --port PORT"));
 }
 
 // A second file of the wrong type or version is named.

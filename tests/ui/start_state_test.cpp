@@ -46,6 +46,7 @@ TEST_F(StartStateTest, PagesTitleAndMenu) {
     EXPECT_EQ(menu->title(), "Plik");
     const QStringList items = {"N3:Zapisz ustawienia na dysk", "N2:Odczytaj ustawienia z dysku",
                                "ImportujplikzTAV5001:Importuj plik z TAV-500",
+                               QString::fromUtf8("Raportkonfiguracji1:Raport konfiguracji…"),
                                "AktualizujOpr:Aktualizuj oprogramowanie w TAV-1000R"};
     QStringList actual;
     for (QAction* a : menu->actions()) {

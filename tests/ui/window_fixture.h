@@ -107,6 +107,11 @@ class WindowTest : public ::testing::Test {
         s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.printText = [](const QString&, const QString&, const QFont&) { return false; };
+        s.previewAndPrint = [this](QWidget*, const QString& title, const QString& text,
+                                   const QFont&) {
+            previews.push_back({title, text});
+            return printerPresent;
+        };
         s.localClock = std::make_shared<FixedClock>();
         s.portResolver = resolver;
         s.timing = std::make_shared<SystemTiming>();
@@ -146,6 +151,11 @@ class WindowTest : public ::testing::Test {
         QTest::mousePress(g.viewport(), Qt::LeftButton, {}, g.CellCentre(col, row));
         QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, g.CellCentre(col, row));
     }
+
+    // The print previews shown (title, text), and whether a printer is there
+    // to print them on.
+    std::vector<std::pair<QString, QString>> previews;
+    bool printerPresent = false;
 
     std::shared_ptr<FixedPortResolver> resolver = std::make_shared<FixedPortResolver>();
     std::vector<Message> messages;
