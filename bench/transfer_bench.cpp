@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "bench/line_model.h"
-#include "bench/quiet_host.h"
 #include "bench/uart_like_port.h"
 #include "link/dispatcher.h"
 #include "link/firmware.h"
+#include "link/operation_host.h"
 #include "sim/receiver.h"
 #include "ui/Unit1.h"
 
@@ -102,7 +102,7 @@ Row RunLinkCase(tav::sim::PtyReceiver& receiver, const tav::PortResolver& resolv
     tav::SystemTiming timing;
     tav::SerialLink link(makePort, resolver, timing);
     tav::MemoryImage image = receiver.Memory();
-    tav::bench::QuietHost host;
+    tav::QuietOperationHost host;
     tav::SystemLocalClock localClock;
     tav::DeviceContext ctx{link, image, host, localClock};
     ctx.firmware = firmware;
