@@ -29,7 +29,7 @@ std::string ProgressText(const OperationProgress& progress) {
     const char* what = firmware                               ? "Aktualizacja: blok "
                        : progress.kind == ProgressKind::kRead ? "Odczyt: rekord "
                                                               : "Zapis: rekord ";
-    const long seconds = std::lround(std::ceil(progress.secondsLeft));
+    const long seconds = std::lround(progress.secondsLeft);
     return what + std::to_string(progress.done) + " z " + std::to_string(progress.total) +
            ", zostało ok. " + std::to_string(seconds) + " s";
 }

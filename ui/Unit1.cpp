@@ -356,9 +356,9 @@ void TForm1::ShowProgress(const OperationProgress& progress) {
     if (bar.minimum() != progress.minimum || bar.maximum() != progress.maximum) {
         bar.setRange(progress.minimum, progress.maximum);
     }
-    bar.setValue(progress.position);
     progressKind_ = progress.kind;
     progressText_->setText(FromUtf8(ProgressText(progress)));
+    bar.setValue(progress.position);
 }
 
 void TForm1::ShowMessage(const QString& text, const QString& caption) {

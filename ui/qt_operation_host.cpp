@@ -28,7 +28,7 @@ void QtOperationHost::ShowVersionText(std::string_view text) {
 }
 
 void QtOperationHost::ShowProgress(const OperationProgress& progress) {
-    OnWindowThread([this, progress] { form_.ShowProgress(progress); }, true);
+    OnWindowThread([this, progress] { form_.ShowProgress(progress); }, false);
 }
 
 void QtOperationHost::RecordsChanged(int first, int last) {

@@ -1,10 +1,8 @@
 // The window's side of the device operations, which run on a thread of their
 // own: each report is handed to the window's thread, in order. A message waits
 // until the window has shown it (its box is modal, and the operation's next
-// step follows it); a progress report waits until the window has drawn it, so
-// that a stop made on seeing it is the operation's next (a bulk transfer
-// reports every 16 records, a few milliseconds of waiting in 36 seconds);
-// the version text and the records read are queued.
+// step follows it); progress, the version text and the records read are
+// queued, so that the transfer never waits for a redraw.
 #pragma once
 
 #include <functional>

@@ -8,6 +8,7 @@
 
 #include "link/dispatcher.h"
 #include "link/firmware.h"
+#include "link/operation_report.h"
 #include "link_test_support.h"
 #include "tests/support/image_pattern.h"
 
@@ -509,6 +510,30 @@ TEST(DispatcherStops, AfterTheRecordTheHostNames) {
             const std::vector<std::uint8_t> got = rig.receiver->FirmwareReceived();
             EXPECT_TRUE(std::ranges::equal(got, std::span(rig.firmware).first(6 * 128)));
         }
+    }
+}
+
+}  // namespace
+}  // namespace tav::linktest
+
+namespace tav::linktest {
+namespace {
+
+// Beside the bar: where the transfer is and what the rest takes on the line.
+TEST(OperationReport, ProgressText) {
+    const auto at = [](ProgressKind kind, int done, int total) {
+        return OperationProgress{
+            kind, 0, total, done - 1, done, total, (total - done) * RecordMicros(kind) / 1e6};
+    };
+    const std::pair<OperationProgress, std::string> rows[] = {
+        {at(ProgressKind::kRead, 312, 1024), "Odczyt: rekord 312 z 1024, zostało ok. 25 s"},
+        {at(ProgressKind::kWrite, 1, 1024), "Zapis: rekord 1 z 1024, zostało ok. 36 s"},
+        {at(ProgressKind::kFirmware, 120, 240), "Aktualizacja: blok 120 z 240, zostało ok. 16 s"},
+        {at(ProgressKind::kRead, 1024, 1024), "Odczyt: rekord 1024 z 1024, zostało ok. 0 s"},
+        {OperationProgress{}, ""},
+    };
+    for (const auto& [progress, text] : rows) {
+        EXPECT_EQ(ProgressText(progress), text);
     }
 }
 

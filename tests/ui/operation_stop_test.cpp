@@ -43,11 +43,11 @@ class OperationStopTest : public WindowTest {
         app.memory = testsupport::PatternImage(3);
         // A transfer stopped part-way is dropped by the receiver after a short
         // quiet.
-        app.frameTimeout = 100ms;
+        app.frameTimeout = 500ms;
         application = testsupport::ReceiverBehindPort(*resolver, 0, app);
         sim::ReceiverOptions boot;
         boot.mode = sim::ReceiverMode::BootLoader;
-        boot.frameTimeout = 100ms;
+        boot.frameTimeout = 500ms;
         bootLoader = testsupport::ReceiverBehindPort(*resolver, 1, boot);
         ASSERT_TRUE(application && bootLoader);
         WindowServices s = DeviceServices();
@@ -119,9 +119,18 @@ TEST_F(OperationStopTest, EachOperationStoppedEarlyMidwayAndNearTheEnd) {
             Find<QComboBox>("ComboBox1")->setCurrentIndex(op.port);
             // The records the bar passes: at = which step of `every` records.
             const int steps = op.total / op.every;
-            const int step = std::min(steps - 2, static_cast<int>(when.at * steps));
+            // The stop lands a record or two later: never past the last but one.
+            const int step = std::min(steps - 3, static_cast<int>(when.at * steps));
             const int done = (step + 1) * op.every;
             const int value = op.valueFirst + done - 1;
+            // The stop lands at the record boundary after the window saw the
+            // bar there: the receiver takes its time with each record, so that
+            // the boundary is one of the next few.
+            if (op.kind == Kind::kRead && op.every > 1) {
+                receiver.SetPacing({.paced = true});
+            } else {
+                receiver.SetPacing({.recordWriteMs = 2, .firmwareBlockMs = 2});
+            }
             image = testsupport::PatternImage(9);
             const MemoryImage copyBefore = image;
             const MemoryImage receiverBefore = receiver.Memory();
@@ -135,16 +144,25 @@ TEST_F(OperationStopTest, EachOperationStoppedEarlyMidwayAndNearTheEnd) {
                     Find<QAction>("AktualizujOpr")->trigger();
                 }
             };
+            QString shown;  // beside the bar when the stop was made
             RunAndStop(start, value, [&] {
+                shown = Find<QLabel>("ProgressText1")->text();
                 if (when.escape) {
                     QTest::keyClick(form.get(), Qt::Key_Escape);
                 } else {
                     QTest::mouseClick(Find<QPushButton>("StopButton"), Qt::LeftButton);
                 }
             });
+            receiver.SetPacing({});
             ASSERT_TRUE(receiver.WaitUntilSettled(50ms, 2s));
             ASSERT_TRUE(receiver.WaitUntilFrameIdle(2s));
-            const QString count = QString::number(done) + " z " + QString::number(op.total);
+            // The records (blocks) the message names as done.
+            ASSERT_FALSE(messages.empty());
+            const QString& last = messages.back().text;
+            const int named = last.mid(last.indexOf(" po ") + 4).section(' ', 0, 0).toInt();
+            EXPECT_GE(named, done);
+            EXPECT_LT(named, op.total);
+            const QString count = QString::number(named) + " z " + QString::number(op.total);
             std::vector<Message> said;
             if (op.kind == Kind::kFirmware) {
                 said.push_back({kFirmwareWarning, "UWAGA!"});
@@ -158,15 +176,22 @@ TEST_F(OperationStopTest, EachOperationStoppedEarlyMidwayAndNearTheEnd) {
                 said.push_back({"Odczyt przerwano po " + count + kRead, "UWAGA!"});
             }
             EXPECT_EQ(messages, said);
+            const char* word = op.kind == Kind::kFirmware ? "Aktualizacja: blok "
+                               : op.kind == Kind::kRead   ? "Odczyt: rekord "
+                                                          : "Zapis: rekord ";
+            EXPECT_TRUE(shown.startsWith(QString::fromUtf8(word)) &&
+                        shown.contains(" z " + QString::number(op.total) +
+                                       QString::fromUtf8(", zostało ok. ")))
+                << shown.toStdString();
             // Whole records only: the tool sent exactly those before the stop.
             EXPECT_EQ(receiver.ReceivedBytes().size(),
-                      op.header + static_cast<std::size_t>(done) * op.each);
+                      op.header + static_cast<std::size_t>(named) * op.each);
             // The window's copy is as it was; the receiver took `done` records.
             EXPECT_TRUE(form->image() == copyBefore);
             const MemoryImage held = receiver.Memory();
             if (op.kind == Kind::kWrite) {
                 for (int r = 0; r < kRecordCount; ++r) {
-                    const bool sent = r >= op.first && r < op.first + done;
+                    const bool sent = r >= op.first && r < op.first + named;
                     ASSERT_TRUE(std::ranges::equal(
                         held.RecordAt(r), (sent ? copyBefore : receiverBefore).RecordAt(r)))
                         << r;
@@ -176,7 +201,7 @@ TEST_F(OperationStopTest, EachOperationStoppedEarlyMidwayAndNearTheEnd) {
             } else {
                 const std::vector<std::uint8_t> got = receiver.FirmwareReceived();
                 EXPECT_TRUE(std::ranges::equal(
-                    got, std::span(firmware).first(static_cast<std::size_t>(done) *
+                    got, std::span(firmware).first(static_cast<std::size_t>(named) *
                                                    kFirmwareBlockSize)));
             }
             EXPECT_FALSE(Find<QPushButton>("StopButton")->isVisible());
@@ -210,7 +235,7 @@ TEST_F(OperationStopTest, ClosingDuringAnOperation) {
         bool closed;
     };
     const Row rows[] = {
-        {"read, stop declined", "Button3", false, QMessageBox::No, false, 1, false},
+        {"write, stop declined", "Button4", false, QMessageBox::No, false, 1, false},
         {"read, stopped, nothing edited", "Button3", false, QMessageBox::Yes, true, 1, true},
         {"write, stopped, edits left", "Button4", true, QMessageBox::Yes, true, 2, false},
     };
@@ -221,6 +246,15 @@ TEST_F(OperationStopTest, ClosingDuringAnOperation) {
         MakeForm(DeviceServices());
         if (row.edited) {
             image = testsupport::PatternImage(4);
+        }
+        // The transfer the last row stopped has been dropped by the receiver.
+        ASSERT_TRUE(application->WaitUntilSettled(50ms, 2s));
+        ASSERT_TRUE(application->WaitUntilFrameIdle(3s));
+        // Time enough to stop part-way.
+        if (std::string_view(row.button) == "Button3") {
+            application->SetPacing({.paced = true});
+        } else {
+            application->SetPacing({.recordWriteMs = 2});
         }
         questions.clear();
         messages.clear();
@@ -234,7 +268,8 @@ TEST_F(OperationStopTest, ClosingDuringAnOperation) {
         ASSERT_GE(questions.size(), 1u);
         EXPECT_EQ(questions[0].preselected, QMessageBox::No);
         EXPECT_EQ(questions.size(), row.questionsAsked);
-        EXPECT_EQ(messages.size(), row.stops ? 1u : 0u);
+        EXPECT_EQ(messages.size(),
+                  row.stops || row.button == std::string_view("Button4") ? 1u : 0u);
         EXPECT_EQ(form->isVisible(), !row.closed);
     }
 }
