@@ -127,9 +127,10 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     Timer2->setInterval(250);
 
     // Beside the bar while an operation runs: where it is, and the stop control.
-    progressText_ = new QLabel(this);
+    QWidget* client = ui_->ProgressBar1->parentWidget();
+    progressText_ = new QLabel(client);
     progressText_->setObjectName(QStringLiteral("ProgressText1"));
-    stopButton_ = new QPushButton(FromUtf8(messages::kStop), this);
+    stopButton_ = new QPushButton(FromUtf8(messages::kStop), client);
     stopButton_->setObjectName(QStringLiteral("StopButton"));
     stopButton_->setFocusPolicy(Qt::NoFocus);
     connect(stopButton_, &QPushButton::clicked, this, &TForm1::RequestStop);
