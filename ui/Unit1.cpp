@@ -357,7 +357,6 @@ void TForm1::ShowProgress(const OperationProgress& progress) {
     if (bar.minimum() != progress.minimum || bar.maximum() != progress.maximum) {
         bar.setRange(progress.minimum, progress.maximum);
     }
-    progressKind_ = progress.kind;
     progressText_->setText(FromUtf8(ProgressText(progress)));
     bar.setValue(progress.position);
 }

@@ -86,6 +86,9 @@ class TForm1 : public QMainWindow {
     // The stop control's work (PRZERWIJ, Esc): the running operation stops at
     // its next record or block; a firmware update asks first.
     void RequestStop();
+    // Whether to stop the running operation (Tak/Nie, "Nie" preselected); a
+    // firmware update's question says the receiver stays in its boot loader.
+    bool AskToStop();
     // Asked by the running operation between two records, on its own thread.
     bool StopRequested() const { return stopRequested_.load(); }
     // From the running operation: records first..last of its copy of the
@@ -293,8 +296,8 @@ class TForm1 : public QMainWindow {
     MemoryImage workImage_;
     std::vector<std::pair<int, int>> recordsRead_;
     bool operationRunning_ = false;
+    unsigned runningOperation_ = 0;  // a device operation's number while it runs
     std::atomic<bool> stopRequested_{false};
-    ProgressKind progressKind_ = ProgressKind::kNone;
     // A close asked for during an operation, which was told to stop.
     bool closeAfterOperation_ = false;
     QPushButton* stopButton_ = nullptr;  // PRZERWIJ

@@ -50,7 +50,9 @@ void TForm1::RunDeviceOperation(unsigned operation) {
                        context_.version,
                        context_.firmware};
     OperationOutcome outcome;
+    runningOperation_ = operation;
     RunWithoutInput([&] { outcome = tav::RunDeviceOperation(work, operation); });
+    runningOperation_ = 0;
     context_.version = work.version;
     const OperationRecords moved = RecordsOfOperation(operation, selection_.selectedRemote);
     if (moved.access == RecordAccess::kRead && outcome != OperationOutcome::Stopped) {
@@ -105,14 +107,20 @@ void TForm1::ShowReadRecords(const ReadPages& pages) {
     update();
 }
 
+bool TForm1::AskToStop() {
+    const std::string_view question = runningOperation_ == kUpdateFirmware
+                                          ? messages::kFirmwareStopQuestion
+                                          : messages::kStopOnCloseQuestion;
+    return services_.askQuestion(this, FromUtf8(question), FromUtf8(messages::kWarning),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TForm1::RequestStop() {
     if (!operationRunning_ || stopRequested_) {
         return;
     }
-    if (progressKind_ == ProgressKind::kFirmware &&
-        services_.askQuestion(this, FromUtf8(messages::kFirmwareStopQuestion),
-                              FromUtf8(messages::kWarning), QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes) {
+    if (runningOperation_ == kUpdateFirmware && !AskToStop()) {
         return;
     }
     stopRequested_ = true;
@@ -132,7 +140,6 @@ void TForm1::ShowStopControl(bool shown) {
     stopButton_->setVisible(shown);
     if (!shown) {
         progressText_->clear();
-        progressKind_ = ProgressKind::kNone;
     }
 }
 
@@ -266,10 +273,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (operationRunning_) {
         // Not while the operation runs: told to stop, it closes afterwards.
         event->ignore();
-        if (!closeAfterOperation_ &&
-            services_.askQuestion(this, FromUtf8(messages::kStopOnCloseQuestion),
-                                  FromUtf8(messages::kWarning), QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No) == QMessageBox::Yes) {
+        if (!closeAfterOperation_ && AskToStop()) {
             closeAfterOperation_ = true;
             stopRequested_ = true;
         }
