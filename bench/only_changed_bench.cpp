@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "bench/quiet_host.h"
 #include "link/dispatcher.h"
+#include "link/operation_host.h"
 #include "sim/receiver.h"
 
 namespace {
@@ -40,7 +40,7 @@ int main() {
     for (std::size_t i = 0; i < tav::kImageSize; ++i) {
         image.at(i) = static_cast<std::uint8_t>(i * 7);
     }
-    tav::bench::QuietHost host;
+    tav::QuietOperationHost host;
     tav::SystemLocalClock localClock;
     tav::DeviceContext ctx{link, image, host, localClock};
 

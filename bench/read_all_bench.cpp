@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench/line_model.h"
-#include "bench/quiet_host.h"
 #include "bench/uart_like_port.h"
 #include "link/dispatcher.h"
+#include "link/operation_host.h"
 #include "link/port_resolver.h"
 #include "link/serial_link.h"
 
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         tav::SerialLink link([&] { return std::make_unique<RecordingPort>(traffic); }, resolver,
                              timing);
         tav::MemoryImage image;
-        tav::bench::QuietHost host;
+        tav::QuietOperationHost host;
         tav::SystemLocalClock clock;
         tav::DeviceContext ctx{link, image, host, clock};
         const auto start = std::chrono::steady_clock::now();

@@ -82,8 +82,8 @@ void BM_RefreshRemoteGrid_NoneChanging(benchmark::State& state) {
     }
 }
 
-// One record of a full read: its slot changes, the map is redrawn; the
-// counter says how many cells the redraw touched.
+// One slot changes, the map is redrawn (a single-remote read); the counter
+// says how many cells the redraw touched.
 void BM_RefreshRemoteGrid_OneChanging(benchmark::State& state) {
     Window& w = TheWindow();
     FillRemotes(w.image, false);

@@ -17,8 +17,8 @@ namespace tav::cli {
 Device::Device(const std::string& port, PortChoice choice)
     : choice_(std::move(choice)),
       link_(MakePlatformSerialPort, *choice_.resolver, timing_),
-      host_(stderr, StandardErrorIsTerminal(), choice_.index),
-      ctx_{link_, image_, host_, clock_} {
+      host_(stderr, StandardErrorIsTerminal()),
+      ctx_{link_, image_, host_, clock_, choice_.index} {
     host_.SetPortFailureObserver(
         [port](const PortOpenOutcome& outcome) { Say(DescribeOpenFailure(port, outcome)); });
 }
@@ -54,10 +54,8 @@ std::string Hex(const DeviceVersion& v) {
 }
 
 OperationOutcome RunOperation(Device& dev, unsigned operation) {
-    const int messagesBefore = dev.host().messageCount();
     const OperationOutcome outcome = RunDeviceOperation(dev.ctx(), operation);
-    if (outcome != OperationOutcome::Done && dev.host().messageCount() == messagesBefore &&
-        KindOf(dev.ctx().version) == VersionKind::kUnknown) {
+    if (outcome.reason == OutcomeReason::kUnknownVersion) {
         Say(Tr(Tavctl::tr("tavctl: the receiver's answer is no version answer (%1)"),
                Hex(dev.ctx().version)));
     }

@@ -40,9 +40,9 @@ int RunMonitor(const Args& a) {
         ~UsualEnd() { AcceptInterruptAsUsualEnd(); }
     } const usualEnd{};
 
-    dev->host().SetOnlineReceptionActive(true);
+    dev->ctx().onlineReception = true;
     if (!StartOnlineReception(ctx, lines)) {
-        dev->host().SetOnlineReceptionActive(false);
+        dev->ctx().onlineReception = false;
         return kExitFailed;
     }
     bool historyRefused = false;
@@ -81,7 +81,7 @@ int RunMonitor(const Args& a) {
             break;
         }
     }
-    dev->host().SetOnlineReceptionActive(false);
+    dev->ctx().onlineReception = false;
     ctx.link.ClosePort();
     return historyRefused || hungUp || outputFailed ? kExitFailed : kExitDone;
 }

@@ -10,8 +10,8 @@ namespace {
 constexpr int kBarWidth = 40;
 }
 
-TerminalHost::TerminalHost(std::FILE* err, bool progressBar, int portIndex)
-    : err_(err), progressBar_(progressBar), portIndex_(portIndex) {}
+TerminalHost::TerminalHost(std::FILE* err, bool progressBar)
+    : err_(err), progressBar_(progressBar) {}
 
 std::string MessageLine(std::string_view text, std::string_view caption) {
     return caption.empty() ? std::string(text) : std::string(caption) + ": " + std::string(text);
@@ -19,7 +19,6 @@ std::string MessageLine(std::string_view text, std::string_view caption) {
 
 void TerminalHost::ShowMessage(std::string_view text, std::string_view caption) {
     ClearBar();
-    ++messages_;
     std::fprintf(err_, "%s\n", MessageLine(text, caption).c_str());
     std::fflush(err_);
 }
@@ -38,29 +37,22 @@ bool TerminalHost::StopAfterRecord(int record) {
     return true;
 }
 
-void TerminalHost::SetProgressRange(int minimum, int maximum) {
-    minimum_ = minimum;
-    maximum_ = maximum;
-}
-
-void TerminalHost::SetProgressPosition(int position) {
-    if (!progressBar_ || maximum_ <= minimum_) {
+void TerminalHost::ShowProgress(const OperationProgress& progress) {
+    if (!progress.Active()) {
+        ClearBar();
         return;
     }
-    const int span = maximum_ - minimum_;
-    const int done = std::clamp(position - minimum_ + 1, 0, span);
+    if (!progressBar_ || progress.done == 0) {
+        return;
+    }
+    const int span = progress.maximum - progress.minimum;
+    const int done = std::clamp(progress.position - progress.minimum + 1, 0, span);
     const int filled = done * kBarWidth / span;
     std::fprintf(err_, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(kBarWidth - filled), ' ').c_str(),
                  done * 100 / span);
     std::fflush(err_);
     barShown_ = true;
-}
-
-void TerminalHost::ResetProgress() {
-    minimum_ = 0;
-    maximum_ = 100;
-    ClearBar();
 }
 
 void TerminalHost::ClearBar() {

@@ -77,7 +77,7 @@ int RunRead(const Args& a, unsigned operation, int remote) {
     if (!LoadImage(file, dev->image(), Missing::kStartEmpty) || !CanBeSaved(file)) {
         return kExitFailed;
     }
-    dev->host().SetSelectedRemote(remote - 1);
+    dev->ctx().selectedRemote = remote - 1;
     const OperationOutcome outcome = RunOperation(*dev, operation);
     // A read that stopped part-way is not saved: FILE keeps what it held.
     if (outcome == OperationOutcome::Stopped) {
@@ -101,7 +101,7 @@ int CarryOutWrite(const Args& a, WritePlan& plan) {
     }
     std::unique_ptr<Device> dev = OpenDevice(a);
     dev->image() = plan.image;
-    dev->host().SetSelectedRemote(plan.remote - 1);
+    dev->ctx().selectedRemote = plan.remote - 1;
     OperationOutcome outcome;
     if (plan.operation != 0) {
         outcome = RunOperation(*dev, plan.operation);

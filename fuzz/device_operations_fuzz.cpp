@@ -14,18 +14,7 @@
 
 namespace {
 
-class SilentHost final : public tav::WindowlessOperationHost {
-  public:
-    void ShowMessage(std::string_view, std::string_view) override {}
-    void ShowVersionText(std::string_view) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressPosition(int) override {}
-    void ResetProgress() override {}
-    bool OnlineReceptionActive() const override { return false; }
-    int SelectedPortIndex() const override { return 0; }
-    int SelectedRemote() const override { return kSelectedRemote; }
-    static constexpr int kSelectedRemote = 417;
-};
+constexpr int kSelectedRemote = 417;
 
 constexpr std::uint8_t kApplication[] = {0x76, 0x07, 0x01, 0x00, 0x01, 0x26};
 constexpr std::uint8_t kBootLoader[] = {0x76, 0x77, 0x01, 0x00, 0x01, 0x26};
@@ -49,9 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             image.at(i) = static_cast<std::uint8_t>(i * 7 + 3);
         }
         const tav::MemoryImage before = image;
-        SilentHost host;
+        tav::QuietOperationHost host;
         tav::fake::FakeLocalClock localClock;
         tav::DeviceContext ctx{link, image, host, localClock};
+        ctx.selectedRemote = kSelectedRemote;
         ctx.firmware = firmware;
 
         // The first byte chooses whether the version query gets a good answer
@@ -82,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (link.IsOpen() || device.IsOpen()) {
             std::abort();
         }
-        const tav::OperationRecords records =
-            tav::RecordsOfOperation(op, SilentHost::kSelectedRemote);
+        const tav::OperationRecords records = tav::RecordsOfOperation(op, kSelectedRemote);
         const bool reads = records.access == tav::RecordAccess::kRead;
         for (int r = 0; r < tav::kRecordCount; ++r) {
             if (reads && records.Contains(r)) {

@@ -20,7 +20,7 @@ enum class VersionKind {
 
 VersionKind KindOf(const DeviceVersion& version);
 
-// The StaticText1 line for an application or boot-loader answer
+// The version line the window shows for an application or boot-loader answer
 // ("hardw.ver:1.00 soft.ver:1.26" or "boot ldr:1.00 soft.ver:1.05"); empty for
 // any other answer.
 std::string VersionText(const DeviceVersion& version);

@@ -43,20 +43,52 @@ struct OperationRecords {
 // erase and firmware operations, and any unknown number, move no records.
 OperationRecords RecordsOfOperation(unsigned operation, int selectedRemote);
 
-// What became of one call, for callers that need more than the messages
-// (tavctl's exit status). The window ignores it.
-enum class OperationOutcome {
-    Done,     // the operation's work ran to its end
-    Refused,  // on-line guard, re-entry, port, version or mode gate
-    Failed,   // a record or block failed part-way
-    Stopped,  // the host asked to stop after a record; those before it are done
+// Why an operation ended as it did.
+enum class OutcomeReason {
+    kNone,                // it ran to its end
+    kBusy,                // another operation runs on the same context
+    kOnlineReception,     // on-line reception holds the port
+    kNoFirmware,          // operation 98 without a whole firmware image
+    kPortRefused,         // the port did not open
+    kNoAnswer,            // nothing usable answered the version query
+    kUnknownVersion,      // a version answer of neither kind
+    kApplicationVersion,  // an application version the tool does not accept
+    kBootLoaderVersion,   // a boot-loader version the tool does not accept
+    kBootLoaderMode,      // the receiver waits in its boot loader
+    kApplicationRunning,  // operation 98 while the application runs
+    kNoSuchRecord,        // a selected remote or listed record out of range
+    kRecordNoAnswer,      // a record or block went unanswered
+    kRecordDamaged,       // a record or block came back wrong
+    kStopped,             // the host asked to stop
 };
 
-// Runs `operation` (1..12, 98; any other number runs only the common frame):
-// the on-line guard, the port opening, the version query with the
-// application and boot-loader gates, the work with its progress, messages and
-// reloads, then ResetProgress and ClosePort. Every message goes through
-// ctx.host.
+// What became of one call, with its reason. `done` of `total` records (or
+// firmware blocks) went through, in the order the operation moves them; for
+// an operation without a transfer of several both stay 0.
+struct OperationOutcome {
+    enum Kind {
+        Done,     // the operation's work ran to its end
+        Refused,  // on-line guard, re-entry, port, version or mode gate
+        Failed,   // a record or block failed part-way
+        Stopped,  // the host asked to stop after a record; those before it are done
+    };
+    Kind kind = Refused;
+    OutcomeReason reason = OutcomeReason::kNone;
+    int done = 0;
+    int total = 0;
+
+    constexpr OperationOutcome(Kind k = Refused, OutcomeReason r = OutcomeReason::kNone,
+                               int doneCount = 0, int totalCount = 0)
+        : kind(k), reason(r), done(doneCount), total(totalCount) {}
+    constexpr bool operator==(Kind k) const { return kind == k; }
+};
+
+// Runs `operation` (1..12, 98; any other number runs only the common frame)
+// from the values in ctx (port, selected remote, reception state, image,
+// firmware): the on-line guard, the port opening, the version query with the
+// application and boot-loader gates, the work with its progress and messages,
+// then the progress reset and ClosePort. Every message goes through ctx.host;
+// a stop gets its message (StopMessage) there too.
 // Refused without touching the port: while another operation runs on the
 // same context (a message box of a running operation may run a nested event
 // loop), and operation 98 when ctx.firmware is not a whole image.
@@ -71,8 +103,8 @@ OperationOutcome RunDeviceWork(DeviceContext& ctx, const DeviceWork& work);
 // Reads or writes the listed records one at a time ("p" / "z"), in the given
 // order, with the progress range 0..count; stops at the first failure and
 // shows its result (ShowDeviceResult), or stops where the host asks
-// (StopAfterRecord). No success message. Reads copy each
-// good record into ctx.image.
+// (StopAfterRecord). No success message. Reads copy each good record into
+// ctx.image and report it (RecordsChanged).
 OperationOutcome ReadRecordList(DeviceContext& ctx, std::span<const int> records);
 OperationOutcome WriteRecordList(DeviceContext& ctx, std::span<const int> records);
 

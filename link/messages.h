@@ -22,6 +22,13 @@ inline constexpr std::string_view kFirmwareWarning =
     "Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a następnie włączyć "
     "przytrzymując przyciski YES i NO.";
 
+// Stopping an operation (the stop control is kStop).
+inline constexpr std::string_view kStop = "PRZERWIJ";
+inline constexpr std::string_view kFirmwareStopQuestion =
+    "Przerwać aktualizację oprogramowania? TAV-1000R pozostanie w trybie bootloadera, dopóki "
+    "aktualizacja nie przebiegnie w całości.";
+inline constexpr std::string_view kStopOnCloseQuestion = "Trwa praca z TAV-1000R. Przerwać ją?";
+
 // Settings files.
 inline constexpr std::string_view kWrongFileType = "Niewlasciwy typ pliku!";
 inline constexpr std::string_view kUnsupportedFileVersion = "Nieobslugiwana wersja pliku!";

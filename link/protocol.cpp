@@ -59,7 +59,7 @@ std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes) {
 }
 
 PortOpenOutcome OpenSelectedPort(DeviceContext& ctx) {
-    PortOpenOutcome outcome = ctx.link.OpenSelectedPort(ctx.host.SelectedPortIndex());
+    PortOpenOutcome outcome = ctx.link.OpenSelectedPort(ctx.portIndex);
     if (!outcome.opened) {
         ctx.host.ShowMessage(messages::kPortRefused, messages::kError);
         ctx.host.PortOpenFailed(outcome);

@@ -18,12 +18,16 @@ namespace tav {
 enum DeviceResult : int { kDeviceOk = 1, kTransmissionError = -1, kNoAnswer = -2 };
 
 // Everything one device operation works with. The program owns one of these;
-// DeviceVersion lives here, not in a global.
+// DeviceVersion lives here, not in a global. The caller sets the values an
+// operation starts from before it runs; the operation asks nobody for them.
 struct DeviceContext {
     SerialLink& link;
     MemoryImage& image;
     OperationHost& host;
     LocalClock& localClock;
+    int portIndex = 0;                         // the selected port's entry, -1 for none
+    int selectedRemote = 0;                    // 0..999: the record of operations 1 and 3
+    bool onlineReception = false;              // on-line reception holds the port
     DeviceVersion version{};                   // all zeros before the first query
     std::span<const std::uint8_t> firmware{};  // the image operation 98 sends; empty: none
     bool operationRunning = false;
@@ -31,7 +35,7 @@ struct DeviceContext {
 
 std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes);
 
-// Opens the port selected in the host; on failure shows "Niewłaściwa nazwa
+// Opens the port ctx.portIndex; on failure shows "Niewłaściwa nazwa
 // portu lub port jest aktywny." / "Błąd", hands the host the outcome
 // (PortOpenFailed) and returns it.
 PortOpenOutcome OpenSelectedPort(DeviceContext& ctx);

@@ -20,6 +20,8 @@
 #include "device_text.h"
 #include "form_text.h"
 #include "link/dispatcher.h"
+#include "link/messages.h"
+#include "link/operation_report.h"
 #include "link/port_resolver.h"
 #include "screen_fit.h"
 #include "string_grid.h"
@@ -144,6 +146,16 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
 
     SetUpPatternChecks();
     SetUpAccessibleNames();
+    // Beside the bar while an operation runs: where it is, and the stop control.
+    QWidget* client = ui_->ProgressBar1->parentWidget();
+    progressText_ = new QLabel(client);
+    progressText_->setObjectName(QStringLiteral("ProgressText1"));
+    stopButton_ = new QPushButton(FromUtf8(messages::kStop), client);
+    stopButton_->setObjectName(QStringLiteral("StopButton"));
+    stopButton_->setFocusPolicy(Qt::NoFocus);
+    connect(stopButton_, &QPushButton::clicked, this, &TForm1::RequestStop);
+    ShowStopControl(false);
+
     ConnectHandlers();
     FormCreate();
     // The history comes only while reception is on.
@@ -384,20 +396,19 @@ int TForm1::SelectedPortIndex() const {
 
 // ---- Progress bar, messages, status text ----------------------------------
 
-void TForm1::SetProgressRange(int minimum, int maximum) {
-    ui_->ProgressBar1->setRange(minimum, maximum);
-    ui_->ProgressBar1->setValue(minimum);
-}
-
-void TForm1::SetProgressPosition(int position) {
-    ui_->ProgressBar1->setValue(position);
-    ui_->ProgressBar1->repaint();
-}
-
-void TForm1::ResetProgress() {
-    ui_->ProgressBar1->setRange(0, 100);
-    ui_->ProgressBar1->setValue(0);
-    ui_->ProgressBar1->repaint();
+void TForm1::ShowProgress(const OperationProgress& progress) {
+    QProgressBar& bar = *ui_->ProgressBar1;
+    if (!progress.Active()) {
+        bar.setRange(0, 100);
+        bar.setValue(0);
+        progressText_->clear();
+        return;
+    }
+    if (bar.minimum() != progress.minimum || bar.maximum() != progress.maximum) {
+        bar.setRange(progress.minimum, progress.maximum);
+    }
+    progressText_->setText(FromUtf8(ProgressText(progress)));
+    bar.setValue(progress.position);
 }
 
 void TForm1::ShowMessage(const QString& text, const QString& caption) {

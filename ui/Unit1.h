@@ -7,11 +7,14 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "image/memory_image.h"
 #include "link/event_lines.h"
@@ -70,15 +73,31 @@ class TForm1 : public QMainWindow {
     // The entry selected in ComboBox1, -1 when none.
     int SelectedPortIndex() const;
 
-    // Runs one numbered device operation through the dispatcher, with the
-    // window's input dropped meanwhile (RunWithoutInput).
+    // Runs one numbered device operation through the dispatcher off the
+    // window's thread (RunWithoutInput), on a copy of the image: what it read
+    // is taken into the image afterwards, unless it was stopped.
     void RunDeviceOperation(unsigned operation);
-    // Runs `work`, which blocks the UI thread, with the busy cursor up and
-    // every mouse and key input to this window dropped: the window system
-    // would otherwise deliver a click made meanwhile once `work` returns, and
-    // a click on another button would start a second operation after the
-    // first. Input that arrived meanwhile is discarded before it returns.
+    // Runs `work` on a thread of its own and returns when it has ended. The
+    // window's event loop runs meanwhile (it repaints, its timers fire, the
+    // operation's messages are shown), with the busy cursor up, the stop
+    // control shown and every other mouse and key input to this window
+    // dropped, not queued: a click on another button must not start a second
+    // operation, then or afterwards. `work` reaches the window only through
+    // the host (host_), which passes each report to the window's thread.
     void RunWithoutInput(const std::function<void()>& work);
+    // True from the start of RunWithoutInput's work until it has ended.
+    bool OperationRunning() const { return operationRunning_; }
+    // The stop control's work (PRZERWIJ, Esc): the running operation stops at
+    // its next record or block; a firmware update asks first.
+    void RequestStop();
+    // Whether to stop the running operation (Tak/Nie, "Nie" preselected); a
+    // firmware update's question says the receiver stays in its boot loader.
+    bool AskToStop();
+    // Asked by the running operation between two records, on its own thread.
+    bool StopRequested() const { return stopRequested_.load(); }
+    // From the running operation: records first..last of its copy of the
+    // image hold what the receiver sent.
+    void NoteRecordsRead(int first, int last);
 
     // True while the image holds edits that neither a settings file nor the
     // receiver holds, as far as the window knows (a read, load, save or write
@@ -101,10 +120,9 @@ class TForm1 : public QMainWindow {
     // it unless the user has scrolled away from the end.
     void AppendEventLine(std::string_view line);
 
-    // ProgressBar1. SetProgressRange does not repaint; the other two do at once.
-    void SetProgressRange(int minimum, int maximum);
-    void SetProgressPosition(int position);
-    void ResetProgress();
+    // ProgressBar1 and the text beside it ("Odczyt: rekord 312 z 1024,
+    // zostało ok. 25 s"); an inactive progress resets both.
+    void ShowProgress(const OperationProgress& progress);
 
     // A modal message box with an OK button only, through the services.
     void ShowMessage(const QString& text, const QString& caption);
@@ -269,9 +287,22 @@ class TForm1 : public QMainWindow {
     bool FormCloseQuery();
     // The settings-file save with its dialog; true when the file was written.
     bool SaveSettingsFileAs();
-    // The records an operation that ran to its end moved are now held by the
-    // receiver as the image holds them.
-    void MarkRecordsClean(unsigned operation);
+    // Records first..last are now held by the receiver as the image holds
+    // them.
+    void MarkRecordsClean(int first, int last);
+    // After a read: records first..last of workImage_ into the image, as the
+    // receiver's.
+    void TakeReadRecords(int first, int last);
+    // The pages a read changed, to be redrawn.
+    struct ReadPages {
+        bool remotes = false;
+        bool selectedRemote = false;
+        bool scenarios = false;
+        bool clockEvents = false;
+    };
+    void ShowReadRecords(const ReadPages& pages);
+    // The stop control beside the bar, shown while an operation runs.
+    void ShowStopControl(bool shown);
     void SetUpFileMenu();
     void RefreshAfterFileRead(std::int32_t dumpStart);
     void ShowCannotOpen(const QString& path);
@@ -303,12 +334,26 @@ class TForm1 : public QMainWindow {
     SerialLink link_;
     DeviceContext context_;
     QTimer* Timer2 = nullptr;
+    // The running operation's copy of the image, and the records it read.
+    MemoryImage workImage_;
+    std::vector<std::pair<int, int>> recordsRead_;
+    bool operationRunning_ = false;
+    unsigned runningOperation_ = 0;  // a device operation's number while it runs
+    std::atomic<bool> stopRequested_{false};
+    // A close asked for during an operation, which was told to stop.
+    bool closeAfterOperation_ = false;
+    QPushButton* stopButton_ = nullptr;  // PRZERWIJ
+    QLabel* progressText_ = nullptr;
     QWidget* portList_ = nullptr;  // ComboBox1's drop-down list
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
 
     // LineAccumulator and HistoryState of on-line reception.
-    EventLineAssembler eventLines_{[this](std::string_view line) { AppendEventLine(line); }};
+    // Lines finished during a start or a history request, which run off the
+    // window's thread, are handed to it.
+    EventLineAssembler eventLines_{[this](std::string_view line) {
+        host_.OnWindowThread([this, text = std::string(line)] { AppendEventLine(text); }, true);
+    }};
     // False while RichEdit1 holds no line; an empty first line leaves the
     // document empty too.
     bool eventViewHasLines_ = false;

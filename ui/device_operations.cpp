@@ -1,22 +1,146 @@
-// The window while a device operation runs and after it: input to the window
-// is dropped (not queued), the records moved are marked as the receiver's,
-// and closing with edits that went nowhere asks first.
+// The window while a device operation runs and after it: the operation on a
+// thread of its own with the event loop running, input to the window dropped
+// (not queued) except the stop control, the records read taken into the
+// image, the records moved marked as the receiver's, and closing with edits
+// that went nowhere asks first.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <thread>
 
 #include "Unit1.h"
+#include "form_text.h"
 #include "link/dispatcher.h"
+#include "link/messages.h"
+#include "ui_Unit1.h"
 
 namespace tav::ui {
 
+namespace {
+
+bool Overlaps(int first, int last, int from, int to) {
+    return first <= to && last >= from;
+}
+
+}  // namespace
+
 void TForm1::RunDeviceOperation(unsigned operation) {
-    OperationOutcome outcome = OperationOutcome::Refused;
-    RunWithoutInput([&] { outcome = tav::RunDeviceOperation(context_, operation); });
-    if (outcome == OperationOutcome::Done) {
-        MarkRecordsClean(operation);
+    if (operationRunning_) {
+        return;
+    }
+    // The operation works on a copy: the window keeps showing (and its
+    // reloads keep reading) the image, which a stopped read leaves as it was.
+    workImage_ = image_;
+    recordsRead_.clear();
+    DeviceContext work{link_,
+                       workImage_,
+                       host_,
+                       *services_.localClock,
+                       SelectedPortIndex(),
+                       selection_.selectedRemote,
+                       onlineReceptionActive_,
+                       context_.version,
+                       context_.firmware};
+    OperationOutcome outcome;
+    runningOperation_ = operation;
+    RunWithoutInput([&] { outcome = tav::RunDeviceOperation(work, operation); });
+    runningOperation_ = 0;
+    context_.version = work.version;
+    const OperationRecords moved = RecordsOfOperation(operation, selection_.selectedRemote);
+    if (moved.access == RecordAccess::kRead && outcome != OperationOutcome::Stopped) {
+        // A read that failed part-way keeps what arrived whole; the pages
+        // built from several records are redrawn only after a whole read.
+        const bool whole = outcome == OperationOutcome::Done || operation == kReadAllMemory;
+        ReadPages pages{};
+        for (const auto& [first, last] : recordsRead_) {
+            TakeReadRecords(first, last);
+            pages.remotes |= first < kRemoteCount;
+            pages.scenarios |=
+                whole && Overlaps(first, last, kFirstScenarioRecord, kLastScenarioGroupRecord);
+            pages.clockEvents |=
+                whole && Overlaps(first, last, kFirstClockTransmitterRecord, kClockEventRecord);
+        }
+        pages.selectedRemote =
+            operation == kReadSelectedRemote && outcome == OperationOutcome::Done;
+        ShowReadRecords(pages);
+    } else if (moved.access == RecordAccess::kWrite) {
+        // Only the records that went through are the receiver's now.
+        const int done = outcome == OperationOutcome::Done ? moved.Count() : outcome.done;
+        MarkRecordsClean(moved.first, moved.first + done - 1);
+    }
+}
+
+void TForm1::NoteRecordsRead(int first, int last) {
+    recordsRead_.emplace_back(first, last);
+}
+
+void TForm1::TakeReadRecords(int first, int last) {
+    for (int r = first; r <= last; ++r) {
+        std::ranges::copy(workImage_.RecordAt(r), image_.RecordAt(r).begin());
+    }
+    MarkRecordsClean(first, last);
+}
+
+void TForm1::ShowReadRecords(const ReadPages& pages) {
+    if (pages.remotes) {
+        RefreshRemoteGrid();
+    }
+    if (pages.selectedRemote) {
+        ShowSelectedRemote();
+    }
+    if (pages.scenarios) {
+        RefreshScenarioPage();
+    }
+    if (pages.clockEvents) {
+        ShowClockEvents();
+    }
+    ShowDisplaySettings();
+    RefreshDumpView();
+    update();
+}
+
+bool TForm1::AskToStop() {
+    const std::string_view question = runningOperation_ == kUpdateFirmware
+                                          ? messages::kFirmwareStopQuestion
+                                          : messages::kStopOnCloseQuestion;
+    return services_.askQuestion(this, FromUtf8(question), FromUtf8(messages::kWarning),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TForm1::RequestStop() {
+    if (!operationRunning_ || stopRequested_) {
+        return;
+    }
+    if (runningOperation_ == kUpdateFirmware && !AskToStop()) {
+        return;
+    }
+    stopRequested_ = true;
+}
+
+void TForm1::ShowStopControl(bool shown) {
+    // The bar makes room for the text and the button beside it, on the line
+    // where the form has it.
+    const int kBarTop = ui_->ProgressBar1->y();
+    constexpr int kBarWidth = 729;
+    constexpr int kButtonWidth = 86;
+    constexpr int kTextWidth = 300;
+    const int barWidth = shown ? kBarWidth - kButtonWidth - kTextWidth - 8 : kBarWidth;
+    ui_->ProgressBar1->setGeometry(0, kBarTop, barWidth, 16);
+    progressText_->setGeometry(barWidth + 4, kBarTop, kTextWidth, 16);
+    stopButton_->setGeometry(kBarWidth - kButtonWidth, kBarTop - 2, kButtonWidth, 20);
+    progressText_->setVisible(shown);
+    stopButton_->setVisible(shown);
+    if (!shown) {
+        progressText_->clear();
     }
 }
 
@@ -47,11 +171,13 @@ bool IsUserInput(QEvent::Type type) {
 }
 
 // While it lives, the application delivers no mouse or key input to one
-// window (its widgets, its platform window, its menus' shortcuts). Other
-// windows, such as a message box of the running operation, get theirs.
+// window (its widgets, its platform window, its menus' shortcuts), except to
+// its stop control; Esc there is the stop. Other windows, such as a message
+// box of the running operation, get theirs.
 class InputDropper final : public QObject {
   public:
-    explicit InputDropper(QWidget& window) : window_(window) {
+    InputDropper(QWidget& window, QWidget& stopControl, std::function<void()> stop)
+        : window_(window), stopControl_(stopControl), stop_(std::move(stop)) {
         QCoreApplication::instance()->installEventFilter(this);
     }
     ~InputDropper() override { QCoreApplication::instance()->removeEventFilter(this); }
@@ -63,6 +189,19 @@ class InputDropper final : public QObject {
         if (!IsUserInput(event->type())) {
             return false;
         }
+        if (watched == &stopControl_ && event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const bool ours = Ours(watched);
+        if (ours && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            stop_();
+        }
+        return ours;
+    }
+
+  private:
+    bool Ours(QObject* watched) const {
         if (const auto* widget = qobject_cast<QWidget*>(watched)) {
             return widget->window() == &window_;
         }
@@ -74,16 +213,39 @@ class InputDropper final : public QObject {
         return QApplication::activeWindow() == &window_;
     }
 
-  private:
     QWidget& window_;
+    QWidget& stopControl_;
+    std::function<void()> stop_;
 };
 
 }  // namespace
 
 void TForm1::RunWithoutInput(const std::function<void()>& work) {
-    InputDropper dropper(*this);
+    InputDropper dropper(*this, *stopButton_, [this] { RequestStop(); });
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    work();
+    stopRequested_ = false;
+    operationRunning_ = true;
+    ShowStopControl(true);
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        work();
+        finished = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    while (!finished) {
+        loop.exec();
+        if (!finished) {
+            // The loop was ended from outside (the application is quitting):
+            // the work still needs the window's thread for its reports.
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+    worker.join();
+    // The reports queued before the end are delivered before anything else.
+    QCoreApplication::sendPostedEvents(this);
+    operationRunning_ = false;
+    ShowStopControl(false);
     // What the window system queued meanwhile is delivered now, to the
     // dropper: a click made during the work must not run once it is over.
     // Timers are left for the event loop: a grid's delayed edit, say, is no
@@ -91,12 +253,15 @@ void TForm1::RunWithoutInput(const std::function<void()>& work) {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
     QApplication::restoreOverrideCursor();
+    if (closeAfterOperation_) {
+        // The close asked for during the operation, now with the usual question.
+        closeAfterOperation_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
-void TForm1::MarkRecordsClean(unsigned operation) {
-    // After a transfer its records are the same in the image and the receiver.
-    const OperationRecords moved = RecordsOfOperation(operation, selection_.selectedRemote);
-    for (int r = moved.first; r <= moved.last; ++r) {
+void TForm1::MarkRecordsClean(int first, int last) {
+    for (int r = first; r <= last; ++r) {
         std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
     }
 }
@@ -106,6 +271,15 @@ bool TForm1::HasUnsavedEdits() const {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (operationRunning_) {
+        // Not while the operation runs: told to stop, it closes afterwards.
+        event->ignore();
+        if (!closeAfterOperation_ && AskToStop()) {
+            closeAfterOperation_ = true;
+            stopRequested_ = true;
+        }
+        return;
+    }
     if (FormCloseQuery()) {
         event->accept();
     } else {

@@ -129,6 +129,7 @@ void TForm1::Button10Click() {
     // The flag goes on first: the dispatcher refuses from here on, also while
     // a failure message of the start is open.
     onlineReceptionActive_ = true;
+    context_.portIndex = SelectedPortIndex();
     bool started = false;
     RunWithoutInput([&] { started = StartOnlineReception(context_, eventLines_); });
     if (!started) {
@@ -152,11 +153,14 @@ void TForm1::Button14Click() {
     if (!onlineReceptionActive_) {
         return;  // the button is enabled only while reception holds the port
     }
-    RunWithoutInput([this] { RequestEventHistory(context_, eventLines_); });
+    // Two bytes on a port already open: short enough for the window's thread,
+    // and the reception ticks go on while the notice below 1.12 is open.
+    RequestEventHistory(context_, eventLines_);
 }
 
 void TForm1::Timer2Timer() {
-    if (!onlineReceptionActive_) {
+    // While the start or a history request has the port, the tick waits.
+    if (!onlineReceptionActive_ || operationRunning_) {
         return;
     }
     PollEventStream(context_, eventLines_);

@@ -1,77 +1,42 @@
 #include "qt_operation_host.h"
 
+#include <QMetaObject>
 #include <QString>
+#include <QThread>
 
 #include "Unit1.h"
 #include "form_text.h"
 
 namespace tav::ui {
 
+void QtOperationHost::OnWindowThread(std::function<void()> work, bool wait) {
+    if (QThread::currentThread() == form_.thread()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(&form_, std::move(work),
+                              wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}
+
 void QtOperationHost::ShowMessage(std::string_view text, std::string_view caption) {
-    form_.ShowMessage(FromUtf8(text), FromUtf8(caption));
+    OnWindowThread([this, t = FromUtf8(text), c = FromUtf8(caption)] { form_.ShowMessage(t, c); },
+                   true);
 }
 
 void QtOperationHost::ShowVersionText(std::string_view text) {
-    form_.ShowVersionText(FromUtf8(text));
+    OnWindowThread([this, t = FromUtf8(text)] { form_.ShowVersionText(t); }, false);
 }
 
-void QtOperationHost::SetProgressRange(int minimum, int maximum) {
-    form_.SetProgressRange(minimum, maximum);
+void QtOperationHost::ShowProgress(const OperationProgress& progress) {
+    OnWindowThread([this, progress] { form_.ShowProgress(progress); }, false);
 }
 
-void QtOperationHost::SetProgressPosition(int position) {
-    form_.SetProgressPosition(position);
+void QtOperationHost::RecordsChanged(int first, int last) {
+    OnWindowThread([this, first, last] { form_.NoteRecordsRead(first, last); }, false);
 }
 
-void QtOperationHost::ResetProgress() {
-    form_.ResetProgress();
-}
-
-void QtOperationHost::RefreshRemoteGrid() {
-    form_.RefreshRemoteGrid();
-}
-
-void QtOperationHost::ShowSelectedRemote() {
-    form_.ShowSelectedRemote();
-}
-
-void QtOperationHost::RefreshScenarioPage() {
-    form_.RefreshScenarioPage();
-}
-
-// After a full read. The timer grid is redrawn too: left showing the timers
-// from before the read, its next press would write them back over the image.
-void QtOperationHost::RefreshScenarioGrid() {
-    form_.RefreshScenarioGrid();
-    form_.RefreshTimerGrid();
-}
-
-void QtOperationHost::ShowDisplaySettings() {
-    form_.ShowDisplaySettings();
-}
-
-void QtOperationHost::ShowClockEvents() {
-    form_.ShowClockEvents();
-}
-
-void QtOperationHost::RefreshSettingsPage() {
-    form_.RefreshSettingsPage();
-}
-
-void QtOperationHost::RepaintWindow() {
-    form_.repaint();
-}
-
-bool QtOperationHost::OnlineReceptionActive() const {
-    return form_.OnlineReceptionActive();
-}
-
-int QtOperationHost::SelectedPortIndex() const {
-    return form_.SelectedPortIndex();
-}
-
-int QtOperationHost::SelectedRemote() const {
-    return form_.selection().selectedRemote;
+bool QtOperationHost::StopAfterRecord(int) {
+    return form_.StopRequested();
 }
 
 }  // namespace tav::ui

@@ -1,6 +1,11 @@
-// The window's side of the operation dispatcher: modal message boxes, the
-// progress bar, the reloads and the repaints, all on the one UI thread.
+// The window's side of the device operations, which run on a thread of their
+// own: each report is handed to the window's thread, in order. A message waits
+// until the window has shown it (its box is modal, and the operation's next
+// step follows it); progress, the version text and the records read are
+// queued, so that the transfer never waits for a redraw.
 #pragma once
+
+#include <functional>
 
 #include "link/operation_host.h"
 
@@ -14,20 +19,15 @@ class QtOperationHost final : public OperationHost {
 
     void ShowMessage(std::string_view text, std::string_view caption) override;
     void ShowVersionText(std::string_view text) override;
-    void SetProgressRange(int minimum, int maximum) override;
-    void SetProgressPosition(int position) override;
-    void ResetProgress() override;
-    void RefreshRemoteGrid() override;
-    void ShowSelectedRemote() override;
-    void RefreshScenarioPage() override;
-    void RefreshScenarioGrid() override;
-    void ShowDisplaySettings() override;
-    void ShowClockEvents() override;
-    void RefreshSettingsPage() override;
-    void RepaintWindow() override;
-    bool OnlineReceptionActive() const override;
-    int SelectedPortIndex() const override;
-    int SelectedRemote() const override;
+    // The window's port message says all it shows.
+    void PortOpenFailed(const PortOpenOutcome&) override {}
+    void ShowProgress(const OperationProgress& progress) override;
+    void RecordsChanged(int first, int last) override;
+    bool StopAfterRecord(int record) override;
+
+    // Runs `work` on the window's thread: at once when called there,
+    // otherwise queued, waiting for it with `wait`.
+    void OnWindowThread(std::function<void()> work, bool wait);
 
   private:
     TForm1& form_;

@@ -1418,6 +1418,10 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         EXPECT_EQ(FileBytes(File("image.tv2")), before);
         if (row.sent.empty()) {
             EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"b", "base.tv2", "image.tv2"}));
+            // The window's words for a stopped read.
+            EXPECT_THAT(r.err, HasSubstr(" z 1024 rekordów. Dane w programie pozostały takie, "
+                                         "jak przed odczytem."));
+            EXPECT_THAT(r.err, HasSubstr("UWAGA!: Odczyt przerwano po "));
             continue;
         }
         // The receiver holds a clean prefix of what was sent: every record up to
@@ -1439,6 +1443,11 @@ TEST_F(TavctlTest, InterruptsStopCleanlyAndEndAsTheSignalAsks) {
         EXPECT_LT(written, static_cast<int>(sent.size()));
         EXPECT_THAT(r.err, HasSubstr("(" + std::to_string(written) + " of " +
                                      std::to_string(sent.size()) + ") from " + File("image.tv2")));
+        // The window's words for the same stop.
+        EXPECT_THAT(r.err, HasSubstr("UWAGA!: Zapis przerwano po " + std::to_string(written) +
+                                     " z " + std::to_string(sent.size()) +
+                                     " rekordów. Tylko te rekordy dotarły do TAV-1000R, "
+                                     "pozostałe są w nim takie, jak przed zapisem."));
         for (int rec = 0; rec < kRecordCount; ++rec) {
             if (std::find(sent.begin(), sent.end(), rec) == sent.end()) {
                 EXPECT_TRUE(SameRecords(held, PatternImage(1), rec, rec)) << rec;

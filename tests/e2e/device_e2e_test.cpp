@@ -75,7 +75,7 @@ TEST_F(DeviceE2e, ReadAndWriteOperations) {
         {kWriteClockEvents, 1000, 1004, false, "Zd zegarowe zostaly wyslane | OK"},
         {kReadClockEvents, 1000, 1004, true, "Zd zeg zostaly odebrane | OK"},
     };
-    host.remote = 417;
+    ctx.selectedRemote = 417;
     for (const auto& [operation, first, last, read, message] : rows) {
         const MemoryImage device = PatternImage(static_cast<int>(operation) + 11);
         const MemoryImage tool = PatternImage(static_cast<int>(operation) + 5);

@@ -8,6 +8,7 @@
 
 #include "link/dispatcher.h"
 #include "link/firmware.h"
+#include "link/operation_report.h"
 #include "link_test_support.h"
 #include "tests/support/image_pattern.h"
 
@@ -38,7 +39,7 @@ struct DispatchRig : Rig {
         ctx.firmware = firmware;
         image = PatternImage(5);
         receiver->SetMemory(PatternImage(3));
-        host.remote = 417;
+        ctx.selectedRemote = 417;
     }
     OperationOutcome Run(unsigned operation) { return RunDeviceOperation(ctx, operation); }
     void Answer(ReceiverMode mode, const DeviceVersion& version) {
@@ -98,7 +99,7 @@ TEST(DispatcherGates, Versions) {
 TEST(DispatcherGuards, RefusalsThatSendNothing) {
     for (const unsigned op : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 98u}) {
         DispatchRig rig;
-        rig.host.online = true;
+        rig.ctx.onlineReception = true;
         EXPECT_EQ(rig.Run(op), OperationOutcome::Refused);
         EXPECT_THAT(rig.host.log, ElementsAre("msg Odbieram zdarzenia. | Błąd")) << op;
         EXPECT_TRUE(rig.device.Events().empty()) << op;
@@ -117,8 +118,8 @@ TEST(DispatcherGuards, RefusalsThatSendNothing) {
 
 TEST(DispatcherGuards, NoReentryWhileAMessageWaits) {
     DispatchRig rig;
-    std::vector<OperationOutcome> nested;
-    rig.host.onMessage = [&] { nested.push_back(rig.Run(kEraseMemory)); };
+    std::vector<OperationOutcome::Kind> nested;
+    rig.host.onMessage = [&] { nested.push_back(rig.Run(kEraseMemory).kind); };
     EXPECT_EQ(rig.Run(kEraseMemory), OperationOutcome::Done);
     EXPECT_THAT(nested, ElementsAre(OperationOutcome::Refused));
     EXPECT_EQ(rig.Sent('c'), 1);
@@ -126,7 +127,7 @@ TEST(DispatcherGuards, NoReentryWhileAMessageWaits) {
 }
 
 // Every operation against a good receiver: the records moved, the progress
-// positions, and the reloads and messages in order.
+// positions, the records changed, and the messages in order.
 TEST(DispatcherOperations, Successes) {
     struct Row {
         unsigned operation;
@@ -137,20 +138,9 @@ TEST(DispatcherOperations, Successes) {
     };
     const std::vector<std::string> none;
     const Row rows[] = {
-        {kReadSelectedRemote,
-         417,
-         417,
-         true,
-         none,
-         {"ShowSelectedRemote", "ShowDisplaySettings",
-          "msg Pilot odczytano z TAV-1000/1000R | OK"}},
+        {kReadSelectedRemote, 417, 417, true, none, {"msg Pilot odczytano z TAV-1000/1000R | OK"}},
         {kWriteSelectedRemote, 417, 417, false, none, {"msg Pilot zapisano w TAV-2000 | OK"}},
-        {kReadAllMemory,
-         0,
-         1023,
-         true,
-         Numbers(15, 1023, 16),
-         {"RefreshScenarioGrid", "RefreshSettingsPage"}},
+        {kReadAllMemory, 0, 1023, true, Numbers(15, 1023, 16), {}},
         {kWriteAllMemory, 0, 1023, false, Numbers(15, 1023, 16), {"msg OK | OK"}},
         {kWriteScenarios,
          1008,
@@ -163,7 +153,7 @@ TEST(DispatcherOperations, Successes) {
          1019,
          true,
          Numbers(8, 19, 1),
-         {"RefreshScenarioPage", "ShowDisplaySettings", "msg Scenariusz zostal odebrany | OK"}},
+         {"msg Scenariusz zostal odebrany | OK"}},
         {kSetClock, 0, -1, false, none, {"msg Ustawiono zegar w TAV-1000R | OK"}},
         {kWriteDisplaySettings,
          1005,
@@ -176,7 +166,7 @@ TEST(DispatcherOperations, Successes) {
          1005,
          true,
          none,
-         {"ShowDisplaySettings", "msg Stan wyswietlacza odebrano z TAV-1000R | OK"}},
+         {"msg Stan wyswietlacza odebrano z TAV-1000R | OK"}},
         {kWriteClockEvents,
          1000,
          1004,
@@ -188,7 +178,7 @@ TEST(DispatcherOperations, Successes) {
          1004,
          true,
          Numbers(0, 4, 1),
-         {"ShowClockEvents", "ShowDisplaySettings", "msg Zd zeg zostaly odebrane | OK"}},
+         {"msg Zd zeg zostaly odebrane | OK"}},
     };
     for (const Row& row : rows) {
         DispatchRig rig;
@@ -205,10 +195,20 @@ TEST(DispatcherOperations, Successes) {
         story.push_back("reset");
         EXPECT_EQ(rig.host.Story(), story) << row.operation;
         EXPECT_EQ(rig.host.log.front(), "version hardw.ver:1.00 soft.ver:1.26");
+        // A read names every record it changed, a write none.
+        std::vector<std::string> changed;
+        for (const std::string& range : rig.host.Lines("records ")) {
+            const std::size_t dots = range.find("..");
+            for (int r = std::stoi(range.substr(0, dots)); r <= std::stoi(range.substr(dots + 2));
+                 ++r) {
+                changed.push_back(std::to_string(r));
+            }
+        }
+        EXPECT_EQ(changed, row.read ? Numbers(row.first, row.last, 1) : none) << row.operation;
     }
 }
 
-TEST(DispatcherOperations, RangesAndRedraws) {
+TEST(DispatcherOperations, RangesAndRecordsChanged) {
     const std::pair<unsigned, std::string> ranges[] = {
         {kReadAllMemory, "range 0..1024"},
         {kWriteAllMemory, "range 0..1024"},
@@ -220,13 +220,11 @@ TEST(DispatcherOperations, RangesAndRedraws) {
         rig.Run(operation);
         EXPECT_THAT(rig.host.log, Contains(range));
     }
-    // The full read redraws the remotes after every record and the window
-    // every 16th; "P" goes unflushed, every "x" flushed.
+    // The full read names its records once, at its end; "P" goes unflushed,
+    // every "x" flushed.
     DispatchRig rig;
     rig.Run(kReadAllMemory);
-    const auto& log = rig.host.log;
-    EXPECT_EQ(std::count(log.begin(), log.end(), "RefreshRemoteGrid"), 1024);
-    EXPECT_EQ(std::count(log.begin(), log.end(), "RepaintWindow"), 64 + 1);
+    EXPECT_EQ(rig.host.Lines("records "), std::vector<std::string>{"0..1023"});
     EXPECT_EQ(rig.Sent('x'), 1024);
     EXPECT_EQ(rig.device.Count(PortCall::Flush), 1 + 1024);
 }
@@ -246,7 +244,7 @@ TEST(DispatcherOperations, RecordsMovedAreTheTableRow) {
         const MemoryImage image = rig.image;
         const MemoryImage receiver = rig.receiver->Memory();
         ASSERT_EQ(rig.Run(op), OperationOutcome::Done) << op;
-        const OperationRecords records = RecordsOfOperation(op, rig.host.remote);
+        const OperationRecords records = RecordsOfOperation(op, rig.ctx.selectedRemote);
         const bool read = records.access == RecordAccess::kRead;
         const bool written = records.access == RecordAccess::kWrite;
         for (int r = 0; r < kRecordCount; ++r) {
@@ -285,8 +283,7 @@ TEST(DispatcherFailures, StopAtTheFirstFailure) {
         std::size_t writes;
         std::vector<std::string> positions;
     };
-    const std::vector<std::string> reloads = {"RefreshScenarioGrid", "RefreshSettingsPage",
-                                              "reset"};
+    const std::vector<std::string> reloads = {"reset"};
     const auto with = [](std::string message, std::vector<std::string> rest) {
         rest.insert(rest.begin(), "msg " + message);
         return rest;
@@ -383,8 +380,8 @@ namespace tav::linktest {
 namespace {
 
 // A host that asks to stop gets the records before the stop done and whole,
-// the rest untouched, no message, and the port closed; the firmware transfer
-// never stops part-way.
+// the rest untouched, the stop's message, the count in the outcome, and the
+// port closed; the firmware transfer stops between two blocks.
 TEST(DispatcherStops, AfterTheRecordTheHostNames) {
     struct Row {
         const char* name;
@@ -393,11 +390,19 @@ TEST(DispatcherStops, AfterTheRecordTheHostNames) {
         bool write;                  // the receiver gets records, else the image
         std::vector<int> done;       // records transferred before the stop
         std::vector<int> untouched;  // records left as they were
-        OperationOutcome outcome;
+        OperationOutcome::Kind outcome;
+        int doneCount;
+        int total;
+        std::string message;
     };
     const auto op = [](unsigned operation) {
         return [operation](DeviceContext& c) { return RunDeviceOperation(c, operation); };
     };
+    const std::string wrote =
+        " rekordów. Tylko te rekordy dotarły do TAV-1000R, pozostałe są w nim takie, jak przed "
+        "zapisem. | UWAGA!";
+    const std::string read =
+        " rekordów. Dane w programie pozostały takie, jak przed odczytem. | UWAGA!";
     static const int kList[] = {7, 3, 900};
     const Row rows[] = {
         {"bulk write",
@@ -406,28 +411,40 @@ TEST(DispatcherStops, AfterTheRecordTheHostNames) {
          true,
          {0, 50, 107},
          {108, 500, 1023},
-         OperationOutcome::Stopped},
+         OperationOutcome::Stopped,
+         108,
+         1024,
+         "Zapis przerwano po 108 z 1024" + wrote},
         {"bulk read",
          op(kReadAllMemory),
          40,
          false,
          {0, 40},
          {41, 1023},
-         OperationOutcome::Stopped},
+         OperationOutcome::Stopped,
+         41,
+         1024,
+         "Odczyt przerwano po 41 z 1024" + read},
         {"scenarios written",
          op(kWriteScenarios),
          kFirstScenarioRecord + 2,
          true,
          {kFirstScenarioRecord, kFirstScenarioRecord + 2},
          {kFirstScenarioRecord + 3, kLastScenarioGroupRecord},
-         OperationOutcome::Stopped},
+         OperationOutcome::Stopped,
+         3,
+         12,
+         "Zapis przerwano po 3 z 12" + wrote},
         {"clock events read",
          op(kReadClockEvents),
          kFirstClockTransmitterRecord,
          false,
          {kFirstClockTransmitterRecord},
          {kFirstClockTransmitterRecord + 1, kClockEventRecord},
-         OperationOutcome::Stopped},
+         OperationOutcome::Stopped,
+         1,
+         5,
+         "Odczyt przerwano po 1 z 5" + read},
         {"record list written",
          [](DeviceContext& c) {
              return RunDeviceWork(c, [](DeviceContext& d) { return WriteRecordList(d, kList); });
@@ -436,26 +453,46 @@ TEST(DispatcherStops, AfterTheRecordTheHostNames) {
          true,
          {7, 3},
          {900},
-         OperationOutcome::Stopped},
+         OperationOutcome::Stopped,
+         2,
+         3,
+         "Zapis przerwano po 2 z 3" + wrote},
         {"a stop asked after the last record changes nothing",
          op(kWriteDisplaySettings),
          kDisplayRecord,
          true,
          {kDisplayRecord},
          {},
-         OperationOutcome::Done},
-        {"firmware", op(kUpdateFirmware), 0, false, {}, {}, OperationOutcome::Done},
+         OperationOutcome::Done,
+         1,
+         1,
+         "Stan wyswietlacza zapisano TAV-1000R | OK"},
+        {"firmware",
+         op(kUpdateFirmware),
+         5,
+         false,
+         {},
+         {},
+         OperationOutcome::Stopped,
+         6,
+         240,
+         "Aktualizację przerwano po 6 z 240 bloków. TAV-1000R pozostaje w trybie bootloadera, "
+         "dopóki aktualizacja nie przebiegnie w całości. | UWAGA!"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         DispatchRig rig;
-        if (std::string_view(row.name) == "firmware") {
+        const bool firmware = std::string_view(row.name) == "firmware";
+        if (firmware) {
             rig.Answer(ReceiverMode::BootLoader, {0x76, 0x77, 0x01, 0x00, 0x01, 0x26});
         }
         const MemoryImage toolBefore = rig.image;
         const MemoryImage receiverBefore = rig.receiver->Memory();
         rig.host.stopAfter = [&row](int record) { return record == row.stopAfter; };
-        EXPECT_EQ(row.run(rig.ctx), row.outcome);
+        const OperationOutcome outcome = row.run(rig.ctx);
+        EXPECT_EQ(outcome.kind, row.outcome);
+        EXPECT_EQ(outcome.done, row.doneCount);
+        EXPECT_EQ(outcome.total, row.total);
         const MemoryImage& from = row.write ? toolBefore : receiverBefore;
         const MemoryImage& into = row.write ? rig.receiver->Memory() : rig.image;
         const MemoryImage& old = row.write ? receiverBefore : toolBefore;
@@ -465,14 +502,38 @@ TEST(DispatcherStops, AfterTheRecordTheHostNames) {
         for (int r : row.untouched) {
             EXPECT_TRUE(std::ranges::equal(into.RecordAt(r), old.RecordAt(r))) << r;
         }
-        if (row.outcome == OperationOutcome::Stopped) {
-            EXPECT_TRUE(rig.host.Messages().empty());
-        }
+        EXPECT_THAT(rig.host.Messages(), ElementsAre(row.message));
         EXPECT_EQ(rig.host.log.back(), "reset");
         EXPECT_FALSE(rig.device.IsOpen());
-        if (std::string_view(row.name) == "firmware") {
-            EXPECT_TRUE(rig.host.askedAfter.empty());
+        if (firmware) {
+            // Whole blocks only: the receiver took the six before the stop.
+            const std::vector<std::uint8_t> got = rig.receiver->FirmwareReceived();
+            EXPECT_TRUE(std::ranges::equal(got, std::span(rig.firmware).first(6 * 128)));
         }
+    }
+}
+
+}  // namespace
+}  // namespace tav::linktest
+
+namespace tav::linktest {
+namespace {
+
+// Beside the bar: where the transfer is and what the rest takes on the line.
+TEST(OperationReport, ProgressText) {
+    const auto at = [](ProgressKind kind, int done, int total) {
+        return OperationProgress{
+            kind, 0, total, done - 1, done, total, (total - done) * RecordMicros(kind) / 1e6};
+    };
+    const std::pair<OperationProgress, std::string> rows[] = {
+        {at(ProgressKind::kRead, 312, 1024), "Odczyt: rekord 312 z 1024, zostało ok. 25 s"},
+        {at(ProgressKind::kWrite, 1, 1024), "Zapis: rekord 1 z 1024, zostało ok. 36 s"},
+        {at(ProgressKind::kFirmware, 120, 240), "Aktualizacja: blok 120 z 240, zostało ok. 16 s"},
+        {at(ProgressKind::kRead, 1024, 1024), "Odczyt: rekord 1024 z 1024, zostało ok. 0 s"},
+        {OperationProgress{}, ""},
+    };
+    for (const auto& [progress, text] : rows) {
+        EXPECT_EQ(ProgressText(progress), text);
     }
 }
 

@@ -192,7 +192,7 @@ TEST_P(EventHistoryRequest, SendsHiFromVersion112On) {
     version[5] = GetParam().minor;
     rig.receiver->SetApplicationVersion(version);
     Recorder r;
-    rig.host.online = true;
+    rig.ctx.onlineReception = true;
     ASSERT_TRUE(StartOnlineReception(rig.ctx, r.assembler));
     rig.host.log.clear();
     const std::size_t writtenBefore = rig.device.Written().size();

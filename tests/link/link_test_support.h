@@ -25,11 +25,10 @@ using namespace std::chrono_literals;
 class RecordingHost final : public OperationHost {
   public:
     std::vector<std::string> log;
-    bool online = false;
-    int remote = 0;
-    std::function<void()> onMessage;     // runs inside ShowMessage
-    std::function<bool(int)> stopAfter;  // answers StopAfterRecord; unset: never stops
-    std::vector<int> askedAfter;         // the records StopAfterRecord was asked about
+    std::function<void()> onMessage;          // runs inside ShowMessage
+    std::function<bool(int)> stopAfter;       // answers StopAfterRecord; unset: never stops
+    std::vector<int> askedAfter;              // the records StopAfterRecord was asked about
+    std::vector<OperationProgress> progress;  // every report, in order
 
     void ShowMessage(std::string_view text, std::string_view caption) override {
         Log("msg " + std::string(text) + " | " + std::string(caption));
@@ -38,22 +37,24 @@ class RecordingHost final : public OperationHost {
         }
     }
     void ShowVersionText(std::string_view text) override { Log("version " + std::string(text)); }
-    void SetProgressRange(int lo, int hi) override {
-        Log("range " + std::to_string(lo) + ".." + std::to_string(hi));
+    void PortOpenFailed(const PortOpenOutcome&) override {}
+    // A new range as "range LO..HI", a report within it as "pos POSITION", the
+    // end as "reset".
+    void ShowProgress(const OperationProgress& p) override {
+        progress.push_back(p);
+        if (!p.Active()) {
+            Log("reset");
+            range_ = {};
+        } else if (p.minimum != range_.minimum || p.maximum != range_.maximum) {
+            Log("range " + std::to_string(p.minimum) + ".." + std::to_string(p.maximum));
+            range_ = p;
+        } else {
+            Log("pos " + std::to_string(p.position));
+        }
     }
-    void SetProgressPosition(int position) override { Log("pos " + std::to_string(position)); }
-    void ResetProgress() override { Log("reset"); }
-    void RefreshRemoteGrid() override { Log("RefreshRemoteGrid"); }
-    void ShowSelectedRemote() override { Log("ShowSelectedRemote"); }
-    void RefreshScenarioPage() override { Log("RefreshScenarioPage"); }
-    void RefreshScenarioGrid() override { Log("RefreshScenarioGrid"); }
-    void ShowDisplaySettings() override { Log("ShowDisplaySettings"); }
-    void ShowClockEvents() override { Log("ShowClockEvents"); }
-    void RefreshSettingsPage() override { Log("RefreshSettingsPage"); }
-    void RepaintWindow() override { Log("RepaintWindow"); }
-    bool OnlineReceptionActive() const override { return online; }
-    int SelectedPortIndex() const override { return 0; }
-    int SelectedRemote() const override { return remote; }
+    void RecordsChanged(int first, int last) override {
+        Log("records " + std::to_string(first) + ".." + std::to_string(last));
+    }
     bool StopAfterRecord(int record) override {
         askedAfter.push_back(record);
         return stopAfter && stopAfter(record);
@@ -75,8 +76,7 @@ class RecordingHost final : public OperationHost {
         std::vector<std::string> out;
         for (const std::string& line : log) {
             if (!line.starts_with("version") && !line.starts_with("range") &&
-                !line.starts_with("pos") && line != "RepaintWindow" &&
-                line != "RefreshRemoteGrid") {
+                !line.starts_with("pos") && !line.starts_with("records")) {
                 out.push_back(line);
             }
         }
@@ -85,6 +85,7 @@ class RecordingHost final : public OperationHost {
 
   private:
     void Log(std::string line) { log.push_back(std::move(line)); }
+    OperationProgress range_;
 };
 
 // A link on the fake port with the receiver engine answering 1 ms after each
