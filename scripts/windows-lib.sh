@@ -13,7 +13,16 @@ windows_path() {
 # --core), `wine` and `wineserver`.
 windows_prepare() {
     need_packages g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64 googletest \
-        cmake ninja-build fonts-dejavu-core fonts-liberation qt6-translations-l10n qt6-l10n-tools
+        cmake ninja-build fonts-dejavu-core fonts-liberation qt6-translations-l10n qt6-l10n-tools \
+        locales
+    # Wine takes a program's display language from LANG, and only for a
+    # locale the host has: tavctl's Polish is tried under pl_PL.UTF-8.
+    if ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
+        as_root sed -i 's/^# *\(pl_PL\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        grep -q '^pl_PL\.UTF-8 UTF-8' /etc/locale.gen ||
+            echo 'pl_PL.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+        as_root locale-gen >/dev/null
+    fi
     qt=
     if [ "${1:-}" != --core ]; then
         qt=$(bash "$(dirname "${BASH_SOURCE[0]}")/qt-windows.sh")

@@ -137,7 +137,7 @@ TEST_F(Win32SerialE2e, ReadsTheReceiversMemory) {
         {kReadClockEvents, 1000, 1004, "Zd zeg zostaly odebrane | OK"},
         {kReadAllMemory, 0, 1023, ""},
     };
-    ctx.selectedRemote = 417;
+    ctx->selectedRemote = 417;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.operation);
         image = PatternImage(3);
@@ -165,7 +165,7 @@ TEST_F(Win32SerialE2e, WritesArriveWhole) {
          "Stan wyswietlacza zapisano TAV-1000R | OK"},
         {kWriteAllMemory, kReadAllMemory, 0, 1023, "OK | OK"},
     };
-    ctx.selectedRemote = 9;
+    ctx->selectedRemote = 9;
     int seed = 5;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.write);
@@ -205,7 +205,7 @@ TEST_F(Win32SerialE2e, PacedTransfersRunAtTheLineSpeed) {
     std::printf("paced full write: %lld ms\n",
                 static_cast<long long>(std::chrono::duration_cast<Millis>(took).count()));
     image = MemoryImage{};
-    ctx.selectedRemote = 999;
+    ctx->selectedRemote = 999;
     EXPECT_EQ(Run(kReadSelectedRemote), OperationOutcome::Done);
     EXPECT_EQ(Records(image, 999, 999, MemoryImage{}), Records(written, 999, 999, MemoryImage{}));
 }
