@@ -1,5 +1,6 @@
 // Text conversion at the window's boundary and the program entry's guard.
 #include <QTimer>
+#include <QTranslator>
 #include <stdexcept>
 
 #include "ui/device_text.h"
@@ -70,11 +71,20 @@ TEST(ProgramEntryTest, RunProgramSetsTheTitleAndReportsWhatEscapes) {
     char name[] = "tav1000r";
     char* argv[] = {name, nullptr};
     QString title;
+    const QList<QTranslator*> before = app->findChildren<QTranslator*>();
     const int code = RunProgram(argc, argv, [&](Application&) {
         title = QCoreApplication::applicationName();
         throw std::runtime_error("okno");
     });
     app->reportException = saved;
+    // The translations the program installed go with it: the tests after
+    // this one in the same process speak as they did before.
+    for (QTranslator* t : app->findChildren<QTranslator*>()) {
+        if (!before.contains(t)) {
+            QCoreApplication::removeTranslator(t);
+            delete t;
+        }
+    }
     EXPECT_EQ(code, 0);
     EXPECT_EQ(title, "TAV-1000R Duzedevezivi 1.26");
     EXPECT_EQ(reported, (std::vector<QString>{"okno"}));
