@@ -118,7 +118,10 @@ import -window root "$pkg/installed-window.png"
 echo "package-windows: screenshot $pkg/installed-window.png"
 "$wine" taskkill /f /im tav1000r.exe >/dev/null 2>&1 || true
 
-"$wine" "C:\\Program Files\\TAV-1000R\\tavctl.exe" --help 2>&1 | grep -q '^Usage: tavctl' ||
+# Read whole before it is searched: grep -q ends at the first line, and the
+# pipe's failure (SIGPIPE) would fail the check under pipefail.
+help=$("$wine" "C:\\Program Files\\TAV-1000R\\tavctl.exe" --help 2>&1) || true
+grep -qE '^(Usage|Użycie): tavctl' <<<"$help" ||
     fail "the installed tavctl --help did not answer"
 # read-all against a simulated receiver behind COM3 of the prefix.
 "$out/native/sim/tav1000r-sim" --image "$sim_image" --link "$WINEPREFIX/dosdevices/com3" \
