@@ -63,9 +63,6 @@ WindowServices Completed(WindowServices s) {
     if (!s.previewAndPrint) {
         s.previewAndPrint = system.previewAndPrint;
     }
-    if (!s.printText) {
-        s.printText = system.printText;
-    }
     if (!s.localClock) {
         s.localClock = system.localClock;
     }
@@ -146,6 +143,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
 
     SetUpPatternChecks();
     SetUpAccessibleNames();
+    SetUpPortFinder();
     // Beside the bar while an operation runs: where it is, and the stop control.
     QWidget* client = ui_->ProgressBar1->parentWidget();
     progressText_ = new QLabel(client);
