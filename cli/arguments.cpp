@@ -21,7 +21,7 @@ const std::vector<OptionSpec>& Options() {
         {"--backup-full", ""},  {"--yes", ""},
         {"--excel", ""},        {"--replace", ""},
         {"--strict", ""},       {"--help", ""},
-        {"--version", ""},
+        {"--version", ""},      {"--find", ""},
     };
     return options;
 }

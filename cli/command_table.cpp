@@ -146,7 +146,7 @@ const std::vector<Command>& Commands() {
          true,
          [](const Args& a) { return RunMonitor(a); }},
         {"ports",
-         "ports [--json]",
+         "ports [--json] | ports --find [DEVICE...]",
          QT_TRANSLATE_NOOP(
              "Tavctl",
              "Lists COM1..COM15 with the device each opens now and what the system knows of\n"
@@ -155,8 +155,10 @@ const std::vector<Command>& Commands() {
              "takes; for a built-in UART only its path. Links to a device in /dev itself\n"
              "(a udev rule's or one made by hand, /dev/tav) are listed with it. With --port\n"
              "PATH, a last line says what PATH is: the serial device it names and its COM\n"
-             "name, or that it is not a serial device. --json prints one JSON array."),
-         {"--json"},
+             "name, or that it is not a serial device. --json prints one JSON array.\n"
+             "--find asks each present port (or each DEVICE given) for the receiver's\n"
+             "version, one at a time, and prints the first that answers."),
+         {"--json", "--find"},
          false,
          [](const Args& a) { return RunPorts(a); }},
         {"show",

@@ -26,6 +26,8 @@ int RunMonitor(const Args& a);
 
 // Commands on files, and the port list (file_commands.cpp).
 int RunPorts(const Args& a);
+// ports --find (find_command.cpp).
+int RunFindReceiver(const Args& a);
 int RunShow(const Args& a);
 int RunDiff(const Args& a);
 int RunImport(const Args& a);

@@ -19,6 +19,9 @@
 namespace tav::cli {
 
 int RunPorts(const Args& a) {
+    if (a.flags.count("--find") != 0) {
+        return RunFindReceiver(a);
+    }
     ExpectPositional(a, 0);
     const PlatformPortResolver resolver;
     const bool json = a.flags.count("--json") != 0;

@@ -1,9 +1,10 @@
 #include "sim/in_process_receiver.h"
 
+#include "sim/line_schedule.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <ctime>
-#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -34,13 +35,15 @@ std::array<std::uint8_t, 6> LocalTimeBcd() {
 }  // namespace
 
 struct InProcessReceiver::Impl {
-    explicit Impl(ReceiverOptions options) : engine(std::move(options)) {}
+    explicit Impl(ReceiverOptions options) : engine(std::move(options)) {
+        line.Reset(SteadyClock::now());
+    }
 
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
     ReceiverEngine engine;
-    std::deque<std::uint8_t> input;   // from the tool, not taken yet
-    std::deque<std::uint8_t> output;  // to the tool, not taken yet
+    // The bytes in flight both ways, at the line's speed when paced.
+    LineSchedule line;
     bool attached = false;
     bool stop = false;
     TimePoint lastActivity = SteadyClock::now();
@@ -50,13 +53,26 @@ struct InProcessReceiver::Impl {
     int demoCounter = 0;
     std::thread thread;
 
-    void Deliver(const std::vector<std::uint8_t>& bytes) {
-        lastActivity = SteadyClock::now();
+    bool Paced() const { return engine.GetPacing().paced; }
+
+    void Deliver(const std::vector<std::uint8_t>& bytes, TimePoint ready) {
+        lastActivity = ready;
         if (!attached) {
             return;
         }
-        output.insert(output.end(), bytes.begin(), bytes.end());
+        line.Send(bytes, ready, Paced());
         changed.notify_all();
+    }
+
+    void TakeInput(TimePoint now) {
+        while (const std::optional<LineSchedule::Pending> p = line.Take(now, Paced())) {
+            lastActivity = now;
+            // The receiver is busy for its processing time: the answer is due
+            // after it, while the tool may go on sending meanwhile.
+            if (std::optional<Reply> reply = engine.Receive(p->byte)) {
+                Deliver(reply->bytes, p->at + reply->delay);
+            }
+        }
     }
 
     void DemoTick(TimePoint now) {
@@ -64,10 +80,10 @@ struct InProcessReceiver::Impl {
         if (!demo || now < nextDemo || engine.InFrame()) {
             return;
         }
-        const std::string line = ReceiverEngine::DemoEventLine(demoCounter++, LocalTimeBcd());
-        engine.AppendHistory(line);
-        if (output.size() < kOutputLimit) {
-            Deliver(ReceiverEngine::EventLineBytes(line));
+        const std::string text = ReceiverEngine::DemoEventLine(demoCounter++, LocalTimeBcd());
+        engine.AppendHistory(text);
+        if (line.OutputSize() < kOutputLimit) {
+            Deliver(ReceiverEngine::EventLineBytes(text), now);
         }
         nextDemo = std::max(nextDemo + demoEvery, now + std::chrono::milliseconds(1));
     }
@@ -76,6 +92,9 @@ struct InProcessReceiver::Impl {
         TimePoint deadline = TimePoint::max();
         if (demo) {
             deadline = nextDemo;
+        }
+        if (!line.InputEmpty()) {
+            deadline = std::min(deadline, line.NextInput());
         }
         const auto timeout = engine.Options().frameTimeout;
         if (engine.InFrame() && timeout.count() > 0) {
@@ -87,35 +106,23 @@ struct InProcessReceiver::Impl {
     void Run() {
         std::unique_lock lock(mutex);
         while (!stop) {
-            if (!input.empty()) {
-                const std::uint8_t byte = input.front();
-                input.pop_front();
-                lastActivity = SteadyClock::now();
-                std::optional<Reply> reply = engine.Receive(byte);
-                if (!reply) {
-                    continue;
-                }
-                // The receiver is busy for its processing time; the tool may
-                // go on sending meanwhile.
-                if (reply->delay.count() > 0 &&
-                    changed.wait_for(lock, reply->delay, [this] { return stop; })) {
-                    break;
-                }
-                Deliver(reply->bytes);
-                continue;
-            }
             const TimePoint now = SteadyClock::now();
+            TakeInput(now);
             DemoTick(now);
             const auto timeout = engine.Options().frameTimeout;
-            if (engine.InFrame() && timeout.count() > 0 && now - lastActivity >= timeout) {
+            if (engine.InFrame() && timeout.count() > 0 && line.InputEmpty() &&
+                now - lastActivity >= timeout) {
                 engine.AbortFrame();
             }
             const TimePoint deadline = NextDeadline();
-            const auto ready = [this] { return stop || !input.empty(); };
+            // Bytes arriving on an idle line wake the receiver; behind bytes
+            // already on their way they are due later than the deadline.
+            const bool idle = line.InputEmpty();
+            const auto woken = [this, idle] { return stop || (idle && !line.InputEmpty()); };
             if (deadline == TimePoint::max()) {
-                changed.wait(lock, ready);
+                changed.wait(lock, woken);
             } else {
-                changed.wait_until(lock, deadline, ready);
+                changed.wait_until(lock, deadline, woken);
             }
         }
     }
@@ -147,34 +154,54 @@ bool InProcessReceiver::Attach() {
 void InProcessReceiver::Detach() {
     const std::lock_guard lock(impl_->mutex);
     impl_->attached = false;
-    impl_->output.clear();
+    impl_->line.Clear();
 }
 
 void InProcessReceiver::Send(std::span<const std::uint8_t> bytes) {
     {
         const std::lock_guard lock(impl_->mutex);
-        impl_->input.insert(impl_->input.end(), bytes.begin(), bytes.end());
+        const TimePoint now = SteadyClock::now();
+        for (const std::uint8_t b : bytes) {
+            impl_->line.Arrive(b, now, impl_->Paced());
+        }
     }
     impl_->changed.notify_all();
 }
 
 std::size_t InProcessReceiver::Available() const {
     const std::lock_guard lock(impl_->mutex);
-    return impl_->output.size();
+    return impl_->line.Due(SteadyClock::now(), impl_->line.OutputSize());
 }
 
 std::size_t InProcessReceiver::Take(std::span<std::uint8_t> buffer) {
     const std::lock_guard lock(impl_->mutex);
-    const std::size_t n = std::min(buffer.size(), impl_->output.size());
-    std::copy_n(impl_->output.begin(), n, buffer.begin());
-    impl_->output.erase(impl_->output.begin(),
-                        impl_->output.begin() + static_cast<std::ptrdiff_t>(n));
+    const std::size_t n = impl_->line.Due(SteadyClock::now(), buffer.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        buffer[i] = impl_->line.OutputByte(i);
+    }
+    impl_->line.Sent(n);
     return n;
 }
 
 bool InProcessReceiver::WaitAvailable(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(impl_->mutex);
-    return impl_->changed.wait_for(lock, timeout, [this] { return !impl_->output.empty(); });
+    const TimePoint end = SteadyClock::now() + timeout;
+    for (;;) {
+        const TimePoint now = SteadyClock::now();
+        if (impl_->line.Due(now, 1) > 0) {
+            return true;
+        }
+        if (now >= end) {
+            return false;
+        }
+        // Until the next byte is due (paced, it is on its way), a new one is
+        // queued, or the time is up.
+        TimePoint until = end;
+        if (!impl_->line.OutputEmpty()) {
+            until = std::min(until, impl_->line.NextOutput());
+        }
+        impl_->changed.wait_until(lock, until);
+    }
 }
 
 MemoryImage InProcessReceiver::Memory() const {

@@ -3,11 +3,12 @@
 // a device. Where there are no pseudo-terminals (Windows) the demo hands the
 // window a serial-port object over one of these.
 //
-// Unpaced: answers go out as soon as the engine gives them (after its
-// processing delays). A partial frame is dropped after the frame timeout, as
-// on a line. Only one user may be attached at a time, as only one program may
-// hold a serial port; bytes the receiver sends while nobody is attached are
-// lost, as on a line with nobody listening.
+// Unpaced (the demo): answers go out as soon as the engine gives them (after
+// its processing delays). Paced (ReceiverOptions::pacing), the bytes both ways
+// take the line's time, as through a real serial line at 9600 baud. A partial frame is dropped
+// after the frame timeout, as on a line. Only one user may be attached at a time, as only one
+// program may hold a serial port; bytes the receiver sends while nobody is attached are lost, as on
+// a line with nobody listening.
 //
 // Every public member is thread-safe.
 #pragma once

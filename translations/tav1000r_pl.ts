@@ -286,7 +286,9 @@ serial number and stable links (/dev/serial/by-id/...), which --port also
 takes; for a built-in UART only its path. Links to a device in /dev itself
 (a udev rule's or one made by hand, /dev/tav) are listed with it. With --port
 PATH, a last line says what PATH is: the serial device it names and its COM
-name, or that it is not a serial device. --json prints one JSON array.</source>
+name, or that it is not a serial device. --json prints one JSON array.
+--find asks each present port (or each DEVICE given) for the receiver's
+version, one at a time, and prints the first that answers.</source>
         <translation>Wypisuje COM1..COM15 z urządzeniem, które każdy z nich teraz otwiera, i tym,
 co system o nim wie: dla przejściówki USB identyfikatory producent:produkt,
 producenta, nazwę produktu, numer seryjny i stałe dowiązania
@@ -295,7 +297,9 @@ producenta, nazwę produktu, numer seryjny i stałe dowiązania
 ręcznie, /dev/tav) są wypisywane razem z nim. Z --port ŚCIEŻKA ostatni wiersz
 mówi, czym jest ŚCIEŻKA: jakie urządzenie szeregowe wskazuje i jaka jest jego
 nazwa COM, albo że nie jest urządzeniem szeregowym. --json wypisuje jedną
-tablicę JSON.</translation>
+tablicę JSON.
+--find pyta każdy obecny port (albo każde podane URZĄDZENIE) o wersję
+odbiornika, po kolei, i wypisuje pierwszy, który odpowie.</translation>
     </message>
     <message>
         <source>Prints the configuration in the settings file FILE.</source>
@@ -543,6 +547,14 @@ więcej; 'tavctl --version' wypisuje wersję.
     <message>
         <source>tavctl: cannot save %1: no folder %2</source>
         <translation>tavctl: nie można zapisać %1: brak folderu %2</translation>
+    </message>
+    <message>
+        <source>tavctl: no serial port is present</source>
+        <translation>tavctl: nie ma żadnego portu szeregowego</translation>
+    </message>
+    <message>
+        <source>tavctl: no TAV-1000R answers on any port present (%1 asked)</source>
+        <translation>tavctl: TAV-1000R nie odpowiada na żadnym z obecnych portów (zapytano: %1)</translation>
     </message>
     <message>
         <source>tavctl: %1 names no serial device on this computer</source>

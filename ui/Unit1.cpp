@@ -31,8 +31,6 @@ namespace tav::ui {
 
 namespace {
 
-constexpr int kDumpBytesPerLine = 16;
-constexpr int kDumpLines = 16;
 // The client area the controls are laid out in, below the menu bar.
 constexpr int kClientWidth = 736;
 constexpr int kClientHeight = 716;
@@ -62,9 +60,6 @@ WindowServices Completed(WindowServices s) {
     }
     if (!s.previewAndPrint) {
         s.previewAndPrint = system.previewAndPrint;
-    }
-    if (!s.printText) {
-        s.printText = system.printText;
     }
     if (!s.localClock) {
         s.localClock = system.localClock;
@@ -146,6 +141,7 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
 
     SetUpPatternChecks();
     SetUpAccessibleNames();
+    SetUpPortFinder();
     // Beside the bar while an operation runs: where it is, and the stop control.
     QWidget* client = ui_->ProgressBar1->parentWidget();
     progressText_ = new QLabel(client);
@@ -461,38 +457,6 @@ void TForm1::Button4Click() {
         return;
     }
     RunDeviceOperation(kWriteAllMemory);
-}
-
-// ---- Memory dump view ------------------------------------------------------
-
-void TForm1::SetDumpStart(std::int32_t offset) {
-    selection_.dumpStartOffset = std::clamp(offset, 0, kLastDumpStart);
-}
-
-void TForm1::RefreshDumpView() {
-    TStringGrid& grid = *ui_->StringGrid4;
-    const int start = std::clamp(selection_.dumpStartOffset, 0, kLastDumpStart);
-    for (int i = 0; i < kDumpBytesPerLine; ++i) {
-        for (int j = 0; j < kDumpLines; ++j) {
-            const int p = start + j * kDumpBytesPerLine + i;
-            const auto byte = static_cast<std::size_t>(image_.at(static_cast<std::size_t>(p)));
-            grid.SetCell(i + 1, 2 * j + 1, hexText_[byte]);
-            grid.SetCell(i + 1, 2 * j + 2, charText_[byte]);
-            if (i == 0) {
-                grid.SetCell(0, 2 * j + 1, QString::asprintf("%04x-%05d", p, p));
-            }
-        }
-    }
-}
-
-void TForm1::Button5Click() {
-    SetDumpStart(selection_.dumpStartOffset + 256);
-    RefreshDumpView();
-}
-
-void TForm1::Button9Click() {
-    SetDumpStart(selection_.dumpStartOffset - 256);
-    RefreshDumpView();
 }
 
 }  // namespace tav::ui

@@ -4,6 +4,8 @@
 // work behind them lives in image/ and link/.
 #pragma once
 
+#include <QDateTime>
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <array>
@@ -128,6 +130,19 @@ class TForm1 : public QMainWindow {
     void ShowMessage(const QString& text, const QString& caption);
     // StaticText1, which grows with its text.
     void ShowVersionText(const QString& text);
+
+    // Printed pages that had no printer to go to, saved as a PDF chosen in
+    // SaveDialog1 (print_pages.cpp); the message after it says where. True
+    // when the file was written.
+    struct PdfPages {
+        QString dialogTitle;
+        QString fileName;  // proposed
+        QString title;
+        QString text;
+        QFont font;
+        QDateTime printedAt;
+    };
+    bool SavePagesAsPdf(const PdfPages& pages);
 
     // The tooltip of a cell of the remotes map: the remote's number, and its
     // name and serial number when the slot is used.
@@ -271,8 +286,15 @@ class TForm1 : public QMainWindow {
     void SetUpHelpMenu();
     // The tooltip of a button greyed while reception is off.
     static const char* const kOnlyOnline;
+    // ... and of one greyed while it is on; the finder's own tooltip.
+    static const char* const kBusyOnline;
+    static const char* const kFindTip;
     // Names and descriptions for a screen reader (accessible_names.cpp).
     void SetUpAccessibleNames();
+    // "Znajdź TAV-1000R" beside the port list (port_finder.cpp): asks each
+    // present port in turn and selects the first that answers.
+    void SetUpPortFinder();
+    void FindReceiverClick();
     // Remote 0..999 becomes the selected one and is shown.
     void SelectRemote(int remote);
     void TypePattern(int event);
@@ -324,12 +346,11 @@ class TForm1 : public QMainWindow {
     QString settingsFileName_;
     SelectionState selection_;
     bool onlineReceptionActive_ = false;
-    bool placed_ = false;
+    bool placed_ = false;           // the first show has fitted the window to its screen
     std::bitset<4> patternsTyped_;  // patterns typed since shown from the image
     QLabel* patternProblem_ = nullptr;
     QDialog* helpWindow_ = nullptr;
-    QString logFolder_;  // where the last log was saved or chosen  // the first show has fitted the
-                         // window to its screen
+    QString logFolder_;  // where the last log was saved or chosen
     QtOperationHost host_;
     SerialLink link_;
     DeviceContext context_;
@@ -343,6 +364,7 @@ class TForm1 : public QMainWindow {
     // A close asked for during an operation, which was told to stop.
     bool closeAfterOperation_ = false;
     QPushButton* stopButton_ = nullptr;  // PRZERWIJ
+    QPushButton* findButton_ = nullptr;  // Znajdź TAV-1000R
     QLabel* progressText_ = nullptr;
     QWidget* portList_ = nullptr;  // ComboBox1's drop-down list
     TFileDialog OpenDialog1;

@@ -103,17 +103,19 @@ std::array<QPushButton*, 15> TForm1::ReceptionButtons() const {
 // A greyed button says in its tooltip why it is greyed.
 const char* const TForm1::kOnlyOnline =
     "Dostępne podczas odbierania zdarzeń on-line: najpierw rozpocznij odbieranie zdarzeń.";
+const char* const TForm1::kBusyOnline =
+    "Niedostępne podczas odbierania zdarzeń on-line: port jest zajęty. Najpierw zakończ "
+    "odbieranie zdarzeń.";
 
 void TForm1::SetOnlineButtons() {
     const auto buttons = ReceptionButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const bool on = i >= buttons.size() - 2;
         buttons[i]->setEnabled(on);
-        buttons[i]->setToolTip(
-            on ? QString()
-               : FromUtf8("Niedostępne podczas odbierania zdarzeń on-line: port jest zajęty. "
-                          "Najpierw zakończ odbieranie zdarzeń."));
+        buttons[i]->setToolTip(on ? QString() : FromUtf8(kBusyOnline));
     }
+    findButton_->setEnabled(false);
+    findButton_->setToolTip(FromUtf8(kBusyOnline));
 }
 
 void TForm1::SetOfflineButtons() {
@@ -123,6 +125,8 @@ void TForm1::SetOfflineButtons() {
         buttons[i]->setEnabled(on);
         buttons[i]->setToolTip(on ? QString() : FromUtf8(kOnlyOnline));
     }
+    findButton_->setEnabled(true);
+    findButton_->setToolTip(FromUtf8(kFindTip));
 }
 
 void TForm1::Button10Click() {
@@ -240,7 +244,8 @@ void TForm1::Button19Click() {
 void TForm1::Button20Click() {
     const QPlainTextEdit& view = *ui_->RichEdit1;
     const QString text = eventViewHasLines_ ? view.toPlainText() : QString();
-    if (services_.printText(kPrintTitle, text, view.font())) {
+    // The print dialog (printer, pages, copies) from its preview.
+    if (services_.previewAndPrint(this, kPrintTitle, text, view.font())) {
         return;
     }
     // No printer: the same pages can still go into a PDF file.
@@ -253,20 +258,13 @@ void TForm1::Button20Click() {
         return;
     }
     const LocalDateTime now = services_.localClock->Now();
-    SaveDialog1.Title = FromUtf8("Zapisywanie wydruku zdarzeń");
-    SaveDialog1.Filter = QStringLiteral("Pliki PDF *.pdf (*.pdf)");
-    SaveDialog1.DefaultExt = QStringLiteral("pdf");
-    SaveDialog1.FileName = DatedLogName(now, "pdf");
-    if (!SaveDialog1.Execute()) {
-        return;
-    }
-    const QDateTime printedAt(QDate(now.year, now.month, now.day),
-                              QTime(now.hour, now.minute, now.second));
-    if (!PrintPlainTextToPdf(SaveDialog1.FileName, kPrintTitle, text, view.font(), printedAt)) {
-        ShowMessage(
-            FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(SaveDialog1.FileName),
-            FromUtf8(messages::kError));
-    }
+    SavePagesAsPdf({.dialogTitle = FromUtf8("Zapisywanie wydruku zdarzeń"),
+                    .fileName = DatedLogName(now, "pdf"),
+                    .title = kPrintTitle,
+                    .text = text,
+                    .font = view.font(),
+                    .printedAt = QDateTime(QDate(now.year, now.month, now.day),
+                                           QTime(now.hour, now.minute, now.second))});
 }
 
 void TForm1::Button21Click() {

@@ -194,20 +194,13 @@ void TForm1::Raportkonfiguracji1Click() {
     } else if (answer != QMessageBox::No) {
         return;
     }
-    SaveDialog1.Title = FromUtf8("Zapisywanie raportu konfiguracji");
-    SaveDialog1.Filter = QStringLiteral("Pliki PDF *.pdf (*.pdf)");
-    SaveDialog1.DefaultExt = QStringLiteral("pdf");
-    SaveDialog1.FileName =
-        QString::asprintf("raport-%04d-%02d-%02d.pdf", now.year, now.month, now.day);
-    if (!SaveDialog1.Execute()) {
-        return;
-    }
-    if (!print::PrintPlainTextToPdf(SaveDialog1.FileName, title, text, print::ReportFont(),
-                                    source.at)) {
-        ShowMessage(
-            FromUtf8("Nie można zapisać pliku ") + QDir::toNativeSeparators(SaveDialog1.FileName),
-            FromUtf8(messages::kError));
-    }
+    SavePagesAsPdf(
+        {.dialogTitle = FromUtf8("Zapisywanie raportu konfiguracji"),
+         .fileName = QString::asprintf("raport-%04d-%02d-%02d.pdf", now.year, now.month, now.day),
+         .title = title,
+         .text = text,
+         .font = print::ReportFont(),
+         .printedAt = source.at});
 }
 
 void TForm1::AktualizujoprogramowaniewTAV1000U1Click() {

@@ -5,6 +5,7 @@
 // queued, so that the transfer never waits for a redraw.
 #pragma once
 
+#include <QString>
 #include <functional>
 
 #include "link/operation_host.h"
@@ -19,8 +20,8 @@ class QtOperationHost final : public OperationHost {
 
     void ShowMessage(std::string_view text, std::string_view caption) override;
     void ShowVersionText(std::string_view text) override;
-    // The window's port message says all it shows.
-    void PortOpenFailed(const PortOpenOutcome&) override {}
+    // The port message comes with the reason the open ran into.
+    void PortOpenFailed(const PortOpenOutcome& outcome) override;
     void ShowProgress(const OperationProgress& progress) override;
     void RecordsChanged(int first, int last) override;
     bool StopAfterRecord(int record) override;
@@ -31,6 +32,7 @@ class QtOperationHost final : public OperationHost {
 
   private:
     TForm1& form_;
+    QString portMessageCaption_;
 };
 
 }  // namespace tav::ui

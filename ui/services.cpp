@@ -51,14 +51,6 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
     return dialog.selectedFiles().front();
 }
 
-bool PrintOnDefaultPrinter(const QString& title, const QString& text, const QFont& font) {
-    QPrinter printer;
-    if (!printer.isValid()) {
-        return false;
-    }
-    return PrintPlainText(printer, title, text, font);
-}
-
 bool PreviewAndPrint(QWidget* parent, const QString& title, const QString& text,
                      const QFont& font) {
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
@@ -85,7 +77,6 @@ WindowServices SystemWindowServices() {
     s.saveFileName = [](QWidget* parent, const FileDialogRequest& r) {
         return RunFileDialog(parent, r, QFileDialog::AcceptSave);
     };
-    s.printText = PrintOnDefaultPrinter;
     s.previewAndPrint = PreviewAndPrint;
     s.localClock = std::make_shared<SystemLocalClock>();
     s.portResolver = std::make_shared<PlatformPortResolver>();

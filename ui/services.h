@@ -44,13 +44,9 @@ struct WindowServices {
     // The chosen path, or an empty string when the user cancelled.
     std::function<QString(QWidget* parent, const FileDialogRequest&)> openFileName;
     std::function<QString(QWidget* parent, const FileDialogRequest&)> saveFileName;
-    // Prints plain text, lines separated by "\n", on the default printer as
-    // one job titled `title` in `font`, without a dialog; false when nothing
-    // could be printed.
-    std::function<bool(const QString& title, const QString& text, const QFont& font)> printText;
     // Shows the pages of `text` (laid out as PrintPlainText lays them out) in
-    // a print preview, from which the print dialog prints them; false when
-    // there is no printer to print on.
+    // a print preview, from which the print dialog (printer, pages, copies)
+    // prints them; false when there is no printer to print on.
     std::function<bool(QWidget* parent, const QString& title, const QString& text,
                        const QFont& font)>
         previewAndPrint;

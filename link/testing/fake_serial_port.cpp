@@ -15,8 +15,9 @@ class FakeSerialPort final : public SerialPort {
         device_.Log(PortCall::Open, ok);
         if (!ok) {
             if (error != nullptr) {
-                error->reason =
-                    device_.failOpen ? "No such file or directory" : "Device or resource busy";
+                *error = device_.failOpen
+                             ? PortOpenError{PortErrorKind::kMissing, "No such file or directory"}
+                             : PortOpenError{PortErrorKind::kBusy, "Device or resource busy"};
             }
             return false;
         }

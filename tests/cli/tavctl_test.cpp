@@ -1759,5 +1759,43 @@ TEST_F(TavctlFiles, ASecondFileThatIsNoSettingsFileIsNamed) {
     }
 }
 
+// ports --find asks the devices in order and names the first receiver that
+// answers; a port with nothing behind it or no device at all is passed over.
+TEST_F(TavctlTest, FindNamesTheFirstPortTheReceiverAnswersOn) {
+    int master = -1;
+    int slave = -1;
+    char silentName[64] = {};
+    ASSERT_EQ(openpty(&master, &slave, silentName, nullptr, nullptr), 0);
+    sim::ReceiverOptions boot;
+    boot.mode = sim::ReceiverMode::BootLoader;
+    sim::PtyReceiver second(boot);
+    std::string error;
+    ASSERT_TRUE(second.Start(&error)) << error;
+    const std::string silent = silentName;
+    const std::string missing = File("no-such-device");
+    const struct Row {
+        std::vector<std::string> devices;
+        int status;
+        std::string out;
+    } rows[] = {
+        {{silent, missing, sim_.DevicePath(), second.DevicePath()}, 0, sim_.DevicePath() + "\n"},
+        {{silent, second.DevicePath(), sim_.DevicePath()}, 0, second.DevicePath() + "\n"},
+        {{silent, missing}, 1, ""},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"ports", "--find"};
+        args.insert(args.end(), row.devices.begin(), row.devices.end());
+        const Result r = Tavctl(args);
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_EQ(r.out, row.out);
+        if (row.status != 0) {
+            EXPECT_THAT(r.err, HasSubstr("no TAV-1000R answers on any port present (2 asked)"));
+        }
+    }
+    second.Stop();
+    ::close(slave);
+    ::close(master);
+}
+
 }  // namespace
 }  // namespace tav

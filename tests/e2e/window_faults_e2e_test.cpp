@@ -52,8 +52,15 @@ int DescriptorsOn(const std::string& device) {
     return n;
 }
 
-const Message kPortBusy{QString::fromUtf8("Niewłaściwa nazwa portu lub port jest aktywny."),
-                        QString::fromUtf8("Błąd")};
+// The port message, with the reason the open ran into.
+Message PortRefused(const char* reason) {
+    return {QString::fromUtf8("Niewłaściwa nazwa portu lub port jest aktywny.\n\nPrzyczyna: ") +
+                QString::fromUtf8(reason),
+            QString::fromUtf8("Błąd")};
+}
+const Message kPortBusy = PortRefused("port zajęty przez inny program.");
+const Message kNoPermission = PortRefused("brak uprawnień do tego portu.");
+const Message kNoDevice = PortRefused("brak urządzenia – nic nie jest podłączone do tego portu.");
 const Message kNoAnswerAtStart{"TAV-1000R nie odpowiada!", QString::fromUtf8("Błąd")};
 const QString kFirmwareWarning = QString::fromUtf8(
     "Aby zaktualizować TAV-1001U do wersji 1.26 należy wyłączyć go, a następnie włączyć "
@@ -224,8 +231,9 @@ std::optional<Expected> Expect(Column column, const Operation& op) {
             return Expected{Fault{FaultKind::ShortAnswer, answer, reads ? 10 : 0}, noAnswer,
                             stored};
         case Column::PortHeldByAnotherProcess:
-        case Column::DeviceWithoutPermission:
             return Expected{std::nullopt, kPortBusy, 0};
+        case Column::DeviceWithoutPermission:
+            return Expected{std::nullopt, kNoPermission, 0};
         case Column::DeviceVanishes:
             if (op.kind == Kind::NoAnswer) {
                 return std::nullopt;
@@ -446,7 +454,7 @@ TEST_F(WindowOnAFaultyLine, OnlineReception) {
          false},
         {Column::AnswerCutShort, Fault{FaultKind::ShortAnswer, 0, 3}, {kNoAnswerAtStart}, false},
         {Column::PortHeldByAnotherProcess, std::nullopt, {kPortBusy}, false},
-        {Column::DeviceWithoutPermission, std::nullopt, {kPortBusy}, false},
+        {Column::DeviceWithoutPermission, std::nullopt, {kNoPermission}, false},
         {Column::SilenceInTheMiddle, std::nullopt, {}, true},
         // The version (6 bytes) and "zdarzenie 1" with its CR LF.
         {Column::DeviceVanishes, Fault{FaultKind::HangUpAfterBytes, 6 + 13}, {hangUp}, true},
@@ -547,7 +555,7 @@ TEST_F(WindowOnAFaultyLine, AdapterComesBackUnderTheSameOrAnotherName) {
     unplug();
     messages.clear();
     Click("Button17");
-    EXPECT_EQ(messages, std::vector<Message>{kPortBusy});
+    EXPECT_EQ(messages, std::vector<Message>{kNoDevice});
 
     for (const char* name : {"ttyUSB0", "ttyUSB1", "ttyACM0"}) {
         SCOPED_TRACE(name);

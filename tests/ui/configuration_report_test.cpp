@@ -2,6 +2,7 @@
 // and the menu item "Raport konfiguracji…" with a printer, without one, and
 // straight into a PDF.
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
@@ -190,9 +191,14 @@ TEST_F(ReportMenuTest, PrintsThroughThePreviewOrSavesAPdf) {
             const QString written = savePath + QStringLiteral(".pdf");
             EXPECT_TRUE(PdfText(written).contains(U("Garaż - Kowalski")));
         }
-        EXPECT_EQ(messages.size(), row.message != nullptr ? 1u : 0u);
-        if (row.message != nullptr && !messages.empty()) {
+        // A written PDF is named in a last message.
+        ASSERT_EQ(messages.size(), (row.message != nullptr ? 1u : 0u) + (row.pdf ? 1u : 0u));
+        if (row.message != nullptr) {
             EXPECT_TRUE(messages[0].text.contains(U(row.message)));
+        }
+        if (row.pdf) {
+            EXPECT_TRUE(messages.back().text.contains(
+                QDir::toNativeSeparators(savePath + QStringLiteral(".pdf"))));
         }
     }
 }

@@ -1,5 +1,7 @@
 // Device buttons through the window against the simulated receiver on a pty:
 // the Qt host's messages, progress bar and reloads.
+#include <pty.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -8,6 +10,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+
 #include <cstdio>
 #include <thread>
 
@@ -164,11 +167,73 @@ TEST_F(DeviceOperationsTest, RefusalsArriveAsMessageBoxesWithTheirCaptions) {
                                          "oprogramowania!"),
                        QString::fromUtf8("BŁĄD")}));
     EXPECT_EQ(messages[1],
-              (Message{QString::fromUtf8("Niewłaściwa nazwa portu lub port jest aktywny."),
+              (Message{QString::fromUtf8("Niewłaściwa nazwa portu lub port jest aktywny.\n\n"
+                                         "Przyczyna: brak urządzenia – nic nie jest "
+                                         "podłączone do tego portu."),
                        QString::fromUtf8("Błąd")}));
     ASSERT_TRUE(bootLoader->WaitForReceived(1, std::chrono::seconds(2)));
     const std::vector<std::uint8_t> received = bootLoader->ReceivedBytes();
     EXPECT_EQ(received, std::vector<std::uint8_t>{'?'});
+}
+
+// "Znajdź TAV-1000R" asks the present ports in order and selects the first
+// that answers, with its version; a port with nothing behind it is passed
+// over. Choosing another port clears the version line.
+TEST_F(DeviceOperationsTest, FinderSelectsThePortTheReceiverAnswersOn) {
+    int master = -1;
+    int slave = -1;
+    char silent[64] = {};
+    ASSERT_EQ(openpty(&master, &slave, silent, nullptr, nullptr), 0);
+    const std::string app = application->DevicePath();
+    const std::string boot = bootLoader->DevicePath();
+    const struct Row {
+        const char* what;
+        std::vector<std::string> ports;  // COM1.., "" for none
+        int selected;
+        const char* version;  // the version line's start; "": empty
+        const char* message;
+    } rows[] = {
+        {"application on COM4",
+         {silent, "", "", app},
+         3,
+         "hardw.ver:1.00 soft.ver:1.26",
+         "TAV-1000R odpowiada na porcie COM4."},
+        {"boot loader first",
+         {silent, boot, app},
+         1,
+         "boot ldr:",
+         "TAV-1000R odpowiada na porcie COM2."},
+        {"nothing answers",
+         {"", silent},
+         0,
+         "",
+         "TAV-1000R nie odpowiada na żadnym z obecnych portów (COM2)."},
+        {"no port",
+         {},
+         0,
+         "",
+         "Nie znaleziono żadnego portu szeregowego. Sprawdź, czy przejściówka USB jest "
+         "podłączona."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (int i = 0; i < kPortCount; ++i) {
+            resolver->Set(i, i < static_cast<int>(row.ports.size()) ? row.ports[i] : "");
+        }
+        SelectPort(0);
+        messages.clear();
+        Click("FindReceiverButton");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, QString::fromUtf8(row.message));
+        EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), row.selected);
+        const QString version = Find<QLabel>("StaticText1")->text();
+        EXPECT_TRUE(*row.version == 0 ? version.isEmpty() : version.startsWith(row.version))
+            << version.toStdString();
+        SelectPort(5);
+        EXPECT_EQ(Find<QLabel>("StaticText1")->text(), "");
+    }
+    ::close(slave);
+    ::close(master);
 }
 
 TEST_F(DeviceOperationsTest, ReadDisplaySettingsShowsThemWithoutWritingBack) {

@@ -38,7 +38,9 @@ QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-const Message kBusyPort{U("Niewłaściwa nazwa portu lub port jest aktywny."), U("Błąd")};
+const Message kBusyPort{U("Niewłaściwa nazwa portu lub port jest aktywny.\n\nPrzyczyna: port "
+                          "zajęty przez inny program."),
+                        U("Błąd")};
 const Message kNoAnswer{U("TAV-1000R nie odpowiada!"), U("Błąd")};
 const Message kReceiving{U("Odbieram zdarzenia."), U("Błąd")};
 const Message kExists{U("Plik już istnieje! Zapisz pod inną nazwą!"), U("BŁĄD!")};
@@ -69,7 +71,8 @@ class EventPageTest : public WindowTest {
             }
             return savePath;
         };
-        s.printText = [this](const QString& title, const QString& text, const QFont& font) {
+        s.previewAndPrint = [this](QWidget*, const QString& title, const QString& text,
+                                   const QFont& font) {
             printedTitle = title;
             printedFont = font;
             if (pdfPath.isEmpty()) {
@@ -581,7 +584,11 @@ TEST_F(EventPageTest, WithoutAPrinterThePagesCanBeSavedAsAPdf) {
             EXPECT_EQ(saveRequests[0].defaultSuffix, "pdf") << r.name;
             EXPECT_EQ(saveRequests[0].fileName, "zdarzenia-2026-12-08.pdf") << r.name;
         }
-        EXPECT_TRUE(messages.empty()) << r.name;
+        // Once saved, the message says where: the dialog is gone by then.
+        ASSERT_EQ(messages.size(), r.written ? 1u : 0u) << r.name;
+        if (r.written) {
+            EXPECT_TRUE(messages[0].text.contains(QDir::toNativeSeparators(savePath))) << r.name;
+        }
         EXPECT_EQ(!savePath.isEmpty() && QFile::exists(savePath), r.written) << r.name;
         if (r.written) {
             const QString printed = RunTool("pdftotext", {"-layout", savePath, "-"});

@@ -106,7 +106,6 @@ class WindowTest : public ::testing::Test {
         };
         s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
-        s.printText = [](const QString&, const QString&, const QFont&) { return false; };
         s.previewAndPrint = [this](QWidget*, const QString& title, const QString& text,
                                    const QFont&) {
             previews.push_back({title, text});
