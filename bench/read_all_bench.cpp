@@ -5,7 +5,7 @@
 // on Linux and under Wine in one go.
 //
 //   read_all_bench --port PORT [--runs N]
-//     PORT: COM1..COM15 (as the tool maps them) or a device path
+//     PORT: COM1..COM255 (as the tool maps them) or a device path
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -60,10 +60,8 @@ class OnePort final : public tav::PortResolver {
   public:
     explicit OnePort(std::string port) : port_(std::move(port)) {}
     std::optional<std::string> DevicePath(int) const override {
-        for (int i = 0; i < tav::kPortCount; ++i) {
-            if (tav::PortNames[static_cast<std::size_t>(i)] == port_) {
-                return tav::PlatformPortResolver().DevicePath(i);
-            }
+        if (const std::optional<int> index = tav::PortIndexOfName(port_)) {
+            return tav::PlatformPortResolver().DevicePath(*index);
         }
         return port_;
     }

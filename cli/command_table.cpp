@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "commands.h"
+#include "console.h"
 #include "link/dispatcher.h"
 #include "link/protocol.h"
 #include "translation.h"
@@ -272,29 +273,24 @@ const Command* FindCommand(std::string_view name) {
 }
 
 void PrintToolHelp(std::FILE* out) {
-    std::fputs(Tr(Tavctl::tr("Usage: tavctl [--port PORT] COMMAND [ARGS]\n"
-                             "The TAV-1000R configuration tool for scripts.\n\n"
-                             "PORT: COM1..COM15 (as the window maps them to serial devices) or a "
-                             "device\npath such as /dev/ttyUSB0. Default: COM1.\n\n"
-                             "Device commands:\n"))
-                   .c_str(),
-               out);
+    WriteText(out, Tr(Tavctl::tr("Usage: tavctl [--port PORT] COMMAND [ARGS]\n"
+                                 "The TAV-1000R configuration tool for scripts.\n\n")));
+    WriteText(out, PortOptionHelp());
+    WriteText(out, Tr(Tavctl::tr("\nDevice commands:\n")));
     bool device = true;
     for (const Command& c : Commands()) {
         if (device && !c.device) {
             device = false;
-            std::fputs(Tr(Tavctl::tr("\nOther commands:\n")).c_str(), out);
+            WriteText(out, Tr(Tavctl::tr("\nOther commands:\n")));
         }
-        std::fprintf(out, "  %.*s\n", static_cast<int>(c.synopsis.size()), c.synopsis.data());
+        WriteText(out, "  " + std::string(c.synopsis) + "\n");
     }
-    std::fputs(
-        Tr(Tavctl::tr(
-               "\nMessages go to standard error as \"CAPTION: TEXT\". Exit status: 0 done,\n"
-               "1 refused or failed, 2 usage error (diff as diff(1): 0 the same, 1 different,\n"
-               "2 trouble). 'tavctl COMMAND --help' tells more; 'tavctl --version' prints\n"
-               "the version.\n"))
-            .c_str(),
-        out);
+    WriteText(out,
+              Tr(Tavctl::tr(
+                  "\nMessages go to standard error as \"CAPTION: TEXT\". Exit status: 0 done,\n"
+                  "1 refused or failed, 2 usage error (diff as diff(1): 0 the same, 1 different,\n"
+                  "2 trouble). 'tavctl COMMAND --help' tells more; 'tavctl --version' prints\n"
+                  "the version.\n")));
 }
 
 void PrintCommandHelp(const Command& c, std::FILE* out) {
@@ -304,14 +300,15 @@ void PrintCommandHelp(const Command& c, std::FILE* out) {
     // The texts are in the table as they are written; the translation is
     // looked up by them.
     const std::string text = Tr(Tavctl::tr(std::string(c.text).c_str()));
-    std::fprintf(out, "%s\n%s\n", usage.c_str(), text.c_str());
+    WriteText(out, usage + "\n" + text + "\n");
     if (Takes(c, "--only-changed")) {
         // The times in the C locale's digits, as the rest of tavctl prints them.
         char single[32];
         char bulk[32];
         std::snprintf(single, sizeof single, "%.1f", kSingleWriteMicros / 1000);
         std::snprintf(bulk, sizeof bulk, "%.1f", kBulkTransferMicros / 1e6);
-        std::fputs(
+        WriteText(
+            out,
             Tr(Tavctl::tr(
                    "\n--only-changed BASE writes only the records in which FILE differs from BASE\n"
                    "(typically the file the receiver was last read into), one record at a time\n"
@@ -321,27 +318,24 @@ void PrintCommandHelp(const Command& c, std::FILE* out) {
                    "up to %3 changed records go one at a time and more go by the bulk write.\n"
                    "Nothing is written when FILE and BASE hold the same records.\n"),
                std::string(single), std::string(bulk),
-               std::to_string(SingleRecordLimit(kSingleWriteMicros)))
-                .c_str(),
-            out);
+               std::to_string(SingleRecordLimit(kSingleWriteMicros))));
     }
     if (Takes(c, "--backup-full")) {
-        std::fputs(
+        WriteText(
+            out,
             Tr(Tavctl::tr(
-                   "\n--backup DIR first reads from the receiver the records this write will "
-                   "change\n"
-                   "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
-                   "records with their numbers and nothing else (the whole memory as a settings\n"
-                   "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
-                   "is quicker). 'tavctl restore BACKUP' writes either back. DIR is made, with "
-                   "its\n"
-                   "parents, when missing. An existing file is never replaced (the same second\n"
-                   "gets -2 .. -9); if the backup cannot be read or saved, nothing is written.\n"
-                   "--verify reads the written records back afterwards and compares them byte for\n"
-                   "byte; the first record that differs is reported (record, byte, offset, both\n"
-                   "values) and the exit status is 1.\n"))
-                .c_str(),
-            out);
+                "\n--backup DIR first reads from the receiver the records this write will "
+                "change\n"
+                "into a new partial backup DIR/backup-YYYYMMDD-HHMMSS.tvr, which holds those\n"
+                "records with their numbers and nothing else (the whole memory as a settings\n"
+                "file DIR/backup-YYYYMMDD-HHMMSS.tv2 with --backup-full, or when the bulk read\n"
+                "is quicker). 'tavctl restore BACKUP' writes either back. DIR is made, with "
+                "its\n"
+                "parents, when missing. An existing file is never replaced (the same second\n"
+                "gets -2 .. -9); if the backup cannot be read or saved, nothing is written.\n"
+                "--verify reads the written records back afterwards and compares them byte for\n"
+                "byte; the first record that differs is reported (record, byte, offset, both\n"
+                "values) and the exit status is 1.\n")));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "console.h"
 #include "qt_session.h"
+#include "translation.h"
 
 namespace tav::cli {
 
@@ -18,6 +19,17 @@ bool StandardInputIsTerminal() {
 
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+bool WriteText(std::FILE* out, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+}
+
+std::string PortOptionHelp() {
+    return Tr(
+        Tavctl::tr("PORT: COM1..COM255 (as the window maps them to serial devices: COMn is the\n"
+                   "n-th serial device present) or a device path such as /dev/ttyUSB0.\n"
+                   "'tavctl ports' lists them. Default: COM1.\n"));
 }
 
 void ChooseGuiPlatform() {

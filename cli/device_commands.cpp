@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "commands.h"
+#include "console.h"
 #include "device_session.h"
 #include "image_files.h"
 #include "link/firmware.h"
@@ -37,7 +38,7 @@ int RunVersion(const Args& a) {
     if (kind != VersionKind::kApplication && kind != VersionKind::kBootLoader) {
         return kExitFailed;
     }
-    std::printf("%s\n", dev->host().versionText().c_str());
+    WriteText(stdout, dev->host().versionText() + "\n");
     return kExitDone;
 }
 

@@ -26,7 +26,7 @@ Device::Device(const std::string& port, PortChoice choice)
 std::unique_ptr<Device> OpenDevice(const Args& a) {
     std::optional<PortChoice> choice = ChoosePort(a.port);
     if (!choice) {
-        throw UsageError{Tr(Tavctl::tr("unknown port %1 (COM1..COM15 or a device path)"), a.port)};
+        throw UsageError{Tr(Tavctl::tr("unknown port %1 (COM1..COM255 or a device path)"), a.port)};
     }
     // A stable link (/dev/serial/by-id/...): say once which port it is.
     static bool linkNamed = false;

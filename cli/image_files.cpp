@@ -9,6 +9,7 @@
 #include <iostream>
 #include <vector>
 
+#include "console.h"
 #include "image/file_names.h"
 #include "image/record_backup.h"
 #include "image/safe_save.h"
@@ -22,12 +23,12 @@ namespace tav::cli {
 namespace fs = std::filesystem;
 
 void Say(const std::string& line) {
-    std::fprintf(stderr, "%s\n", line.c_str());
+    WriteText(stderr, line + "\n");
     std::fflush(stderr);
 }
 
 bool AskYesNo(const std::string& question) {
-    std::fprintf(stderr, "%s %s ", question.c_str(), Tr(Tavctl::tr("[y/N]")).c_str());
+    WriteText(stderr, question + " " + Tr(Tavctl::tr("[y/N]")) + " ");
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) {
@@ -147,8 +148,7 @@ bool SaveImage(const std::string& file, const MemoryImage& image) {
 
 bool WriteStandardOutput(std::string_view text) {
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-        std::fflush(stdout) == 0) {
+    if (WriteText(stdout, text) && std::fflush(stdout) == 0) {
         return true;
     }
     const std::error_code why(errno != 0 ? errno : EIO, std::generic_category());

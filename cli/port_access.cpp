@@ -1,16 +1,12 @@
 #include "port_access.h"
 #include "translation.h"
 
-#include <regex>
-
 namespace tav::cli {
 
 std::optional<PortChoice> ChoosePort(const std::string& port) {
-    // As Windows takes them: com1 is COM1.
-    static const std::regex kComName("COM([1-9]|1[0-5])", std::regex::icase);
-    std::smatch m;
-    if (std::regex_match(port, m, kComName)) {
-        return PortChoice{std::stoi(m[1].str()) - 1, std::make_unique<PlatformPortResolver>()};
+    // As Windows takes them: com1 is COM1, \\.\COM17 is COM17.
+    if (const std::optional<int> index = PortIndexOfName(port)) {
+        return PortChoice{*index, std::make_unique<PlatformPortResolver>()};
     }
     if (port.find('/') != std::string::npos || port.find('\\') != std::string::npos) {
         auto fixed = std::make_unique<FixedPortResolver>();

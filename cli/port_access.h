@@ -11,8 +11,9 @@
 
 namespace tav::cli {
 
-// --port: "COM1".."COM15" in any case (index 0..14, resolved as the window resolves them)
-// or a device path (then index 0 of a fixed table). nullopt for anything else.
+// --port: "COM1".."COM255" in any case or "\\.\COMn" (index 0..254, resolved
+// as the window resolves them), or a device path (then index 0 of a fixed
+// table). nullopt for anything else (COM0, COM256).
 struct PortChoice {
     int index = 0;
     std::unique_ptr<PortResolver> resolver;

@@ -7,6 +7,7 @@
 
 #include "arguments.h"
 #include "command_table.h"
+#include "console.h"
 #include "image_files.h"
 #include "interrupts.h"
 #include "qt_session.h"
@@ -62,7 +63,7 @@ int RunCommandLine(int argc, char** argv) {
             if (!a.command.empty()) {
                 throw UsageError{Tr(Tavctl::tr("--version goes alone"))};
             }
-            std::printf("tavctl %s\n", TAV_VERSION);
+            WriteText(stdout, "tavctl " TAV_VERSION "\n");
             return kExitDone;
         }
         if (a.command.empty()) {
@@ -75,8 +76,8 @@ int RunCommandLine(int argc, char** argv) {
         return command->run(a);
     } catch (const UsageError& e) {
         const std::string command = FindCommand(a.command) != nullptr ? a.command + " " : "";
-        std::fprintf(stderr, "tavctl: %s\n%s\n", e.message.c_str(),
-                     Tr(Tavctl::tr("Try 'tavctl %1--help'."), command).c_str());
+        WriteText(stderr, "tavctl: " + e.message + "\n" +
+                              Tr(Tavctl::tr("Try 'tavctl %1--help'."), command) + "\n");
         return kExitUsage;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "console.h"
 #include "interrupts.h"
 
 namespace tav::cli {
@@ -19,7 +20,7 @@ std::string MessageLine(std::string_view text, std::string_view caption) {
 
 void TerminalHost::ShowMessage(std::string_view text, std::string_view caption) {
     ClearBar();
-    std::fprintf(err_, "%s\n", MessageLine(text, caption).c_str());
+    WriteText(err_, MessageLine(text, caption) + "\n");
     std::fflush(err_);
 }
 

@@ -54,13 +54,8 @@ std::string FirstLine(const fs::path& file) {
     return line;
 }
 
-}  // namespace
-
-std::optional<std::string> PlatformPortResolver::DevicePath(int index) const {
-    if (index < 0 || index >= kPortCount) {
-        return std::nullopt;
-    }
-    const fs::path dev = devRoot_;
+// The serial devices present, in COM order.
+std::vector<std::string> PresentDevices(const fs::path& dev, const fs::path& sysRoot) {
     std::vector<std::string> devices;
     for (const char* prefix : {"ttyUSB", "ttyACM"}) {
         for (int n : DeviceNumbers(dev, prefix)) {
@@ -68,14 +63,50 @@ std::optional<std::string> PlatformPortResolver::DevicePath(int index) const {
         }
     }
     for (int n : DeviceNumbers(dev, "ttyS")) {
-        if (UartPresent(sysRoot_, n)) {
+        if (UartPresent(sysRoot, n)) {
             devices.push_back((dev / ("ttyS" + std::to_string(n))).string());
         }
     }
+    return devices;
+}
+
+}  // namespace
+
+std::optional<std::string> PlatformPortResolver::DevicePath(int index) const {
+    if (index < 0 || index >= kHighestPortNumber) {
+        return std::nullopt;
+    }
+    const std::vector<std::string> devices = PresentDevices(devRoot_, sysRoot_);
     if (static_cast<std::size_t>(index) >= devices.size()) {
         return std::nullopt;
     }
     return devices[static_cast<std::size_t>(index)];
+}
+
+std::vector<PresentPort> PlatformPortResolver::PresentPorts() const {
+    std::vector<PresentPort> present;
+    for (const std::string& device : PresentDevices(devRoot_, sysRoot_)) {
+        if (present.size() == static_cast<std::size_t>(kHighestPortNumber)) {
+            break;
+        }
+        const SerialDeviceInfo info = DescribeDevice(device);
+        PresentPort port;
+        port.index = static_cast<int>(present.size());
+        port.device = device;
+        const std::string what = !info.product.empty() ? info.product
+                                 : info.IsUsb()        ? "USB-Serial"
+                                                       : "port szeregowy";
+        port.description = what + " (" + fs::path(device).filename().string() + ")";
+        // Words from a device are shown as they are, control characters not.
+        std::replace_if(
+            port.description.begin(), port.description.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+        port.manufacturer = info.manufacturer;
+        port.vendorId = info.vendorId;
+        port.productId = info.productId;
+        present.push_back(std::move(port));
+    }
+    return present;
 }
 
 SerialDeviceInfo PlatformPortResolver::DescribeDevice(const std::string& devicePath) const {

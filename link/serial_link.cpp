@@ -15,14 +15,14 @@ PortOpenOutcome SerialLink::OpenSelectedPort(int index) {
     // A second open while a port is held releases the first one.
     ClosePort();
     PortOpenOutcome outcome;
-    if (index < 0 || index >= kPortCount) {
+    if (index < 0 || index >= kHighestPortNumber) {
         outcome.reason = "no port selected";
         return outcome;
     }
     const std::optional<std::string> path = resolver_.DevicePath(index);
     if (!path) {
         outcome.error = PortErrorKind::kMissing;
-        outcome.reason = "no device for " + std::string(PortNames[static_cast<std::size_t>(index)]);
+        outcome.reason = "no device for " + PortName(index);
         return outcome;
     }
     outcome.devicePath = *path;

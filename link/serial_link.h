@@ -37,7 +37,8 @@ class SerialLink {
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
-    // Opens PortNames[index] (index -1: no selected entry, nothing is opened).
+    // Opens port `index` (0..254: COM1..COM255; -1: no selected entry, nothing
+    // is opened).
     // Shows no message: the caller does (see OpenSelectedPort in protocol.h).
     PortOpenOutcome OpenSelectedPort(int index);
     void ClosePort();

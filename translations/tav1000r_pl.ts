@@ -424,17 +424,35 @@ wymieniana, a FILE się nie zmienia (kod wyjścia 1).</translation>
         <source>Usage: tavctl [--port PORT] COMMAND [ARGS]
 The TAV-1000R configuration tool for scripts.
 
-PORT: COM1..COM15 (as the window maps them to serial devices) or a device
-path such as /dev/ttyUSB0. Default: COM1.
-
-Device commands:
 </source>
         <translation>Użycie: tavctl [--port PORT] POLECENIE [ARGUMENTY]
 Narzędzie konfiguracji TAV-1000R dla skryptów.
 
-PORT: COM1..COM15 (tak jak okno przypisuje je urządzeniom szeregowym) lub
-ścieżka urządzenia, np. /dev/ttyUSB0. Domyślnie: COM1.
-
+</translation>
+    </message>
+    <message>
+        <source>PORT: COM1..COM255 (as the window maps them to serial devices: COMn is the
+n-th serial device present) or a device path such as /dev/ttyUSB0.
+'tavctl ports' lists them. Default: COM1.
+</source>
+        <translation>PORT: COM1..COM255 (tak jak okno przypisuje je urządzeniom szeregowym: COMn
+to n-te obecne urządzenie szeregowe) lub ścieżka urządzenia, np. /dev/ttyUSB0.
+'tavctl ports' je wypisuje. Domyślnie: COM1.
+</translation>
+    </message>
+    <message>
+        <source>PORT: COMn, n from 1 to 255 (COM3, com17, \\.\COM17), or a device path.
+'tavctl ports' lists the ports there are. Default: COM1.
+</source>
+        <translation>PORT: COMn, n od 1 do 255 (COM3, com17, \\.\COM17) lub ścieżka urządzenia.
+'tavctl ports' wypisuje porty, które są. Domyślnie: COM1.
+</translation>
+    </message>
+    <message>
+        <source>
+Device commands:
+</source>
+        <translation>
 Polecenia odbiornika:
 </translation>
     </message>
@@ -761,8 +779,8 @@ więcej; 'tavctl --version' wypisuje wersję.
         <translation>tavctl: różnice: %1; zapis całej pamięci naraz jest szybszy</translation>
     </message>
     <message>
-        <source>unknown port %1 (COM1..COM15 or a device path)</source>
-        <translation>nieznany port %1 (COM1..COM15 lub ścieżka urządzenia)</translation>
+        <source>unknown port %1 (COM1..COM255 or a device path)</source>
+        <translation>nieznany port %1 (COM1..COM255 lub ścieżka urządzenia)</translation>
     </message>
     <message>
         <source>

@@ -365,11 +365,8 @@ void TForm1::FormCreate() {
     f.ComboBox15->setCurrentIndex(0);
     // 15. Runs Edit1Change, which disables the edit.
     f.Edit1->clear();
-    // 16.
-    for (std::string_view name : PortNames) {
-        f.ComboBox1->addItem(FromUtf8(name));
-    }
-    f.ComboBox1->setCurrentIndex(0);
+    // 16. And the ports above COM15 the system has.
+    FillPortList();
     // 17.
     for (int b = 1; b <= 13; ++b) {
         f.StringGrid1->SetCell(0, b, QStringLiteral("PRZYCISK ") + QString::number(b));
@@ -384,10 +381,6 @@ void TForm1::FormCreate() {
     repaint();
     // Whatever the window starts with is no edit of the user's.
     cleanImage_ = image_;
-}
-
-int TForm1::SelectedPortIndex() const {
-    return ui_->ComboBox1->currentIndex();
 }
 
 // ---- Progress bar, messages, status text ----------------------------------
@@ -416,16 +409,6 @@ void TForm1::ShowVersionText(const QString& text) {
     ui_->StaticText1->repaint();
 }
 
-QString TForm1::PortMapText() const {
-    QStringList lines;
-    for (int i = 0; i < kPortCount; ++i) {
-        const auto path = services_.portResolver->DevicePath(i);
-        lines << FromUtf8(PortNames[static_cast<std::size_t>(i)]) + QStringLiteral(": ") +
-                     (path ? QString::fromStdString(*path) : QStringLiteral("brak urządzenia"));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_->StringGrid2->viewport() && event->type() == QEvent::ToolTip) {
         ShowRemoteHint(static_cast<const QHelpEvent&>(*event));
@@ -434,14 +417,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The devices behind the names change as adapters come and go: look now.
     const bool hover = watched == ui_->ComboBox1 && event->type() == QEvent::ToolTip;
     const bool listOpens = watched == portList_ && event->type() == QEvent::Show;
-    if (hover || listOpens) {
+    // Before the list opens (it takes its width then): a press or a key.
+    const bool mayOpen = watched == ui_->ComboBox1 && (event->type() == QEvent::MouseButtonPress ||
+                                                       event->type() == QEvent::KeyPress);
+    if (hover || listOpens || mayOpen) {
+        RefreshPortList();
         ui_->ComboBox1->setToolTip(PortMapText());
-        for (int i = 0; i < ui_->ComboBox1->count() && i < kPortCount; ++i) {
-            const auto path = services_.portResolver->DevicePath(i);
-            ui_->ComboBox1->setItemData(
-                i, path ? QString::fromStdString(*path) : QStringLiteral("brak urządzenia"),
-                Qt::ToolTipRole);
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -72,7 +72,7 @@ class TForm1 : public QMainWindow {
     const WindowServices& services() const { return services_; }
     DeviceContext& deviceContext() { return context_; }
     bool OnlineReceptionActive() const { return onlineReceptionActive_; }
-    // The entry selected in ComboBox1, -1 when none.
+    // The port selected in ComboBox1 (its index: 16 for COM17), -1 when none.
     int SelectedPortIndex() const;
 
     // Runs one numbered device operation through the dispatcher off the
@@ -150,6 +150,11 @@ class TForm1 : public QMainWindow {
 
     // ComboBox1's tooltip: the device each port name opens now.
     QString PortMapText() const;
+    // Port list (port_list.cpp). Marks the ports there are now with what they
+    // are, and adds those above COM15 that the list lacks.
+    void RefreshPortList();
+    // An entry of the open list as it is drawn: "COM3 — FT232R USB UART (ttyUSB0)".
+    QString PortListEntryText(int row) const;
 
     // File menu (file_menu.cpp). Loads the settings file at `path` as the
     // menu's load does after its dialog, with its messages and redraws; true
@@ -251,6 +256,8 @@ class TForm1 : public QMainWindow {
     void ConnectHandlers();
     void ShowRemoteHint(const QHelpEvent& event);
     void FormCreate();
+    // FormCreate step 16: COM1..COM15, COM1 selected, then RefreshPortList.
+    void FillPortList();
     void SetDumpStart(std::int32_t offset);
 
     // Scenarios page (scenarios_page.cpp).

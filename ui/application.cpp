@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
+#include "parent_console.h"
 #include "print/translation.h"
 
 // The resources of a static library are registered by hand, outside any
@@ -102,11 +104,11 @@ bool LoadQtTranslation(QCoreApplication& app) {
 bool AnswerInfoOption(int argc, char** argv, const char* program, const char* usage) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s %s\n", program, TAV_VERSION);
+            PrintToCaller(std::string(program) + " " TAV_VERSION "\n");
             return true;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::printf("Użycie: %s%s", program, usage);
+            PrintToCaller("Użycie: " + std::string(program) + usage);
             return true;
         }
     }

@@ -9,6 +9,7 @@
 #include "Unit1.h"
 #include "application.h"
 #include "form_text.h"
+#include "qt_linking.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -51,10 +52,8 @@ void TForm1::OprogramieClick() {
                        "Program do konfiguracji odbiornika TAV-1000R.\n\n"
                        "Program korzysta z biblioteki Qt %2 (The Qt Company Ltd. i inni), "
                        "udostępnianej na licencji GNU LGPL w wersji 3. Tekst licencji i kod "
-                       "źródłowy Qt: https://www.qt.io/licensing. W Linuksie program używa "
-                       "bibliotek Qt zainstalowanych w systemie: można je zastąpić własną, "
-                       "zgodną wersją bez zmian w programie.")
-            .arg(QStringLiteral(TAV_VERSION), QString::fromLatin1(qVersion())),
+                       "źródłowy Qt: https://www.qt.io/licensing.\n\n%3")
+            .arg(QStringLiteral(TAV_VERSION), QString::fromLatin1(qVersion()), QtLinkingNote()),
         QStringLiteral("O programie"));
 }
 

@@ -148,18 +148,41 @@ TEST_F(FakeTree, ALinkMadeByHandIsShown) {
     }
 }
 
-// COM names as Windows takes them: in any case.
-TEST(ChoosePort, TakesComNamesInAnyCase) {
+// --port takes every COM name as Windows does (any case, COM1..COM255, the
+// \\.\ form), resolved as the window resolves them; a path is a device.
+TEST(ChoosePort, TakesEveryComNameAndDevicePaths) {
     struct Row {
         const char* port;
         int index;  // -1: refused
     };
-    const Row rows[] = {{"COM1", 0},   {"com1", 0},  {"Com15", 14}, {"cOm7", 6},
-                        {"com16", -1}, {"com0", -1}, {"lpt1", -1},  {"com", -1}};
+    const Row rows[] = {{"COM1", 0},          {"com9", 8},   {"COM10", 9},    {"COM15", 14},
+                        {"COM16", 15},        {"COM17", 16}, {"COM255", 254}, {"COM256", -1},
+                        {"\\\\.\\COM17", 16}, {"COM0", -1},  {"lpt1", -1},    {"com", -1},
+                        {"/dev/ttyUSB0", 0},  {"./tav", 0}};
     for (const Row& row : rows) {
         const auto choice = ChoosePort(row.port);
         EXPECT_EQ(choice ? choice->index : -1, row.index) << row.port;
     }
+    EXPECT_EQ(ChoosePort("/dev/ttyUSB0")->resolver->DevicePath(0), "/dev/ttyUSB0");
+}
+
+// The window's list marks the devices there are with what they are.
+TEST_F(FakeTree, PresentPortsSayWhatEachDeviceIs) {
+    const std::vector<PresentPort> present = Resolver().PresentPorts();
+    ASSERT_EQ(present.size(), 4u);
+    const struct {
+        const char* tty;
+        const char* description;
+    } expected[] = {{"ttyUSB0", "FT232R USB UART (ttyUSB0)"},
+                    {"ttyUSB1", "USB-Serial?[2J (ttyUSB1)"},
+                    {"ttyACM0", "USB-Serial (ttyACM0)"},
+                    {"ttyS0", "port szeregowy (ttyS0)"}};
+    for (std::size_t i = 0; i < present.size(); ++i) {
+        EXPECT_EQ(present[i].index, static_cast<int>(i));
+        EXPECT_EQ(present[i].device, Dev(expected[i].tty));
+        EXPECT_EQ(present[i].description, expected[i].description);
+    }
+    EXPECT_EQ(present[0].vendorId, "0403");
 }
 
 }  // namespace

@@ -46,6 +46,28 @@ class DeviceOperationsTest : public WindowTest {
     std::vector<int> progress;
 };
 
+// Windows numbers USB adapters from COM16 up: a receiver behind COM17 gets an
+// entry after the form's COM1..COM15 when the list opens, and the window's
+// operations reach it there.
+TEST_F(DeviceOperationsTest, AReceiverBehindComSeventeenIsListedAndAnswers) {
+    sim::ReceiverOptions options;
+    options.memory = SampleConfiguration();
+    options.memory.at(7) ^= 0x5A;  // not the receiver behind COM1
+    const auto far = testsupport::ReceiverBehindPort(*resolver, 16, options);
+    ASSERT_TRUE(far);
+    auto* ports = Find<QComboBox>("ComboBox1");
+    ports->showPopup();
+    ports->hidePopup();
+    ASSERT_EQ(ports->findText("COM17"), kPortCount);
+    SelectPort(kPortCount);
+    EXPECT_EQ(form->SelectedPortIndex(), 16);
+
+    Click("Button3");
+
+    EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+    EXPECT_TRUE(form->image() == far->Memory());
+}
+
 TEST_F(DeviceOperationsTest, FullReadFillsTheMapAndReloadsThePages) {
     Click("Button3");
 

@@ -187,6 +187,45 @@ TEST_F(RemotesPageTest, PortTooltipShowsTheDevicesNow) {
     ports->hidePopup();
 }
 
+// The open list says what each port that is there is; absent ones stay
+// selectable; ports above COM15 follow the form's fifteen in number order and
+// keep their entry when they go.
+TEST_F(RemotesPageTest, PortListMarksThePortsThereAreAndAddsThoseAboveFifteen) {
+    resolver->Set(2, "/dev/ttyUSB0", "FT232R USB UART (ttyUSB0)");
+    resolver->Set(254, "/dev/ttyS0", "port szeregowy (ttyS0)");
+    resolver->Set(16, "/dev/ttyACM0", "USB-Serial (ttyACM0)");
+    auto* ports = Find<QComboBox>("ComboBox1");
+    ports->showPopup();
+    ports->hidePopup();
+    ASSERT_EQ(ports->count(), kPortCount + 2);
+    const struct {
+        int row;
+        const char* shown;  // as the open list draws it
+        int port;           // SelectedPortIndex once chosen
+    } rows[] = {{0, "COM1", 0},
+                {2, "COM3 — FT232R USB UART (ttyUSB0)", 2},
+                {3, "COM4", 3},
+                {14, "COM15", 14},
+                {15, "COM17 — USB-Serial (ttyACM0)", 16},
+                {16, "COM255 — port szeregowy (ttyS0)", 254}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(form->PortListEntryText(row.row), QString::fromUtf8(row.shown)) << row.row;
+        ports->setCurrentIndex(row.row);
+        EXPECT_EQ(form->SelectedPortIndex(), row.port) << row.row;
+    }
+    // The open list is wide enough for its longest entry; the closed one shows the name.
+    EXPECT_GE(ports->view()->minimumWidth(),
+              ports->view()->fontMetrics().horizontalAdvance(form->PortListEntryText(16)));
+    EXPECT_EQ(ports->currentText(), "COM255");
+
+    resolver->Set(254, "");  // unplugged
+    ports->showPopup();
+    ports->hidePopup();
+    EXPECT_EQ(ports->count(), kPortCount + 2);
+    EXPECT_EQ(form->PortListEntryText(16), "COM255");
+    EXPECT_EQ(form->SelectedPortIndex(), 254);
+}
+
 }  // namespace
 }  // namespace tav::ui::testing
 
