@@ -20,12 +20,9 @@ int RunFindReceiver(const Args& a) {
         names = a.positional;
         paths = a.positional;
     } else {
-        const PlatformPortResolver resolver;
-        for (int i = 0; i < kPortCount; ++i) {
-            if (const auto path = resolver.DevicePath(i)) {
-                names.emplace_back(PortNames[static_cast<std::size_t>(i)]);
-                paths.push_back(*path);
-            }
+        for (const PresentPort& port : PlatformPortResolver().PresentPorts()) {
+            names.push_back(PortName(port.index));
+            paths.push_back(port.device);
         }
     }
     if (paths.empty()) {

@@ -34,11 +34,13 @@ void TForm1::FindReceiverClick() {
     if (onlineReceptionActive_ || operationRunning_) {
         return;  // the button is greyed then
     }
+    // Rows of the port list whose port opens a device now.
     std::vector<int> ports;
     std::vector<std::string> paths;
-    for (int i = 0; i < ui_->ComboBox1->count() && i < kPortCount; ++i) {
-        if (const auto path = services_.portResolver->DevicePath(i)) {
-            ports.push_back(i);
+    for (int row = 0; row < ui_->ComboBox1->count(); ++row) {
+        const int index = ui_->ComboBox1->itemData(row).toInt();
+        if (const auto path = services_.portResolver->DevicePath(index)) {
+            ports.push_back(row);
             paths.push_back(*path);
         }
     }
