@@ -207,6 +207,7 @@ void TForm1::Button19Click() {
         // The dialog is shared with the settings files: it offers a log's
         // name in the log's folder, never the settings file saved last.
         SaveDialog1.FileName = NextFreeLogName(logFolder_, services_.localClock->Now());
+        SaveDialog1.InitialDir = logFolder_;
         const bool chosen = SaveDialog1.Execute();
         SaveDialog1.ConfirmOverwrite = true;
         if (!chosen) {
