@@ -95,27 +95,12 @@ void TForm1::ShowCannotOpen(const QString& path) {
 }
 
 bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
-    if (!MayReplaceEdits(0, kRecordCount - 1,
-                         FromUtf8("Wczytanie pliku ") + QFileInfo(path).fileName())) {
-        return false;
-    }
     const QString error = FromUtf8(messages::kError);
-    BeginReplacement();
-    const SettingsLoadResult result = ReadSettingsFile(image_, ToPath(path));
-    if (result == SettingsLoadResult::Loaded) {
-        cleanImage_ = image_;
-        settingsFileName_ = path;
-        RememberFolder(kSettingsFolder, path);
-        AddRecentFile(path);
-        RefreshAfterFileRead(kDumpAfterLoad);
-    }
-    EndReplacement(QStringLiteral("wczytanie pliku ") + QFileInfo(path).fileName(),
-                   result == SettingsLoadResult::Loaded);
-    switch (result) {
+    // Read first: a file that is refused needs no question about the edits.
+    MemoryImage loaded = image_;
+    switch (ReadSettingsFile(loaded, ToPath(path))) {
         case SettingsLoadResult::Loaded:
-            ShowOpenFile();
-            ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
-            return true;
+            break;
         case SettingsLoadResult::CannotOpen:
             if (sayWhenCannotOpen) {
                 ShowCannotOpen(path);
@@ -131,7 +116,21 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
             ShowMessage(QStringLiteral("Plik jest niekompletny - ustawień nie wczytano!"), error);
             return false;
     }
-    return false;
+    const QString name = QFileInfo(path).fileName();
+    if (!MayReplaceEdits(0, kRecordCount - 1, FromUtf8("Wczytanie pliku ") + name)) {
+        return false;
+    }
+    BeginReplacement();
+    image_ = loaded;
+    cleanImage_ = image_;
+    settingsFileName_ = path;
+    RememberFolder(kSettingsFolder, path);
+    AddRecentFile(path);
+    RefreshAfterFileRead(kDumpAfterLoad);
+    EndReplacement(QStringLiteral("wczytanie pliku ") + name, true);
+    ShowOpenFile();
+    ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
+    return true;
 }
 
 void TForm1::N3Click() {

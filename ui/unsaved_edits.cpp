@@ -39,7 +39,7 @@ bool TForm1::MayReplaceEdits(int first, int last, const QString& what, std::size
     const auto answer = services_.askQuestion(
         this,
         what + FromUtf8(" zastąpi zmiany ustawień, które nie zostały zapisane do pliku ani "
-                        "wysłane do TAV-1000R.\n\nCzy zapisać je najpierw do pliku?"),
+                        "wysłane do TAV-1000R.\n\nCzy najpierw zapisać je do pliku?"),
         FromUtf8("UWAGA!"), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
         QMessageBox::Save);
     switch (answer) {

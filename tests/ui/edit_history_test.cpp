@@ -68,10 +68,9 @@ TEST_F(EditHistoryTest, EveryKindOfEditUndoesAndRedoes) {
         {"ustawienia wyświetlacza", none, [&] { Find<QCheckBox>("potw_zd_CBox")->click(); },
          checked("potw_zd_CBox")},
         {"nazwa nadajnika 1002", none, [&] { Type("Edit3", "BRAMA"); }, text("Edit3")},
-        {"scenariusz nadajnika 1001", none, [&] { Choose("ComboBox11", 2); },
-         index("ComboBox11")},
-        {"zdarzenie zegarowe nadajnika 1003", none,
-         [&] { Find<QCheckBox>("CheckBox3")->click(); }, checked("CheckBox3")},
+        {"scenariusz nadajnika 1001", none, [&] { Choose("ComboBox11", 2); }, index("ComboBox11")},
+        {"zdarzenie zegarowe nadajnika 1003", none, [&] { Find<QCheckBox>("CheckBox3")->click(); },
+         checked("CheckBox3")},
         {"zdarzenie zegarowe nadajnika 1004", none, [&] { Choose("ComboBox10", 4); },
          index("ComboBox10")},
     };
@@ -114,7 +113,7 @@ TEST_F(EditHistoryTest, ALoadUndoesAsOneStepAndMarksTheEditsUnsavedAgain) {
     SelectRemote(2);
     Type("Edit4", "GARAZ");
     const MemoryImage edited = form->image();
-    answer = QMessageBox::Discard;
+    replaceAnswer = QMessageBox::Discard;
     Load(File("inny.tv2"));
     ASSERT_TRUE(form->image() == other);
     EXPECT_FALSE(form->isWindowModified());

@@ -63,7 +63,7 @@ TEST_F(UnsavedEditsTest, EachReplacingActionAsksOnlyAboutEditsItReplaces) {
         image = SampleConfiguration();
         MakeDialogForm();
         if (std::string(r.action) == "recent") {
-            answer = QMessageBox::Discard;
+            replaceAnswer = QMessageBox::Discard;
             Load(File("plik.tv2"));
             Trigger("Cofnij1");
         }
@@ -72,7 +72,7 @@ TEST_F(UnsavedEditsTest, EachReplacingActionAsksOnlyAboutEditsItReplaces) {
         // The preselected answer: save first; the dialog cancelled, nothing
         // is replaced.
         questions.clear();
-        answer = QMessageBox::Save;
+        replaceAnswer = QMessageBox::Save;
         saveAnswer.clear();
         run(r.action);
         ASSERT_EQ(questions.size(), r.asks ? 1u : 0u);
@@ -85,10 +85,10 @@ TEST_F(UnsavedEditsTest, EachReplacingActionAsksOnlyAboutEditsItReplaces) {
                   QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         EXPECT_TRUE(form->image() == edited);
         // Cancel keeps them too; discarding lets the action through.
-        answer = QMessageBox::Cancel;
+        replaceAnswer = QMessageBox::Cancel;
         run(r.action);
         EXPECT_TRUE(form->image() == edited);
-        answer = QMessageBox::Discard;
+        replaceAnswer = QMessageBox::Discard;
         run(r.action);
         EXPECT_FALSE(form->image() == edited);
     }
@@ -100,7 +100,7 @@ TEST_F(UnsavedEditsTest, SavingFromTheQuestionKeepsTheEditsInTheFileAndGoesOn) {
     WriteSettings(File("plik.tv2"), MemoryImage{});
     Edit(Edits::kReplaced);
     const MemoryImage edited = form->image();
-    answer = QMessageBox::Save;
+    replaceAnswer = QMessageBox::Save;
     saveAnswer = Q(File("zmiany"));
     Load(File("plik.tv2"));
     ASSERT_EQ(questions.size(), 1u);

@@ -73,13 +73,13 @@ TEST_F(UnsavedReadsTest, EachReadAsksOnlyAboutEditsItReplaces) {
         SelectRemote(4);
         const MemoryImage edited = form->image();
         questions.clear();
-        answer = QMessageBox::Save;  // the preselected answer; the dialog cancelled
+        replaceAnswer = QMessageBox::Save;  // the preselected answer; the dialog cancelled
         Click(r.button);
         ASSERT_EQ(questions.size(), r.asks ? 1u : 0u);
         if (r.asks) {
             EXPECT_EQ(questions[0].preselected, QMessageBox::Save);
             EXPECT_TRUE(form->image() == edited);
-            answer = QMessageBox::Discard;
+            replaceAnswer = QMessageBox::Discard;
             Click(r.button);
         }
         EXPECT_FALSE(form->image() == edited);

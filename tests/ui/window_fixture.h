@@ -108,7 +108,7 @@ class WindowTest : public ::testing::Test {
                                QMessageBox::StandardButtons buttons,
                                QMessageBox::StandardButton preselected) {
             questions.push_back({text, caption, buttons, preselected});
-            return answer;
+            return buttons.testFlag(QMessageBox::Discard) ? replaceAnswer : answer;
         };
         s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
@@ -172,7 +172,9 @@ class WindowTest : public ::testing::Test {
     std::shared_ptr<FixedPortResolver> resolver = std::make_shared<FixedPortResolver>();
     std::vector<Message> messages;
     std::vector<Question> questions;
-    QMessageBox::StandardButton answer = QMessageBox::No;  // to every question
+    QMessageBox::StandardButton answer = QMessageBox::No;  // to every question but:
+    // the one before unsaved edits are replaced (save / discard / cancel).
+    QMessageBox::StandardButton replaceAnswer = QMessageBox::Discard;
     MemoryImage image;  // declared before the form, which works on it
     std::unique_ptr<TForm1> form;
 };

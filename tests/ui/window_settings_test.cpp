@@ -18,7 +18,7 @@ namespace {
 class WindowSettingsTest : public EditsTest {
   protected:
     void Restart() {
-        answer = QMessageBox::Discard;  // to the unsaved edits' question
+        replaceAnswer = QMessageBox::Discard;  // to the unsaved edits' question
         ASSERT_TRUE(form->close());
         form.reset();
         MakeDialogForm();
