@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <memory>
 
 namespace tav {
@@ -26,6 +27,38 @@ void ImportOlderModelEntries(MemoryImage& image, std::span<const std::uint8_t> d
         }
         serial[3] &= 0xF0;
     }
+}
+
+OlderModelFileCheck CheckOlderModelFile(std::span<const std::uint8_t> head,
+                                        std::uintmax_t fileSize) {
+    OlderModelFileCheck check;
+    check.size = fileSize;
+    if (fileSize < kOlderModelUsedBytes || fileSize > kOlderModelReadBytes ||
+        head.size() < kOlderModelUsedBytes) {
+        check.problem = OlderModelFileCheck::Problem::kWrongSize;
+        return check;
+    }
+    // The serial numbers as the import stores them; a receiver pairs a
+    // remote once, so a list never holds one twice.
+    MemoryImage imported;
+    ImportOlderModelEntries(imported, head);
+    std::map<std::uint32_t, int> seen;
+    for (int d = 0; d < kOlderModelEntries; ++d) {
+        if (!IsRemoteSlotUsed(imported, d)) {
+            continue;
+        }
+        const std::uint8_t* b = imported.RecordAt(d).data();
+        const std::uint32_t serial = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
+                                     (std::uint32_t{b[2]} << 8) | b[3];
+        const auto [at, added] = seen.emplace(serial, d);
+        if (!added) {
+            check.problem = OlderModelFileCheck::Problem::kRepeatedSerial;
+            check.first = at->second;
+            check.second = d;
+            return check;
+        }
+    }
+    return check;
 }
 
 OlderModelImportResult ImportOlderModelFile(MemoryImage& image, const std::filesystem::path& path) {

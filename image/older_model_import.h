@@ -31,6 +31,19 @@ constexpr std::uint8_t ConvertOlderModelByte(std::uint8_t e) {
 // Names, bytes 4..5 and records 500..999 keep their contents.
 void ImportOlderModelEntries(MemoryImage& image, std::span<const std::uint8_t> data);
 
+// Whether a file can be a list a TAV-500 wrote: 2000 to 2048 bytes long
+// (`fileSize`), and no serial number in two slots (`head`: its first bytes,
+// at most 2048). An import shows the reason and changes nothing otherwise.
+struct OlderModelFileCheck {
+    enum class Problem { kNone, kWrongSize, kRepeatedSerial };
+    Problem problem = Problem::kNone;
+    std::uintmax_t size = 0;
+    int first = 0;  // the two slots (0..499) of a repeated serial number
+    int second = 0;
+};
+OlderModelFileCheck CheckOlderModelFile(std::span<const std::uint8_t> head,
+                                        std::uintmax_t fileSize);
+
 enum class OlderModelImportResult { Imported, CannotOpen };
 
 // Reads the first 2048 bytes of the file and imports them; the image is

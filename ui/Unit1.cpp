@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -26,6 +28,7 @@
 #include "screen_fit.h"
 #include "string_grid.h"
 #include "ui_Unit1.h"
+#include "window_settings.h"
 
 namespace tav::ui {
 
@@ -60,6 +63,9 @@ WindowServices Completed(WindowServices s) {
     }
     if (!s.previewAndPrint) {
         s.previewAndPrint = system.previewAndPrint;
+    }
+    if (!s.settings) {
+        s.settings = system.settings;
     }
     if (!s.localClock) {
         s.localClock = system.localClock;
@@ -109,11 +115,14 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
         }
     }
     SetUpFileMenu();
+    SetUpEditMenu();
     SetUpHelpMenu();
+    SetUpStatusBar();
     setCentralWidget(MakeScrollingForm(takeCentralWidget(), QSize(kClientWidth, kClientHeight),
                                        kDeviceStripTop));
     move(kFirstPlace);
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    resize(kClientWidth,
+           kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
 
     for (int b = 0; b < 256; ++b) {
         hexText_[static_cast<std::size_t>(b)] = QString::asprintf("%02X", b);
@@ -153,7 +162,14 @@ TForm1::TForm1(MemoryImage& image, WindowServices services, QWidget* parent)
     ShowStopControl(false);
 
     ConnectHandlers();
+    historyPaused_ = true;
     FormCreate();
+    historyPaused_ = false;
+    historyImage_ = image_;
+    // A window given a filled image did not make it up.
+    imageFromOutside_ = image_ != MemoryImage{};
+    ShowModified();
+    RestoreWindowSettings();
     // The history comes only while reception is on.
     ui_->Button14->setToolTip(QString::fromUtf8(kOnlyOnline));
     Timer2->start();
@@ -170,12 +186,22 @@ void TForm1::showEvent(QShowEvent* event) {
         frame = kUsualFrame;
     }
     const QRect available = screen()->availableGeometry();
-    QSize natural(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    QSize natural(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
+                                    statusBar()->sizeHint().height());
     QRect place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
     if (place.height() < natural.height()) {
         // The pages scroll: room for their scroll bar beside them.
         natural.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
+    }
+    if (rememberedPlace_.isValid()) {
+        // Where the last run left it, brought back on screen when the
+        // monitor it was on is gone.
+        QList<QRect> screens{QGuiApplication::primaryScreen()->availableGeometry()};
+        for (const QScreen* s : QGuiApplication::screens()) {
+            screens << s->availableGeometry();
+        }
+        place = RememberedPlaceOnScreens(rememberedPlace_, screens, frame, kFirstPlace);
     }
     resize(place.size());
     move(place.topLeft());
@@ -187,8 +213,12 @@ TForm1::~TForm1() {
 
 void TForm1::ConnectHandlers() {
     Ui::TForm1& f = *ui_;
+    // After each handler the history notes what it changed in the image.
     const auto click = [this](QPushButton* b, void (TForm1::*slot)()) {
-        connect(b, &QPushButton::clicked, this, slot);
+        connect(b, &QPushButton::clicked, this, [this, slot] {
+            (this->*slot)();
+            RecordEdits();
+        });
     };
     click(f.Button1, &TForm1::Button1Click);
     click(f.Button2, &TForm1::Button2Click);
@@ -214,7 +244,10 @@ void TForm1::ConnectHandlers() {
 
     // Edits: a change of text, typed or set by the program.
     const auto change = [this](QLineEdit* e, void (TForm1::*slot)()) {
-        connect(e, &QLineEdit::textChanged, this, slot);
+        connect(e, &QLineEdit::textChanged, this, [this, slot] {
+            (this->*slot)();
+            RecordEdits();
+        });
     };
     change(f.Edit1, &TForm1::Edit1Change);
     change(f.Edit2, &TForm1::Edit2Change);
@@ -229,7 +262,10 @@ void TForm1::ConnectHandlers() {
 
     // Lists: only the user's choice, never a selection made by the program.
     const auto choose = [this](QComboBox* c, void (TForm1::*slot)(int)) {
-        connect(c, &QComboBox::activated, this, slot);
+        connect(c, &QComboBox::activated, this, [this, slot](int index) {
+            (this->*slot)(index);
+            RecordEdits();
+        });
     };
     choose(f.ComboBox2, &TForm1::ComboBox2Change);
     choose(f.ComboBox3, &TForm1::ComboBox3Change);
@@ -248,7 +284,10 @@ void TForm1::ConnectHandlers() {
 
     // Check boxes: a change of state, by the user or the program.
     const auto toggle = [this](QCheckBox* c, void (TForm1::*slot)()) {
-        connect(c, &QCheckBox::toggled, this, slot);
+        connect(c, &QCheckBox::toggled, this, [this, slot] {
+            (this->*slot)();
+            RecordEdits();
+        });
     };
     toggle(f.CheckBox1, &TForm1::CheckBox1Click);
     toggle(f.CheckBox2, &TForm1::CheckBox2Click);
@@ -270,13 +309,18 @@ void TForm1::ConnectHandlers() {
                 if (button == Qt::LeftButton && ui_->StringGrid3->MouseToCell(pos, &col, &row) &&
                     col >= 1 && row >= 1) {
                     StringGrid3Click();
+                    RecordEdits();
                 }
             });
-    connect(f.StringGrid3, &TStringGrid::KeyMove, this, &TForm1::StringGrid3Click);
+    connect(f.StringGrid3, &TStringGrid::KeyMove, this, [this] {
+        StringGrid3Click();
+        RecordEdits();
+    });
     connect(f.StringGrid3, &TStringGrid::CellEdited, this, [this](int col, int row) {
         if (col >= 1 && col <= kTimerFields && row >= 1 && row <= kTimerRows) {
             timerCellsTyped_.set(static_cast<std::size_t>((row - 1) * kTimerFields + col - 1));
             CheckTimerCell(row - 1, col - 1);
+            ShowModified();
         }
     });
 
@@ -434,7 +478,7 @@ void TForm1::Button3Click() {
 }
 void TForm1::Button4Click() {
     TakeTypedTimers();
-    if (!TypedPatternsSendable() || !TypedTimersSendable()) {
+    if (!TypedPatternsSendable() || !TypedTimersSendable() || !MayWriteWholeCopy()) {
         return;
     }
     RunDeviceOperation(kWriteAllMemory);

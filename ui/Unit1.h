@@ -6,8 +6,11 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QHash>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <atomic>
 #include <bitset>
@@ -26,10 +29,13 @@
 #include "services.h"
 
 class QHelpEvent;
+class QAction;
 class QDialog;
 class QLabel;
 class QPushButton;
+class QSettings;
 class QTimer;
+class QUndoStack;
 
 namespace Ui {
 class TForm1;
@@ -48,6 +54,15 @@ struct SelectionState {
     std::int32_t selectedRemoteOffset = 0;  // selectedRemote * 32
     std::int32_t dumpStartOffset = 0;       // DumpStartOffset, 0..kLastDumpStart
 };
+
+struct RecordChange;
+
+// "TAV-1000R Duzedevezivi v1.26": the window's caption, after the open file's
+// name when there is one.
+QString WindowCaption();
+
+// How many recent settings files the menu "Plik" offers.
+inline constexpr int kRecentFileCount = 8;
 
 // Slots per row of the remotes map.
 inline constexpr int kRemoteMapColumns = 50;
@@ -105,6 +120,16 @@ class TForm1 : public QMainWindow {
     // receiver holds, as far as the window knows (a read, load, save or write
     // since makes them clean).
     bool HasUnsavedEdits() const;
+    // The same for the first `bytes` of records first..last only
+    // (unsaved_edits.cpp).
+    bool HasUnsavedEditsIn(int first, int last, std::size_t bytes = kRecordSize) const;
+
+    // Status bar (status_bar.cpp): the open file in the title and the bar,
+    // with the unsaved mark; a message that goes after a while; a permanent
+    // field of its own for whoever wants one.
+    void ShowOpenFile();
+    void ShowStatusMessage(const QString& text);
+    QLabel* AddStatusField(const QString& objectName);
 
     // Redraws from the image, called by the pages, the dispatcher and the file menu.
     void RefreshRemoteGrid();
@@ -137,6 +162,7 @@ class TForm1 : public QMainWindow {
     struct PdfPages {
         QString dialogTitle;
         QString fileName;  // proposed
+        QString folder;    // the kind of folder the dialog opens in and remembers
         QString title;
         QString text;
         QFont font;
@@ -162,12 +188,20 @@ class TForm1 : public QMainWindow {
     // message only with `sayWhenCannotOpen` (a file named at start does; one
     // chosen in the dialog does not).
     bool LoadSettingsFile(const QString& path, bool sayWhenCannotOpen = true);
+    // "Zapisz": to the open file without asking, else as "Zapisz jako…".
+    bool SaveSettingsFile();
+    // Imports the TAV-500 list at `path`, after checking that a TAV-500
+    // wrote it; true when the image took it.
+    bool ImportOlderModel(const QString& path);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // The first show fits the window into the screen's free area.
     void showEvent(QShowEvent* event) override;
+    // A .tv2 or .tv1 dropped on the window loads, a .tvs imports.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     // Device buttons.
@@ -310,7 +344,45 @@ class TForm1 : public QMainWindow {
     // an impossible or missing part: nothing may be sent then.
     bool TypedPatternsSendable();
 
+    // Menu "Edycja" (edit_history.cpp).
+    void SetUpEditMenu();
+    // A step of the history for what the last handler changed in the image.
+    void RecordEdits();
+    // Around a whole replacement of records (a load, a read, an import):
+    // one step named `name`; `fromOutside` when the image now came whole
+    // from the receiver or a file.
+    void BeginReplacement();
+    void EndReplacement(const QString& name, bool fromOutside);
+    // Puts a step's records back (`before`) or again, and redraws.
+    void ApplyEdit(const std::vector<RecordChange>& changes, bool before);
+
+    // Edits that would be lost (unsaved_edits.cpp).
+    // Before `what` replaces the first `bytes` of records first..last: true
+    // when it may go on (no unsaved edits there, or saved, or the user
+    // discards them).
+    bool MayReplaceEdits(int first, int last, const QString& what, std::size_t bytes = kRecordSize);
+    // Before a whole write of a copy that came from neither the receiver
+    // nor a file: Tak/Nie, "Nie" preselected.
+    bool MayWriteWholeCopy();
+
+    // Status bar and title (status_bar.cpp).
+    void SetUpStatusBar();
+    void ShowModified();
+
+    // Remembered between runs (window_settings.cpp).
+    std::unique_ptr<QSettings> OpenSettings() const;
+    void RestoreWindowSettings();
+    void SaveWindowSettings();
+    // The last folder of one kind of file dialog; empty: none yet.
+    QString FolderFor(const QString& kind) const;
+    void RememberFolder(const QString& kind, const QString& file);
+
     // Menu "Plik" (file_menu.cpp).
+    void AddRecentFile(const QString& path);
+    void ShowRecentFiles();
+    void OpenRecentFile(int index);
+    void DropFile(const QString& path);
+    bool WriteSettingsFileTo(const QString& path);
     // Closing with unsaved edits offers to save them to a file first; false
     // keeps the window open.
     bool FormCloseQuery();
@@ -376,6 +448,21 @@ class TForm1 : public QMainWindow {
     QWidget* portList_ = nullptr;  // ComboBox1's drop-down list
     TFileDialog OpenDialog1;
     TFileDialog SaveDialog1;
+
+    // The undo history, the image as it last saw it, and whether it is
+    // noting nothing (while it puts a step back, or a replacement runs).
+    QUndoStack* history_ = nullptr;
+    MemoryImage historyImage_;
+    bool historyPaused_ = false;
+    // The image came whole from the receiver or a file (or was given to the
+    // window), not from the program's empty start.
+    bool imageFromOutside_ = false;
+    QLabel* openFileText_ = nullptr;
+    QHash<QString, QString> folders_;  // last folder of each kind of file
+    QRect rememberedPlace_;            // frame top-left and client size
+    QStringList recentFiles_;
+    QAction* recentSeparator_ = nullptr;
+    std::vector<QAction*> recentActions_;
 
     // LineAccumulator and HistoryState of on-line reception.
     // Lines finished during a start or a history request, which run off the

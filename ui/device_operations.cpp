@@ -36,6 +36,13 @@ void TForm1::RunDeviceOperation(unsigned operation) {
     if (operationRunning_) {
         return;
     }
+    const OperationRecords moved = RecordsOfOperation(operation, selection_.selectedRemote);
+    // A read replaces what it reads: edits there that went nowhere are asked
+    // about first (reception refuses the read anyway).
+    if (moved.access == RecordAccess::kRead && !onlineReceptionActive_ &&
+        !MayReplaceEdits(moved.first, moved.last, FromUtf8("Odczyt z TAV-1000R"))) {
+        return;
+    }
     // The operation works on a copy: the window keeps showing (and its
     // reloads keep reading) the image, which a stopped read leaves as it was.
     workImage_ = image_;
@@ -54,12 +61,12 @@ void TForm1::RunDeviceOperation(unsigned operation) {
     RunWithoutInput([&] { outcome = tav::RunDeviceOperation(work, operation); });
     runningOperation_ = 0;
     context_.version = work.version;
-    const OperationRecords moved = RecordsOfOperation(operation, selection_.selectedRemote);
     if (moved.access == RecordAccess::kRead && outcome != OperationOutcome::Stopped) {
         // A read that failed part-way keeps what arrived whole; the pages
         // built from several records are redrawn only after a whole read.
         const bool whole = outcome == OperationOutcome::Done || operation == kReadAllMemory;
         ReadPages pages{};
+        BeginReplacement();
         for (const auto& [first, last] : recordsRead_) {
             TakeReadRecords(first, last);
             pages.remotes |= first < kRemoteCount;
@@ -71,6 +78,8 @@ void TForm1::RunDeviceOperation(unsigned operation) {
         pages.selectedRemote =
             operation == kReadSelectedRemote && outcome == OperationOutcome::Done;
         ShowReadRecords(pages);
+        EndReplacement(FromUtf8("odczyt z TAV-1000R"),
+                       operation == kReadAllMemory && outcome == OperationOutcome::Done);
     } else if (moved.access == RecordAccess::kWrite) {
         // Only the records that went through are the receiver's now.
         const int done = outcome == OperationOutcome::Done ? moved.Count() : outcome.done;
@@ -264,10 +273,7 @@ void TForm1::MarkRecordsClean(int first, int last) {
     for (int r = first; r <= last; ++r) {
         std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
     }
-}
-
-bool TForm1::HasUnsavedEdits() const {
-    return timerCellsTyped_.any() || image_ != cleanImage_;
+    ShowModified();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -281,6 +287,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     if (FormCloseQuery()) {
+        SaveWindowSettings();
         event->accept();
     } else {
         event->ignore();

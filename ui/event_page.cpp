@@ -211,6 +211,7 @@ void TForm1::Button19Click() {
         // The dialog is shared with the settings files: it offers a log's
         // name in the log's folder, never the settings file saved last.
         SaveDialog1.FileName = NextFreeLogName(logFolder_, services_.localClock->Now());
+        SaveDialog1.InitialDir = logFolder_;
         const bool chosen = SaveDialog1.Execute();
         SaveDialog1.ConfirmOverwrite = true;
         if (!chosen) {
@@ -260,6 +261,7 @@ void TForm1::Button20Click() {
     const LocalDateTime now = services_.localClock->Now();
     SavePagesAsPdf({.dialogTitle = FromUtf8("Zapisywanie wydruku zdarzeń"),
                     .fileName = DatedLogName(now, "pdf"),
+                    .folder = QStringLiteral("eventPrint"),
                     .title = kPrintTitle,
                     .text = text,
                     .font = view.font(),

@@ -13,9 +13,11 @@ bool TForm1::SavePagesAsPdf(const PdfPages& pages) {
     SaveDialog1.Filter = QStringLiteral("Pliki PDF *.pdf (*.pdf)");
     SaveDialog1.DefaultExt = QStringLiteral("pdf");
     SaveDialog1.FileName = pages.fileName;
+    SaveDialog1.InitialDir = FolderFor(pages.folder);
     if (!SaveDialog1.Execute()) {
         return false;
     }
+    RememberFolder(pages.folder, SaveDialog1.FileName);
     const QString shown = QDir::toNativeSeparators(SaveDialog1.FileName);
     if (!PrintPlainTextToPdf(SaveDialog1.FileName, pages.title, pages.text, pages.font,
                              pages.printedAt)) {

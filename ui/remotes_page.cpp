@@ -25,6 +25,7 @@ void TForm1::RefreshRemoteGrid() {
                                       shown == '#' ? used : empty);
         }
     }
+    ui_->ComboBox16->setEnabled(IsRemoteSlotUsed(image_, selection_.selectedRemote));
 }
 
 void TForm1::ShowSelectedRemote() {
@@ -35,6 +36,9 @@ void TForm1::ShowSelectedRemote() {
     // A different name runs Edit4Change, which writes it back.
     ui_->Edit4->setText(DecodeDeviceText(ReadDeviceText(image_, TextFieldOffset(remote))));
     ui_->ComboBox16->setCurrentIndex(RemoteScenario(image_, remote));
+    // An empty slot has no remote to give a scenario: choosing one would
+    // make a remote there (00:00:00:02) that the map does not show.
+    ui_->ComboBox16->setEnabled(IsRemoteSlotUsed(image_, remote));
     RefreshDumpView();
     update();
 }
@@ -93,7 +97,7 @@ void TForm1::Edit4Change() {
 }
 
 void TForm1::ComboBox16Change(int index) {
-    if (index < 0) {
+    if (index < 0 || !IsRemoteSlotUsed(image_, selection_.selectedRemote)) {
         return;
     }
     SetRemoteScenario(image_, selection_.selectedRemote, index);

@@ -6,6 +6,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <memory>
 
@@ -42,6 +44,9 @@ QString RunFileDialog(QWidget* parent, const FileDialogRequest& request,
     }
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.directory.isEmpty()) {
+        dialog.setDirectory(request.directory);
+    }
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
     }
@@ -77,6 +82,10 @@ WindowServices SystemWindowServices() {
     s.saveFileName = [](QWidget* parent, const FileDialogRequest& r) {
         return RunFileDialog(parent, r, QFileDialog::AcceptSave);
     };
+    s.settings = [] {
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           QStringLiteral("TAV"), QStringLiteral("TAV-1000R"));
+    };
     s.previewAndPrint = PreviewAndPrint;
     s.localClock = std::make_shared<SystemLocalClock>();
     s.portResolver = std::make_shared<PlatformPortResolver>();
@@ -86,8 +95,19 @@ WindowServices SystemWindowServices() {
     return s;
 }
 
+QString DocumentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
 bool TFileDialog::Execute() {
-    const FileDialogRequest request{Title, Filter, DefaultExt, FileName, ConfirmOverwrite};
+    const FileDialogRequest request{Title,
+                                    Filter,
+                                    DefaultExt,
+                                    FileName,
+                                    InitialDir.isEmpty() ? DocumentsFolder() : InitialDir,
+                                    ConfirmOverwrite};
+    // Each use says its own folder; one that says none gets the documents.
+    InitialDir.clear();
     const auto& ask = kind_ == Kind::Open ? services_.openFileName : services_.saveFileName;
     if (!ask) {
         return false;

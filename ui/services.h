@@ -18,6 +18,7 @@
 
 class QFont;
 class QPrinter;
+class QSettings;
 class QWidget;
 
 namespace tav::ui {
@@ -27,6 +28,7 @@ struct FileDialogRequest {
     QString filter;         // "Opis (*.tv2)", several separated by ";;"
     QString defaultSuffix;  // without the dot
     QString fileName;       // proposed name
+    QString directory;      // the folder the dialog opens in
     // The toolkit's own question before a chosen file is replaced; off
     // where the handler never replaces a file and says so itself.
     bool confirmOverwrite = true;
@@ -51,6 +53,11 @@ struct WindowServices {
                        const QFont& font)>
         previewAndPrint;
 
+    // Where the window keeps what it remembers between runs (the port, the
+    // folders, its place, the recent files): the user's settings (the
+    // registry on Windows, ~/.config on Linux) unless replaced.
+    std::function<std::unique_ptr<QSettings>()> settings;
+
     std::shared_ptr<LocalClock> localClock;
     std::shared_ptr<const PortResolver> portResolver;
     std::shared_ptr<Timing> timing;
@@ -71,6 +78,9 @@ using print::PrintPlainTextToPdf;
 // serial ports.
 WindowServices SystemWindowServices();
 
+// The user's documents folder, where a file dialog opens first.
+QString DocumentsFolder();
+
 // A file dialog of the window: the using handler sets its title, filter and
 // default extension before each Execute(), as with the form's own dialogs.
 class TFileDialog {
@@ -83,6 +93,9 @@ class TFileDialog {
     QString Filter;
     QString DefaultExt;
     QString FileName;
+    // The folder the next Execute() opens in; empty: the user's documents
+    // folder, never the program's own. Each Execute() uses it up.
+    QString InitialDir;
     bool ConfirmOverwrite = true;
 
     // True when the user chose a file; FileName then holds it. A name chosen

@@ -602,12 +602,12 @@ TEST_F(EventPageTest, WithoutAPrinterThePagesCanBeSavedAsAPdf) {
 // log's name, not the settings file saved before.
 TEST_F(EventPageTest, LogSaveDialogOffersALogName) {
     QTemporaryDir dir;
-    savePath = dir.filePath(QStringLiteral("site.tv1"));
+    savePath = dir.filePath(QStringLiteral("site.tv2"));
     Find<QAction>("N3")->trigger();
     savePath.clear();
     Click("Button19");
     ASSERT_EQ(saveRequests.size(), 2u);
-    EXPECT_EQ(saveRequests[0].defaultSuffix, "tv1");
+    EXPECT_EQ(saveRequests[0].defaultSuffix, "tv2");
     EXPECT_EQ(saveRequests[1].fileName, "zdarzenia-2026-12-08.txt");
     EXPECT_FALSE(saveRequests[1].fileName.contains(QStringLiteral("site")));
 }

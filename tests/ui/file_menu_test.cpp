@@ -123,8 +123,9 @@ TEST_F(FileMenuTest, SaveAndLoadBack) {
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(saveRequests.at(0).title, "Zapisywanie danych TAV-1000R");
     EXPECT_EQ(saveRequests[0].filter, "Pliki TAV-1000R *.tv2 (*.tv2)");
-    EXPECT_EQ(saveRequests[0].defaultSuffix, "tv1");
-    const auto bytes = ReadAll(dir / "konfiguracja.tv1");
+    // A name typed without extension takes the filter's.
+    EXPECT_EQ(saveRequests[0].defaultSuffix, "tv2");
+    const auto bytes = ReadAll(dir / "konfiguracja.tv2");
     ASSERT_EQ(bytes.size(), 32773u);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 5),
               (std::vector<std::uint8_t>{0x24, 0x2A, 0x24, 0x31, 0x30}));
@@ -134,7 +135,7 @@ TEST_F(FileMenuTest, SaveAndLoadBack) {
     Click("Button9");            // the dump view elsewhere: 31744
     Load(dir / "konfiguracja");  // typed again without the extension
     EXPECT_EQ(openRequests.at(0).title, "Otwieranie pliku danych");
-    EXPECT_EQ(openRequests[0].defaultSuffix, "tv1");
+    EXPECT_EQ(openRequests[0].defaultSuffix, "tv2");
     const QString patterns = FilterPatterns(openRequests[0].filter);
     EXPECT_TRUE(QDir::match(patterns, "konfiguracja.tv1") && QDir::match(patterns, "a.tv2"))
         << patterns.toStdString();

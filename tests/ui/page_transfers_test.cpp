@@ -82,6 +82,7 @@ TEST_F(ScenarioTransferTest, WritesSendTheTypedTimers) {
         {"Button7", "75", 7, "OPOZNIENIE 1, Min: „75” poza zakresem 00–59. Nic nie wysłano."},
         {"Button4", "7x", 7, "OPOZNIENIE 1, Min: „7x” poza zakresem 00–59. Nic nie wysłano."},
     };
+    answer = QMessageBox::Yes;  // the full write of the start copy asks first
     for (const auto& r : rows) {
         messages.clear();
         Type(2, 6, r.typed);  // minutes of delay 1

@@ -143,14 +143,17 @@ TEST_F(RemotesPageTest, ScenarioChangeKeepsTheUpperBitsAndShowsInTheDump) {
     EXPECT_EQ(Text("Label5"), "NR SERYJNY:00:00:00:fe");
 }
 
-TEST_F(RemotesPageTest, ScenarioOfAnEmptySlotCanMakeItUsed) {
+// A scenario alone would make a remote in an empty slot (00:00:00:01) that
+// the map does not show: the list is closed there and the slot stays empty.
+TEST_F(RemotesPageTest, ScenarioOfAnEmptySlotIsNotOffered) {
     SelectSlot(20);
     auto* list = Find<QComboBox>("ComboBox16");
+    EXPECT_FALSE(list->isEnabled());
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(form->image().RecordAt(20)[3], 0x01);
+    EXPECT_EQ(form->image().RecordAt(20)[3], 0x00);
     form->RefreshRemoteGrid();
-    EXPECT_EQ(Grid("StringGrid2").Cell(20, 0), "#");
+    EXPECT_EQ(Grid("StringGrid2").Cell(20, 0), "_");
 }
 
 // A full read redraws the map after each of its 1024 records; the map ends up

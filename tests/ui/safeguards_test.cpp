@@ -49,14 +49,19 @@ TEST_F(SafeguardsTest, ClosingWithUnsavedEditsAsksWhetherToSaveThem) {
     };
     const Row rows[] = {
         {"nothing edited", [] {}, QMessageBox::Cancel, {}, false, true, false},
-        {"edited, No", [&] { EditRemoteName(); }, QMessageBox::No, {}, true, true, false},
+        {"edited, discarded",
+         [&] { EditRemoteName(); },
+         QMessageBox::Discard,
+         {},
+         true,
+         true,
+         false},
         {"edited, Cancel", [&] { EditRemoteName(); }, QMessageBox::Cancel, saved, true, false,
          false},
-        {"edited, Yes, saved", [&] { EditRemoteName(); }, QMessageBox::Yes, saved, true, true,
-         true},
-        {"edited, Yes, dialog cancelled",
+        {"edited, saved", [&] { EditRemoteName(); }, QMessageBox::Save, saved, true, true, true},
+        {"edited, save chosen, dialog cancelled",
          [&] { EditRemoteName(); },
-         QMessageBox::Yes,
+         QMessageBox::Save,
          {},
          true,
          false,
@@ -94,7 +99,7 @@ TEST_F(SafeguardsTest, ClosingWithUnsavedEditsAsksWhetherToSaveThem) {
              editor->selectAll();
              QTest::keyClicks(editor, QStringLiteral("17"));
          },
-         QMessageBox::No,
+         QMessageBox::Discard,
          {},
          true,
          true,
@@ -106,18 +111,20 @@ TEST_F(SafeguardsTest, ClosingWithUnsavedEditsAsksWhetherToSaveThem) {
         QFile::remove(saved);
         savePath.clear();
         openPath.clear();
+        replaceAnswer = QMessageBox::Discard;  // a load in before() asks
         r.before();
         QFile::remove(saved);
         questions.clear();
         messages.clear();
-        answer = r.answer;
+        replaceAnswer = r.answer;
         savePath = r.chosen;
         EXPECT_EQ(form->close(), r.closes) << r.name;
         ASSERT_EQ(questions.size(), r.asks ? 1u : 0u) << r.name;
         if (r.asks) {
             EXPECT_EQ(questions[0].buttons,
-                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)
                 << r.name;
+            EXPECT_EQ(questions[0].preselected, QMessageBox::Save) << r.name;
             EXPECT_TRUE(questions[0].text.contains(QString::fromUtf8("zapisać je do pliku")))
                 << r.name;
         }

@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -29,6 +32,9 @@ class QtEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Whatever reaches the standard folders goes to test folders, never
+        // the user's own.
+        QStandardPaths::setTestModeEnabled(true);
         static int argc = 1;
         static char name[] = "ui_tests";
         static char* argv[] = {name, nullptr};
@@ -102,7 +108,7 @@ class WindowTest : public ::testing::Test {
                                QMessageBox::StandardButtons buttons,
                                QMessageBox::StandardButton preselected) {
             questions.push_back({text, caption, buttons, preselected});
-            return answer;
+            return buttons.testFlag(QMessageBox::Discard) ? replaceAnswer : answer;
         };
         s.openFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
         s.saveFileName = [](QWidget*, const FileDialogRequest&) { return QString(); };
@@ -110,6 +116,10 @@ class WindowTest : public ::testing::Test {
                                    const QFont&) {
             previews.push_back({title, text});
             return printerPresent;
+        };
+        s.settings = [this] {
+            return std::make_unique<QSettings>(settingsFolder.filePath("tav1000r.ini"),
+                                               QSettings::IniFormat);
         };
         s.localClock = std::make_shared<FixedClock>();
         s.portResolver = resolver;
@@ -156,10 +166,14 @@ class WindowTest : public ::testing::Test {
     std::vector<std::pair<QString, QString>> previews;
     bool printerPresent = false;
 
+    // What the window remembers between runs, for this test only.
+    QTemporaryDir settingsFolder;
     std::shared_ptr<FixedPortResolver> resolver = std::make_shared<FixedPortResolver>();
     std::vector<Message> messages;
     std::vector<Question> questions;
-    QMessageBox::StandardButton answer = QMessageBox::No;  // to every question
+    QMessageBox::StandardButton answer = QMessageBox::No;  // to every question but:
+    // the one before unsaved edits are replaced (save / discard / cancel).
+    QMessageBox::StandardButton replaceAnswer = QMessageBox::Discard;
     MemoryImage image;  // declared before the form, which works on it
     std::unique_ptr<TForm1> form;
 };
