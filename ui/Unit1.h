@@ -129,6 +129,10 @@ class TForm1 : public QMainWindow {
     // field of its own for whoever wants one.
     void ShowOpenFile();
     void ShowStatusMessage(const QString& text);
+    // The selected port: present, busy with an operation or reception, or
+    // without a device; and the last device operation with its result and time.
+    void ShowPortState();
+    void ShowLastOperation(unsigned operation, const OperationOutcome& outcome);
     QLabel* AddStatusField(const QString& objectName);
 
     // Redraws from the image, called by the pages, the dispatcher and the file menu.
@@ -458,6 +462,8 @@ class TForm1 : public QMainWindow {
     // window), not from the program's empty start.
     bool imageFromOutside_ = false;
     QLabel* openFileText_ = nullptr;
+    QLabel* portStateText_ = nullptr;
+    QLabel* lastOperationText_ = nullptr;
     QHash<QString, QString> folders_;  // last folder of each kind of file
     QRect rememberedPlace_;            // frame top-left and client size
     QStringList recentFiles_;

@@ -60,6 +60,7 @@ void TForm1::RunDeviceOperation(unsigned operation) {
     runningOperation_ = operation;
     RunWithoutInput([&] { outcome = tav::RunDeviceOperation(work, operation); });
     runningOperation_ = 0;
+    ShowLastOperation(operation, outcome);
     context_.version = work.version;
     if (moved.access == RecordAccess::kRead && outcome != OperationOutcome::Stopped) {
         // A read that failed part-way keeps what arrived whole; the pages
@@ -234,6 +235,7 @@ void TForm1::RunWithoutInput(const std::function<void()>& work) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     stopRequested_ = false;
     operationRunning_ = true;
+    ShowPortState();
     ShowStopControl(true);
     QEventLoop loop;
     std::atomic<bool> finished{false};
@@ -254,6 +256,7 @@ void TForm1::RunWithoutInput(const std::function<void()>& work) {
     // The reports queued before the end are delivered before anything else.
     QCoreApplication::sendPostedEvents(this);
     operationRunning_ = false;
+    ShowPortState();
     ShowStopControl(false);
     // What the window system queued meanwhile is delivered now, to the
     // dropper: a click made during the work must not run once it is over.

@@ -116,6 +116,7 @@ void TForm1::SetOnlineButtons() {
     }
     findButton_->setEnabled(false);
     findButton_->setToolTip(FromUtf8(kBusyOnline));
+    ShowPortState();
 }
 
 void TForm1::SetOfflineButtons() {
@@ -127,6 +128,7 @@ void TForm1::SetOfflineButtons() {
     }
     findButton_->setEnabled(true);
     findButton_->setToolTip(FromUtf8(kFindTip));
+    ShowPortState();
 }
 
 void TForm1::Button10Click() {

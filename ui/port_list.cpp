@@ -74,6 +74,7 @@ void TForm1::RefreshPortList() {
     QAbstractItemView& list = *ports.view();
     list.setMinimumWidth(list.sizeHintForColumn(0) + 2 * list.frameWidth() +
                          list.style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    ShowPortState();
 }
 
 int TForm1::SelectedPortIndex() const {

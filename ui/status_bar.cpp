@@ -1,14 +1,16 @@
 // The window's status bar and title: the open settings file, whether the
 // image holds edits that went nowhere, and short messages ("Zapisano ...").
-// Further permanent fields (the port's state, the last operation) go in
-// through AddStatusField.
+// Permanent fields: the selected port's state, the last device operation's
+// result and time, the open file.
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QComboBox>
 #include <QStatusBar>
 
 #include "Unit1.h"
 #include "form_text.h"
+#include "link/dispatcher.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -17,6 +19,56 @@ namespace {
 
 // How long a transient message stays, in milliseconds.
 constexpr int kStatusMessageTime = 8000;
+
+// The device operations as the status bar names them.
+QString OperationName(unsigned operation) {
+    switch (operation) {
+        case kReadSelectedRemote:
+            return FromUtf8("Odczyt pilota");
+        case kReadAllMemory:
+            return FromUtf8("Odczyt wszystkich ustawień");
+        case kWriteSelectedRemote:
+            return FromUtf8("Zapis pilota");
+        case kWriteAllMemory:
+            return FromUtf8("Zapis wszystkich ustawień");
+        case kWriteScenarios:
+            return FromUtf8("Zapis scenariuszy");
+        case kReadScenarios:
+            return FromUtf8("Odczyt scenariuszy");
+        case kSetClock:
+            return FromUtf8("Ustawienie zegara");
+        case kEraseMemory:
+            return FromUtf8("Kasowanie pamięci");
+        case kWriteDisplaySettings:
+            return FromUtf8("Zapis ustawień wyświetlacza");
+        case kReadDisplaySettings:
+            return FromUtf8("Odczyt ustawień wyświetlacza");
+        case kWriteClockEvents:
+            return FromUtf8("Zapis zdarzeń zegarowych");
+        case kReadClockEvents:
+            return FromUtf8("Odczyt zdarzeń zegarowych");
+        case kUpdateFirmware:
+            return FromUtf8("Aktualizacja oprogramowania");
+        default:
+            return FromUtf8("Operacja ") + QString::number(operation);
+    }
+}
+
+QString OutcomeWords(const OperationOutcome& outcome) {
+    switch (outcome.kind) {
+        case OperationOutcome::Done:
+            return FromUtf8("zakończono");
+        case OperationOutcome::Refused:
+            return FromUtf8("nie rozpoczęto");
+        case OperationOutcome::Failed:
+            return FromUtf8("błąd po ") + QString::number(outcome.done) + QStringLiteral(" z ") +
+                   QString::number(outcome.total);
+        case OperationOutcome::Stopped:
+            return FromUtf8("przerwano po ") + QString::number(outcome.done) +
+                   QStringLiteral(" z ") + QString::number(outcome.total);
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -28,8 +80,37 @@ void TForm1::SetUpStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
+    portStateText_ = AddStatusField(QStringLiteral("PortStateText"));
+    lastOperationText_ = AddStatusField(QStringLiteral("LastOperationText"));
     openFileText_ = AddStatusField(QStringLiteral("OpenFileText"));
+    connect(ui_->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ShowPortState);
     ShowOpenFile();
+}
+
+void TForm1::ShowPortState() {
+    if (portStateText_ == nullptr) {
+        return;  // before the bar is there
+    }
+    const QString port = ui_->ComboBox1->currentText();
+    QString state;
+    if (operationRunning_) {
+        state = FromUtf8("w użyciu");
+    } else if (onlineReceptionActive_) {
+        state = FromUtf8("odbieranie zdarzeń");
+    } else if (const int index = SelectedPortIndex();
+               index >= 0 && services_.portResolver->DevicePath(index)) {
+        state = FromUtf8("urządzenie podłączone");
+    } else {
+        state = FromUtf8("brak urządzenia");
+    }
+    portStateText_->setText(port + QStringLiteral(": ") + state);
+}
+
+void TForm1::ShowLastOperation(unsigned operation, const OperationOutcome& outcome) {
+    const LocalDateTime at = services_.localClock->Now();
+    lastOperationText_->setText(
+        OperationName(operation) + QStringLiteral(": ") + OutcomeWords(outcome) +
+        QString::asprintf(" (%02d:%02d:%02d)", at.hour, at.minute, at.second));
 }
 
 QLabel* TForm1::AddStatusField(const QString& objectName) {

@@ -258,6 +258,30 @@ TEST_F(DeviceOperationsTest, FinderSelectsThePortTheReceiverAnswersOn) {
     ::close(master);
 }
 
+// The status bar names the selected port's state and the last operation
+// with its result and time.
+TEST_F(DeviceOperationsTest, StatusBarSaysThePortAndTheLastOperation) {
+    const struct Row {
+        int port;
+        const char* button;
+        const char* operation;
+        const char* portState;
+    } rows[] = {
+        {0, "Button17", "Odczyt ustawień wyświetlacza: zakończono", "COM1: urządzenie podłączone"},
+        {1, "Button3", "Odczyt wszystkich ustawień: nie rozpoczęto", "COM2: urządzenie podłączone"},
+        {2, "Button8", "Odczyt scenariuszy: nie rozpoczęto", "COM3: brak urządzenia"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.button);
+        SelectPort(row.port);
+        Click(row.button);
+        EXPECT_TRUE(Find<QLabel>("LastOperationText")
+                        ->text()
+                        .startsWith(QString::fromUtf8(row.operation) + QStringLiteral(" (")));
+        EXPECT_EQ(Find<QLabel>("PortStateText")->text(), QString::fromUtf8(row.portState));
+    }
+}
+
 TEST_F(DeviceOperationsTest, ReadDisplaySettingsShowsThemWithoutWritingBack) {
     Click("Button17");
     ASSERT_EQ(messages.size(), 1u);
