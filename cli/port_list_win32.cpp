@@ -8,10 +8,6 @@
 // After windows.h:
 #include <setupapi.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QRegularExpression>
 #include <QString>
 #include <algorithm>
@@ -31,10 +27,6 @@ struct KnownPort {
     std::string vendorId;  // from USB\VID_xxxx&PID_yyyy
     std::string productId;
 };
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(PrintableText(s));
-}
 
 std::string Utf8(const wchar_t* text) {
     return QString::fromWCharArray(text).trimmed().toStdString();
@@ -126,7 +118,7 @@ std::map<std::string, KnownPort> DeviceManagerPorts() {
 
 }  // namespace
 
-std::string FormatPortList(const PlatformPortResolver& resolver, bool json) {
+std::vector<PortEntry> ListPorts(const PlatformPortResolver& resolver) {
     std::vector<std::string> known = SerialDeviceMap();
     std::map<std::string, KnownPort> details = DeviceManagerPorts();
     for (const auto& [name, port] : details) {
@@ -147,8 +139,7 @@ std::string FormatPortList(const PlatformPortResolver& resolver, bool json) {
         names.push_back(name);
     }
 
-    std::string text;
-    QJsonArray list;
+    std::vector<PortEntry> entries;
     for (std::size_t index = 0; index < names.size(); ++index) {
         const std::string& name = names[index];
         const bool present = std::find(known.begin(), known.end(), name) != known.end();
@@ -156,37 +147,21 @@ std::string FormatPortList(const PlatformPortResolver& resolver, bool json) {
         port.device = index < PortNames.size()
                           ? resolver.DevicePath(static_cast<int>(index)).value_or("")
                           : "\\\\.\\" + name;
-        if (json) {
-            QJsonValue usb = QJsonValue::Null;
-            if (!port.vendorId.empty()) {
-                usb = QJsonObject{{"vendor_id", Q(port.vendorId)},
-                                  {"product_id", Q(port.productId)},
-                                  {"manufacturer", Q(port.manufacturer)},
-                                  {"product", Q(port.friendlyName)},
-                                  {"serial_number", ""}};
+        PortEntry e;
+        e.name = name;
+        if (present) {
+            e.device = port.device;
+            e.friendlyName = port.friendlyName;
+            e.info.manufacturer = port.manufacturer;
+            e.info.vendorId = port.vendorId;
+            e.info.productId = port.productId;
+            if (e.info.IsUsb()) {
+                e.info.product = port.friendlyName;
             }
-            list.append(QJsonObject{
-                {"name", Q(name)},
-                {"device", present ? QJsonValue(Q(port.device)) : QJsonValue()},
-                {"friendly_name", present ? QJsonValue(Q(port.friendlyName)) : QJsonValue()},
-                {"usb", usb},
-                {"stable_links", QJsonArray{}}});
-            continue;
         }
-        std::string line = name + std::string(name.size() < 7 ? 7 - name.size() : 1, ' ') +
-                           (present ? port.device : "-");
-        if (present && !port.friendlyName.empty()) {
-            line += "  " + port.friendlyName;
-        }
-        if (present && !port.vendorId.empty()) {
-            line += "  USB " + port.vendorId + ":" + port.productId;
-        }
-        if (present && !port.manufacturer.empty()) {
-            line += "  " + port.manufacturer;
-        }
-        text += PrintableText(line) + "\n";
+        entries.push_back(std::move(e));
     }
-    return json ? QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString() : text;
+    return entries;
 }
 
 }  // namespace tav::cli
