@@ -5,6 +5,7 @@
 
 # windows_path PATH: PATH as a Windows program sees it (drive Z: is /).
 windows_path() {
+    # shellcheck disable=SC1003 # tr's '\\' is one backslash
     printf 'Z:%s' "$1" | tr / '\\'
 }
 
