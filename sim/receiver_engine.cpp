@@ -388,26 +388,12 @@ MemoryImage ErasedMemory() {
 bool LoadMemoryFromSettingsFile(const std::string& path, MemoryImage* memory, std::string* error) {
     MemoryImage image;
     const SettingsLoadResult result = ReadSettingsFile(image, std::filesystem::path(path));
-    const char* reason = nullptr;
-    switch (result) {
-        case SettingsLoadResult::Loaded:
-            *memory = image;
-            return true;
-        case SettingsLoadResult::CannotOpen:
-            reason = "cannot open the file";
-            break;
-        case SettingsLoadResult::WrongType:
-            reason = "not a settings file (no \"$*$\" header)";
-            break;
-        case SettingsLoadResult::UnsupportedVersion:
-            reason = "unsupported settings file version (not \"10\")";
-            break;
-        case SettingsLoadResult::Incomplete:
-            reason = "settings file shorter than 32,773 bytes";
-            break;
+    if (result == SettingsLoadResult::Loaded) {
+        *memory = image;
+        return true;
     }
     if (error != nullptr) {
-        *error = path + ": " + (reason != nullptr ? reason : "unreadable");
+        *error = path + ": " + std::string(LoadMessage(result).reason);
     }
     return false;
 }

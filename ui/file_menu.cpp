@@ -66,12 +66,12 @@ void TForm1::ShowCannotOpen(const QString& path) {
 
 bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
     const QString error = FromUtf8(messages::kError);
-    switch (ReadSettingsFile(image_, ToPath(path))) {
+    switch (const SettingsLoadResult result = ReadSettingsFile(image_, ToPath(path))) {
         case SettingsLoadResult::Loaded:
             cleanImage_ = image_;
             settingsFileName_ = path;
             RefreshAfterFileRead(kDumpAfterLoad);
-            ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
+            ShowMessage(FromUtf8(LoadMessage(result).text), FromUtf8(messages::kOk));
             return true;
         case SettingsLoadResult::CannotOpen:
             if (sayWhenCannotOpen) {
@@ -79,13 +79,9 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
             }
             return false;
         case SettingsLoadResult::WrongType:
-            ShowMessage(FromUtf8(messages::kWrongFileType), error);
-            return false;
         case SettingsLoadResult::UnsupportedVersion:
-            ShowMessage(FromUtf8(messages::kUnsupportedFileVersion), error);
-            return false;
         case SettingsLoadResult::Incomplete:
-            ShowMessage(QStringLiteral("Plik jest niekompletny - ustawień nie wczytano!"), error);
+            ShowMessage(FromUtf8(LoadMessage(result).text), error);
             return false;
     }
     return false;
