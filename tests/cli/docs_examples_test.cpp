@@ -11,8 +11,9 @@
 //   terminal, against one simulated receiver whose memory starts all zeros.
 // - "/dev/ttyUSB0" in a command is the simulated receiver's device, and its
 //   device path in the output reads "/dev/ttyUSB0" again.
-// - Time stamps in backup names (20261208-064119) compare equal whatever
-//   time they show, and CR LF compares as LF (cat of a CSV file).
+// - Time stamps in backup names (20261208-064119, and the -2 of a second
+//   backup in the same second) compare equal whatever time they show, and
+//   CR LF compares as LF (cat of a CSV file).
 // - "console hardware" blocks are not run: they need a real adapter or a
 //   person at the keyboard. Any other block that runs tavctl is an error, so
 //   an example cannot escape the test by its fence.
@@ -134,9 +135,10 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-// What is compared: time stamps of backup names made equal, CR LF as LF.
+// What is compared: time stamps of backup names (with a same-second -N)
+// made equal, CR LF as LF.
 std::string Comparable(const std::string& text) {
-    static const std::regex stamp(R"(\b20[0-9]{6}-[0-9]{6}\b)");
+    static const std::regex stamp(R"(\b20[0-9]{6}-[0-9]{6}(-[0-9]+)?\b)");
     return Replace(std::regex_replace(text, stamp, "YYYYMMDD-HHMMSS"), "\r\n", "\n");
 }
 
