@@ -1,17 +1,25 @@
 #include "bench/line_model.h"
 
+#include "image/wire_protocol.h"
 #include "link/serial_link.h"
 
 namespace tav::bench {
+namespace {
+
+std::chrono::milliseconds Ms(int ms) {
+    return std::chrono::milliseconds(ms);
+}
+
+}  // namespace
 
 std::chrono::duration<double> LineBudget::Limit() const {
     return std::chrono::duration<double>(LineTime(toolBytes + receiverBytes)) + pauses;
 }
 
 LineBudget BudgetOf(const std::vector<sim::TrafficEntry>& traffic) {
-    using namespace std::chrono_literals;
     // A read's pause less its answer, which arrives meanwhile.
-    const std::chrono::nanoseconds readPause = 50ms - LineTime(kRecordSize + 1);
+    const std::chrono::nanoseconds readPause =
+        Ms(wire::kFramePauseMs) - LineTime(wire::kRecordFrameSize);
     LineBudget budget;
     std::vector<std::uint8_t> tool;
     for (const sim::TrafficEntry& e : traffic) {
@@ -26,32 +34,32 @@ LineBudget BudgetOf(const std::vector<sim::TrafficEntry>& traffic) {
     while (i < tool.size()) {
         const std::uint8_t command = tool[i];
         switch (command) {
-            case '?':
-                budget.pauses += 50ms;
+            case wire::kVersionQuery:
+                budget.pauses += Ms(wire::kFramePauseMs);
                 i += 1;
                 break;
-            case 'p':
+            case wire::kReadRecord:
                 budget.pauses += readPause;
-                i += 3;
+                i += wire::kRecordHeaderSize;
                 break;
-            case 'z':
-                budget.pauses += 60ms;
-                i += 3 + kRecordSize + 1;
+            case wire::kWriteRecord:
+                budget.pauses += Ms(wire::kFramePauseMs + wire::kChecksumPauseMs);
+                i += wire::kRecordHeaderSize + wire::kRecordFrameSize;
                 break;
-            case 't':
-                budget.pauses += 60ms;
-                i += 1 + 6 + 1;
+            case wire::kSetClock:
+                budget.pauses += Ms(wire::kFramePauseMs + wire::kChecksumPauseMs);
+                i += 1 + wire::kClockFrameSize + 1;
                 break;
-            case 'P':
+            case wire::kBulkRead:
                 budget.pauses += readPause;
                 i = tool.size();
                 break;
-            case 'Z':
-                budget.pauses += 50ms;
+            case wire::kBulkWrite:
+                budget.pauses += Ms(wire::kFramePauseMs);
                 i = tool.size();
                 break;
-            case 'F':
-                budget.pauses += 20ms;
+            case wire::kFirmwareTransfer:
+                budget.pauses += Ms(wire::kFirmwarePauseMs);
                 i = tool.size();
                 break;
             default:  // "c", "h", "i" and anything else: no pause

@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "image/wire_protocol.h"
 #include "sim/receiver.h"
 #include "tests/sim/raw_client.h"
 #include "tests/sim/sim_test_support.h"
@@ -84,7 +85,7 @@ void PacedBulkRead() {
     o.pacing.paced = true;
     Session s(o);
     const auto start = SteadyClock::now();
-    s.client.Write(Str("P"));
+    s.client.Write(Bytes{tav::wire::kBulkRead});
     for (int r = 0; r < tav::kRecordCount; ++r) {
         if (s.client.Read(33, kIdle) != RecordFrame(o.memory, r)) {
             std::fprintf(stderr, "pty_receiver_bench: record %d did not come\n", r);
@@ -92,7 +93,7 @@ void PacedBulkRead() {
             return;
         }
         if (r + 1 < tav::kRecordCount) {
-            s.client.Write(Str("x"));
+            s.client.Write(Bytes{tav::wire::kBulkReadNext});
         }
     }
     const double elapsed = Ms(SteadyClock::now() - start);
@@ -113,7 +114,7 @@ void PacedAnswer() {
     ReceiverOptions o;
     o.pacing.paced = true;
     Session s(o);
-    s.client.Write(Str("?"));
+    s.client.Write(Bytes{tav::wire::kVersionQuery});
     s.client.Read(6, kIdle);
     s.receiver.WaitUntilIdle(1s);
     const auto t = s.receiver.Traffic();
@@ -132,7 +133,7 @@ void PacedAnswer() {
 void ToolsPausesInTheLog() {
     Session s(ReceiverOptions{});
     const Bytes data = Pattern(32, 1);
-    s.client.Write(Bytes{'z', 0x03, 0xFB});
+    s.client.Write(Bytes{tav::wire::kWriteRecord, 0x03, 0xFB});
     std::this_thread::sleep_for(50ms);
     s.client.Write(data);
     std::this_thread::sleep_for(10ms);
@@ -157,10 +158,10 @@ void ProcessingTimes() {
     o.pacing = Pacing{false, 40, 0, 30};
     Session s(o);
     auto start = SteadyClock::now();
-    s.client.Write(Str("?"));
+    s.client.Write(Bytes{tav::wire::kVersionQuery});
     const bool answered = s.client.Read(6, kIdle).size() == 6;
     const double version = Ms(SteadyClock::now() - start);
-    s.client.Write(Bytes{'z', 0x00, 0x01});
+    s.client.Write(Bytes{tav::wire::kWriteRecord, 0x00, 0x01});
     s.client.Write(Bytes(32, 0x01));
     start = SteadyClock::now();
     s.client.Write(Bytes{0x20});
@@ -176,7 +177,7 @@ void ProcessingTimes() {
 
 void IdleWhileClosed() {
     Session s(ReceiverOptions{});
-    s.client.Write(Str("?"));
+    s.client.Write(Bytes{tav::wire::kVersionQuery});
     s.client.Read(6, kIdle);
     s.client.Close();
     const double before = ProcessCpuMs();

@@ -91,12 +91,13 @@ bool LoadImage(const std::string& file, MemoryImage& image, Missing missing) {
                        file, Count(*records, "record")));
                 return false;
             }
-            Say(MessageLine(messages::kWrongFileType, messages::kError));
+            Say(MessageLine(LoadMessage(SettingsLoadResult::WrongType).text, messages::kError));
             Say(Tr(Tavctl::tr("tavctl: %1 is not a settings file (it does not begin with \"$*$\")"),
                    file));
             return false;
         case SettingsLoadResult::UnsupportedVersion:
-            Say(MessageLine(messages::kUnsupportedFileVersion, messages::kError));
+            Say(MessageLine(LoadMessage(SettingsLoadResult::UnsupportedVersion).text,
+                            messages::kError));
             Say(Tr(Tavctl::tr("tavctl: %1 is a settings file of a version other than 10"), file));
             return false;
         case SettingsLoadResult::Incomplete:

@@ -1,5 +1,10 @@
 #include "port_list.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
 #include <filesystem>
 
 namespace tav::cli {
@@ -14,6 +19,10 @@ std::string Canonical(const std::string& path) {
     return ec ? path : p.string();
 }
 
+QString Q(const std::string& s) {
+    return QString::fromStdString(PrintableText(s));
+}
+
 }  // namespace
 
 std::string PrintableText(const std::string& s) {
@@ -23,6 +32,62 @@ std::string PrintableText(const std::string& s) {
         out += b < 0x20 || b == 0x7F ? '?' : c;
     }
     return out;
+}
+
+std::string FormatPortEntries(const std::vector<PortEntry>& entries, bool json) {
+    std::string text;
+    QJsonArray list;
+    for (const PortEntry& e : entries) {
+        const SerialDeviceInfo& info = e.info;
+        if (json) {
+            QJsonArray links;
+            for (const std::string& l : info.stableLinks) {
+                links.append(Q(l));
+            }
+            QJsonValue usb = QJsonValue::Null;
+            if (info.IsUsb()) {
+                usb = QJsonObject{{"vendor_id", Q(info.vendorId)},
+                                  {"product_id", Q(info.productId)},
+                                  {"manufacturer", Q(info.manufacturer)},
+                                  {"product", Q(info.product)},
+                                  {"serial_number", Q(info.serialNumber)}};
+            }
+            list.append(QJsonObject{
+                {"name", Q(e.name)},
+                {"device", e.device ? QJsonValue(Q(*e.device)) : QJsonValue()},
+                {"friendly_name", e.friendlyName ? QJsonValue(Q(*e.friendlyName)) : QJsonValue()},
+                {"usb", usb},
+                {"stable_links", links}});
+            continue;
+        }
+        std::string line = e.name + std::string(e.name.size() < 7 ? 7 - e.name.size() : 1, ' ') +
+                           e.device.value_or("-");
+        if (e.friendlyName && !e.friendlyName->empty()) {
+            line += "  " + *e.friendlyName;
+        }
+        if (info.IsUsb()) {
+            line += "  USB " + info.vendorId + ":" + info.productId;
+        }
+        if (!info.manufacturer.empty()) {
+            line += "  " + info.manufacturer;
+        }
+        // Windows names the product by the friendly name already.
+        if (!info.product.empty() && info.product != e.friendlyName) {
+            line += "  " + info.product;
+        }
+        if (!info.serialNumber.empty()) {
+            line += "  serial " + info.serialNumber;
+        }
+        text += PrintableText(line) + "\n";
+        for (const std::string& l : info.stableLinks) {
+            text += "       " + PrintableText(l) + "\n";
+        }
+    }
+    return json ? QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString() : text;
+}
+
+std::string FormatPortList(const PlatformPortResolver& resolver, bool json) {
+    return FormatPortEntries(ListPorts(resolver), json);
 }
 
 std::string DescribePortLink(const std::string& path, const PlatformPortResolver& resolver) {

@@ -30,6 +30,24 @@ SettingsSaveResult WriteSettingsFile(const MemoryImage& image, const std::filesy
     return SaveFileSafely(path, bytes, why);
 }
 
+SettingsLoadMessage LoadMessage(SettingsLoadResult result) {
+    switch (result) {
+        case SettingsLoadResult::Loaded:
+            return {"Plik wczytano poprawnie", false, ""};
+        case SettingsLoadResult::CannotOpen:
+            return {"", true, "cannot open the file"};
+        case SettingsLoadResult::WrongType:
+            return {"Niewlasciwy typ pliku!", true, "not a settings file (no \"$*$\" header)"};
+        case SettingsLoadResult::UnsupportedVersion:
+            return {"Nieobslugiwana wersja pliku!", true,
+                    "unsupported settings file version (not \"10\")"};
+        case SettingsLoadResult::Incomplete:
+            return {"Plik jest niekompletny - ustawień nie wczytano!", true,
+                    "settings file shorter than 32,773 bytes"};
+    }
+    return {"", true, "unreadable"};
+}
+
 SettingsLoadResult ParseSettingsBytes(MemoryImage& image, std::span<const std::uint8_t> file) {
     if (file.size() < kSettingsHeaderSize || std::memcmp(file.data(), kSettingsHeader, 3) != 0) {
         return SettingsLoadResult::WrongType;

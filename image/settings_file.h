@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string_view>
 #include <system_error>
 
 #include "image/memory_image.h"
@@ -25,6 +26,16 @@ enum class SettingsLoadResult {
     UnsupportedVersion,  // signature right, version not "10"
     Incomplete,          // header right, fewer than 32,768 image bytes
 };
+
+// What a load result says. `text`: the window's message (UTF-8; empty for
+// none), shown with an error caption when `error`; `reason`: the same in a
+// few English words, for a program's error output.
+struct SettingsLoadMessage {
+    std::string_view text;
+    bool error = true;
+    std::string_view reason;
+};
+SettingsLoadMessage LoadMessage(SettingsLoadResult result);
 
 // Saves the header and the image as the file `path` through SaveFileSafely
 // (`why` as there).

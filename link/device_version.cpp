@@ -2,23 +2,18 @@
 
 #include <cstdio>
 
+#include "image/wire_protocol.h"
+
 namespace tav {
-namespace {
-
-constexpr std::uint8_t kVersionMark = 0x76;  // "v"
-constexpr std::uint8_t kApplication = 0x07;
-constexpr std::uint8_t kBootLoader = 0x77;  // "w"
-
-}  // namespace
 
 VersionKind KindOf(const DeviceVersion& version) {
-    if (version[0] != kVersionMark) {
+    if (version[0] != wire::kVersionMark) {
         return VersionKind::kNoAnswer;
     }
     switch (version[1]) {
-        case kApplication:
+        case wire::kApplicationRunning:
             return VersionKind::kApplication;
-        case kBootLoader:
+        case wire::kBootLoaderRunning:
             return VersionKind::kBootLoader;
         default:
             return VersionKind::kUnknown;

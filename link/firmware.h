@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <span>
 
+#include "image/wire_protocol.h"
+
 namespace tav {
 
-inline constexpr std::size_t kFirmwareSize = 30720;
-inline constexpr std::size_t kFirmwareBlockSize = 128;
-inline constexpr int kFirmwareBlocks = 240;
+using wire::kFirmwareBlocks;
+using wire::kFirmwareBlockSize;
+using wire::kFirmwareSize;
 
 // The built-in image, or an empty span when the build has none.
 std::span<const std::uint8_t> FirmwareImage();

@@ -29,9 +29,7 @@ inline constexpr std::string_view kFirmwareStopQuestion =
     "aktualizacja nie przebiegnie w całości.";
 inline constexpr std::string_view kStopOnCloseQuestion = "Trwa praca z TAV-1000R. Przerwać ją?";
 
-// Settings files.
-inline constexpr std::string_view kWrongFileType = "Niewlasciwy typ pliku!";
-inline constexpr std::string_view kUnsupportedFileVersion = "Nieobslugiwana wersja pliku!";
+// Settings files (what a load says: LoadMessage in image/settings_file.h).
 inline constexpr std::string_view kSaveFailed = "Zapis do pliku nieudany!";
 
 }  // namespace tav::messages

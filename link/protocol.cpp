@@ -26,8 +26,9 @@ void Pause(DeviceContext& ctx, int ms) {
 }
 
 void SendRecordHeader(DeviceContext& ctx, std::uint8_t command, int record) {
-    const std::uint8_t header[3] = {command, static_cast<std::uint8_t>((record >> 8) & 0xFF),
-                                    static_cast<std::uint8_t>(record & 0xFF)};
+    const std::uint8_t header[wire::kRecordHeaderSize] = {
+        command, static_cast<std::uint8_t>((record >> 8) & 0xFF),
+        static_cast<std::uint8_t>(record & 0xFF)};
     SendFlushed(ctx, header);
 }
 
@@ -68,7 +69,7 @@ PortOpenOutcome OpenSelectedPort(DeviceContext& ctx) {
 }
 
 VersionKind QueryVersion(DeviceContext& ctx) {
-    SendByteFlushed(ctx, '?');
+    SendByteFlushed(ctx, wire::kVersionQuery);
     // The answer goes straight into the kept version: a short answer leaves
     // the bytes that did arrive over the start of the previous one.
     const int n = ctx.link.ReceiveBytes(ctx.version, kSingleIdleLimit);
@@ -85,9 +86,9 @@ VersionKind QueryVersion(DeviceContext& ctx) {
 }
 
 int ReadRecord(DeviceContext& ctx, int record) {
-    SendRecordHeader(ctx, 'p', record);
+    SendRecordHeader(ctx, wire::kReadRecord, record);
     Pause(ctx, kFramePauseMs);
-    std::array<std::uint8_t, kRecordSize + 1> answer{};
+    std::array<std::uint8_t, wire::kRecordFrameSize> answer{};
     if (ctx.link.ReceiveBytes(answer, kSingleIdleLimit) < static_cast<int>(answer.size())) {
         return kNoAnswer;
     }
@@ -100,7 +101,7 @@ int ReadRecord(DeviceContext& ctx, int record) {
 }
 
 int WriteRecord(DeviceContext& ctx, int record) {
-    SendRecordHeader(ctx, 'z', record);
+    SendRecordHeader(ctx, wire::kWriteRecord, record);
     Pause(ctx, kFramePauseMs);
     return SendChecked(ctx, ctx.image.RecordAt(record));
 }
@@ -111,13 +112,13 @@ int SetDeviceClock(DeviceContext& ctx) {
     const int year = ((now.year - 2000) % 100 + 100) % 100;
     const std::array<std::uint8_t, 6> frame = {Bcd(now.second), Bcd(now.minute), Bcd(now.hour),
                                                Bcd(now.day),    Bcd(now.month),  Bcd(year)};
-    SendByteFlushed(ctx, 't');
+    SendByteFlushed(ctx, wire::kSetClock);
     Pause(ctx, kFramePauseMs);
     return SendChecked(ctx, frame);
 }
 
 int EraseDeviceMemory(DeviceContext& ctx) {
-    SendByteFlushed(ctx, 'c');
+    SendByteFlushed(ctx, wire::kEraseMemory);
     return kDeviceOk;
 }
 
@@ -130,13 +131,11 @@ void ShowDeviceResult(DeviceContext& ctx, int result) {
 }
 
 void HistoryRequest(DeviceContext& ctx) {
-    const std::uint8_t frame[2] = {'h', 'i'};
-    SendFlushed(ctx, frame);
+    SendFlushed(ctx, wire::kHistoryRequest);
 }
 
 void BulkReadStart(DeviceContext& ctx) {
-    const std::uint8_t command = 'P';
-    Send(ctx, std::span<const std::uint8_t>(&command, 1));
+    Send(ctx, std::span(&wire::kBulkRead, 1));
     Pause(ctx, kFramePauseMs);
 }
 
@@ -145,19 +144,17 @@ int BulkReadReceive(DeviceContext& ctx, std::span<std::uint8_t, kBulkRecordFrame
 }
 
 void BulkReadAcknowledge(DeviceContext& ctx) {
-    SendByteFlushed(ctx, 'x');
+    SendByteFlushed(ctx, wire::kBulkReadNext);
 }
 
 void BulkWriteStart(DeviceContext& ctx) {
-    const std::uint8_t command = 'Z';
-    Send(ctx, std::span<const std::uint8_t>(&command, 1));
+    Send(ctx, std::span(&wire::kBulkWrite, 1));
     Pause(ctx, kFramePauseMs);
 }
 
 void FirmwareTransferStart(DeviceContext& ctx) {
-    const std::uint8_t command = 'F';
-    Send(ctx, std::span<const std::uint8_t>(&command, 1));
-    Pause(ctx, 20);
+    Send(ctx, std::span(&wire::kFirmwareTransfer, 1));
+    Pause(ctx, wire::kFirmwarePauseMs);
 }
 
 int SendBlockAwaitEcho(DeviceContext& ctx, std::span<const std::uint8_t> data) {

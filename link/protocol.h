@@ -9,6 +9,7 @@
 
 #include "device_version.h"
 #include "image/memory_image.h"
+#include "image/wire_protocol.h"
 #include "operation_host.h"
 #include "serial_link.h"
 
@@ -58,11 +59,8 @@ int EraseDeviceMemory(DeviceContext& ctx);
 // kTransmissionError (caption "Błąd"); nothing for any other value.
 void ShowDeviceResult(DeviceContext& ctx, int result);
 
-// The fixed pauses: after the answer to "?", after the header of a record
-// read or write, after "t", "P" and "Z"; and between the data and the
-// checksum of a record write or of the clock frame.
-inline constexpr int kFramePauseMs = 50;
-inline constexpr int kChecksumPauseMs = 10;
+using wire::kChecksumPauseMs;
+using wire::kFramePauseMs;
 
 // What the transfers cost on the line (image/line_time.h), both directions, with
 // their fixed pauses, in microseconds; the receiver's own processing time is
@@ -86,7 +84,7 @@ constexpr int SingleRecordLimit(double singleMicros) {
 
 // Frames of the bulk loops, which live in the dispatcher.
 inline constexpr int kBulkIdleLimit = 50;
-inline constexpr std::size_t kBulkRecordFrame = kRecordSize + 1;
+inline constexpr std::size_t kBulkRecordFrame = wire::kRecordFrameSize;
 // BulkRead: "P" (not flushed), 50 ms; then per record 33 bytes (idle limit
 // 50), each answered by a flushed "x", also a short or bad one.
 void BulkReadStart(DeviceContext& ctx);

@@ -28,7 +28,7 @@ export WINEPREFIX=$out/wineprefix
 wine_fresh_prefix "$out"
 windows_scratch
 {
-    printf '$*$10'
+    printf '%s' "\$*\$10"
     head -c 32768 /dev/urandom
 } >"$work/memory.tv2"
 for link in "$work/linux-port" "$WINEPREFIX/dosdevices/com4"; do

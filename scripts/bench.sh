@@ -10,8 +10,8 @@
 #
 #   scripts/bench.sh [--record] [--quick]
 #     --record  append this run's figures, with the date, the commit and the
-#               machine, to the table of runs (the page with the marker line
-#               "<!-- scripts/bench.sh --record ...")
+#               machine, to the table of runs in docs/performance.md (before
+#               its marker line "<!-- scripts/bench.sh --record ...")
 #     --quick   transfer_bench's short operations only
 #   scripts/bench.sh --smoke
 #     every benchmark briefly (about four minutes; CI): transfer_bench --quick,
@@ -78,13 +78,8 @@ if $record; then
             print w[1]; found = 1; exit } END { if (!found) print "–" }' "$log"
     }
     marker='^<!-- scripts/bench.sh --record'
-    page=""
-    for f in docs/performance.md README.md; do
-        if [ -z "$page" ] && [ -f "$f" ] && grep -q "$marker" "$f"; then
-            page=$f
-        fi
-    done
-    [ -n "$page" ] || { echo "bench: no page with the table of runs" >&2; exit 2; }
+    page=docs/performance.md
+    grep -q "$marker" "$page" || { echo "bench: no table of runs in $page" >&2; exit 2; }
     commit=$(git rev-parse --short HEAD)
     git diff --quiet HEAD || commit="$commit+changes"
     row="| $(date -u +%F) | $commit | $(nproc) cores, load $load |"

@@ -18,9 +18,7 @@ scripts/setup.sh
 need_packages clang libclang-rt-14-dev
 
 out=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTAV_BUILD_FUZZ=ON -DTAV_BUILD_UI=OFF -DTAV_BUILD_TESTS=OFF -DTAV_WARNINGS_AS_ERRORS=ON \
-    >/dev/null
+cmake --preset fuzz >/dev/null
 cmake --build "$out" -j "$(nproc)"
 
 targets=("$@")

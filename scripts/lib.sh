@@ -39,10 +39,9 @@ need_packages() {
 }
 
 # The optimised build the Debian package and the benchmarks share, in
-# build-release/: Release (-O3) with warnings as errors, as the package is
-# built, the benchmarks included. Arguments go to cmake --build (--target ...).
+# build-release/ (the preset "release" of CMakePresets.json): Release (-O3)
+# with warnings as errors, as the package is built, the benchmarks included. Arguments go to cmake --build (--target ...).
 release_build() {
-    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-        -DTAV_BUILD_TESTS=OFF -DTAV_BUILD_BENCH=ON -DTAV_WARNINGS_AS_ERRORS=ON >/dev/null
+    cmake --preset release >/dev/null
     cmake --build build-release -j "$(nproc)" "$@"
 }

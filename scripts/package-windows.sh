@@ -51,6 +51,7 @@ done
 
 need_packages wixl msitools zip qt6-translations-l10n xvfb x11-utils imagemagick osslsigncode \
     openssl curl unzip
+# shellcheck disable=SC2119 # no --core: the whole build
 windows_prepare
 export WINEPREFIX=$out/wineprefix
 windows_build "$root" "$out" tav1000r tav1000r-demo tavctl console_text
@@ -163,7 +164,7 @@ docs=$c/users/Public/Documents
 mkdir -p "$docs"
 sim_image="$docs/Żółta brama.tv2"
 {
-    printf '$*$10'
+    printf '%s' "\$*\$10"
     head -c 32768 /dev/urandom
 } >"$sim_image"
 "$wine" start "C:\\users\\Public\\Documents\\Żółta brama.tv2" >"$work/start.log" 2>&1

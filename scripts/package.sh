@@ -22,6 +22,7 @@ scripts/setup.sh
 need_packages lintian desktop-file-utils appstream dpkg-dev xvfb xauth imagemagick
 
 out=build-release
+# shellcheck disable=SC2119 # every target
 release_build
 rm -f "$out"/tav1000r_*.deb
 (cd "$out" && cpack -G DEB >/dev/null)
@@ -50,16 +51,18 @@ work=$(mktemp -d)
 files="$work/files"
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -e 's#^\./#/#' -e 's#/$##' | grep -v '^$' >"$files"
 cleanup() {
-    [ -n "${sim:-}" ] && kill "$sim" 2>/dev/null || true
+    if [ -n "${sim:-}" ]; then
+        kill "$sim" 2>/dev/null || true
+    fi
     if dpkg-query -W -f='${Status}' tav1000r 2>/dev/null | grep -q 'install ok installed'; then
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tav1000r >/dev/null || true
+        apt_get purge -y -qq tav1000r >/dev/null || true
     fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 echo "package: installing"
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
+apt_get install -y -qq "./$deb" >/dev/null
 for p in /usr/bin/tav1000r /usr/bin/tav1000r-demo /usr/bin/tav1000r-sim /usr/bin/tavctl; do
     [ -x "$p" ] || { echo "package: $p missing" >&2; exit 1; }
 done
@@ -97,7 +100,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$work/window.sh" ||
 echo "package: the installed window started with a settings file ($out/installed-window.png)"
 
 echo "package: removing"
-as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tav1000r >/dev/null
+apt_get purge -y -qq tav1000r >/dev/null
 left=0
 while read -r f; do
     # Folders such as /usr/share/man/man1 belong to other packages too.

@@ -12,7 +12,7 @@ if [ -x scripts/setup.sh ]; then
     scripts/setup.sh
 fi
 
-cmake -S . -B build -G Ninja
+cmake --preset default >/dev/null
 cmake --build build --target tav1000r tav1000r-demo
 
 if [ -n "${DISPLAY:-}" ]; then

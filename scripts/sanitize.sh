@@ -19,8 +19,7 @@ if $memcheck; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAV_SANITIZE=ON \
-    -DTAV_WARNINGS_AS_ERRORS=ON >/dev/null
+cmake --preset asan >/dev/null
 cmake --build build-asan -j "$(nproc)"
 # Leaks are reported too, except the toolkit's own (scripts/lsan.supp says which).
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -13,7 +13,7 @@ fi
 
 scripts/setup.sh
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAV_WARNINGS_AS_ERRORS="$werror" >/dev/null
+cmake --preset default -DTAV_WARNINGS_AS_ERRORS="$werror" >/dev/null
 cmake --build build -j "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen

@@ -5,6 +5,7 @@
 
 # windows_path PATH: PATH as a Windows program sees it (drive Z: is /).
 windows_path() {
+    # shellcheck disable=SC1003 # tr's '\\' is one backslash
     printf 'Z:%s' "$1" | tr / '\\'
 }
 
@@ -45,11 +46,9 @@ windows_build() {
         -DTAV_BUILD_UI=OFF -DTAV_BUILD_TESTS=OFF -DTAV_WARNINGS_AS_ERRORS=ON \
         "${launcher[@]}" >/dev/null
     cmake --build "$out/native" --target tav1000r-sim
-    cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_PREFIX_PATH="$qt" \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DTAV_BUILD_UI="$([ -n "$qt" ] && echo ON || echo OFF)" -DTAV_BUILD_TESTS=ON -DTAV_WARNINGS_AS_ERRORS=ON \
-        -DTAV_GTEST_SOURCES=/usr/src/googletest \
+    # The preset "windows" (CMakePresets.json) holds the fixed part.
+    cmake --preset windows -S "$root" -B "$out" -DCMAKE_PREFIX_PATH="$qt" \
+        -DTAV_BUILD_UI="$([ -n "$qt" ] && echo ON || echo OFF)" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="env;WINEPREFIX=$WINEPREFIX;WINEDEBUG=-all;$wine" \
         -DTAV_NATIVE_SIM="$out/native/sim/tav1000r-sim" -DTAV_WINEPREFIX="$WINEPREFIX" \
         "${launcher[@]}" >/dev/null

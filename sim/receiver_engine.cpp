@@ -9,19 +9,17 @@
 namespace tav::sim {
 namespace {
 
-constexpr std::uint8_t kVersionQuery = '?';
-constexpr std::uint8_t kReadRecord = 'p';
-constexpr std::uint8_t kWriteRecord = 'z';
-constexpr std::uint8_t kSetClock = 't';
-constexpr std::uint8_t kErase = 'c';
-constexpr std::uint8_t kBulkRead = 'P';
-constexpr std::uint8_t kBulkReadNext = 'x';
-constexpr std::uint8_t kBulkWrite = 'Z';
-constexpr std::uint8_t kFirmware = 'F';
-constexpr std::uint8_t kHistoryH = 'h';
-constexpr std::uint8_t kHistoryI = 'i';
+using wire::kBulkRead;
+using wire::kBulkReadNext;
+using wire::kBulkWrite;
+using wire::kReadRecord;
+using wire::kSetClock;
+using wire::kVersionQuery;
+using wire::kWriteRecord;
+constexpr std::uint8_t kHistoryH = wire::kHistoryRequest[0];
+constexpr std::uint8_t kHistoryI = wire::kHistoryRequest[1];
 
-constexpr int kClockBytes = 6;
+constexpr int kClockBytes = static_cast<int>(wire::kClockFrameSize);
 constexpr int kRecordBytes = static_cast<int>(kRecordSize);
 
 // The 8-bit sum of the data bytes (the tool's FrameChecksum; sim/ does not
@@ -187,7 +185,7 @@ std::optional<Reply> ReceiverEngine::Command(std::uint8_t byte) {
             return Answer(std::vector<std::uint8_t>(Version().begin(), Version().end()),
                           options_.pacing.afterHeaderMs);
         }
-        if (byte == kFirmware) {
+        if (byte == wire::kFirmwareTransfer) {
             state_ = ParseState::Firmware;
             record_ = 0;
             firmware_.clear();
@@ -209,7 +207,7 @@ std::optional<Reply> ReceiverEngine::Command(std::uint8_t byte) {
         case kSetClock:
             state_ = ParseState::ClockData;
             return std::nullopt;
-        case kErase: {
+        case wire::kEraseMemory: {
             auto all = options_.memory.Bytes();
             std::fill(all.begin(), all.end(), std::uint8_t{0xFF});
             return std::nullopt;
@@ -390,26 +388,12 @@ MemoryImage ErasedMemory() {
 bool LoadMemoryFromSettingsFile(const std::string& path, MemoryImage* memory, std::string* error) {
     MemoryImage image;
     const SettingsLoadResult result = ReadSettingsFile(image, std::filesystem::path(path));
-    const char* reason = nullptr;
-    switch (result) {
-        case SettingsLoadResult::Loaded:
-            *memory = image;
-            return true;
-        case SettingsLoadResult::CannotOpen:
-            reason = "cannot open the file";
-            break;
-        case SettingsLoadResult::WrongType:
-            reason = "not a settings file (no \"$*$\" header)";
-            break;
-        case SettingsLoadResult::UnsupportedVersion:
-            reason = "unsupported settings file version (not \"10\")";
-            break;
-        case SettingsLoadResult::Incomplete:
-            reason = "settings file shorter than 32,773 bytes";
-            break;
+    if (result == SettingsLoadResult::Loaded) {
+        *memory = image;
+        return true;
     }
     if (error != nullptr) {
-        *error = path + ": " + (reason != nullptr ? reason : "unreadable");
+        *error = path + ": " + std::string(LoadMessage(result).reason);
     }
     return false;
 }

@@ -20,6 +20,7 @@
 
 #include "image/line_time.h"
 #include "image/memory_image.h"
+#include "image/wire_protocol.h"
 
 namespace tav::sim {
 
@@ -30,15 +31,16 @@ inline constexpr VersionBytes kDefaultApplicationVersion{0x76, 0x07, 0x01, 0x00,
 // Boot loader 1.00, software 1.26 (accepted by the dispatcher's boot-loader gate).
 inline constexpr VersionBytes kDefaultBootLoaderVersion{0x76, 0x77, 0x01, 0x00, 0x01, 0x26};
 
-inline constexpr int kFirmwareBlockCount = 240;
-inline constexpr int kFirmwareBlockSize = 128;
-inline constexpr std::size_t kFirmwareSize = 30720;
+// The firmware's geometry, as ints for the engine's counters.
+inline constexpr int kFirmwareBlockCount = wire::kFirmwareBlocks;
+inline constexpr int kFirmwareBlockSize = static_cast<int>(wire::kFirmwareBlockSize);
+using wire::kFirmwareSize;
 
 inline constexpr char kDefaultHistoryBanner[] = "TAV-1000 v1.26";
 
 // What runs in the receiver.
 //  Application: answers "?" with its application version and every command
-//  of the command summary except "F".
+//  of image/wire_protocol.h except "F".
 //  BootLoader: answers "?" with its boot-loader version, takes "F", and
 //  ignores every other byte (the application's commands included; bytes that
 //  follow an ignored command byte are parsed as commands in their own right).

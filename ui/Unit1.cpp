@@ -335,29 +335,30 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::FormCreate() {
     Ui::TForm1& f = *ui_;
-    // 1.
+    // In this order (the handlers that the program-made changes run see the
+    // lists filled before them). The scenario page's selection at its start.
     selection_.currentScenario = 0;
     selection_.selectedRelay = 0;
     selection_.selectedButton = 0;
-    // 2.
+    // The scenario list of the scenarios page.
     for (int s = 0; s < kScenarioCount; ++s) {
         f.ComboBox2->addItem(QString::asprintf("SCENARIUSZ %d", s));
     }
     f.ComboBox2->setCurrentIndex(selection_.currentScenario);
-    // 3.
+    // The relay modes, each as "(code) name".
     for (int m = 0; m < kRelayModeCount; ++m) {
         const auto i = static_cast<std::size_t>(m);
         f.ComboBox3->addItem(QStringLiteral("(") + FromUtf8(RelayModeShortCodes[i]) +
                              QStringLiteral(") ") + FromUtf8(RelayModeNames[i]));
     }
-    // 4.
+    // The timer and delay lists of a scenario cell.
     for (int n = 0; n < 4; ++n) {
         f.ComboBox4->addItem(QString::asprintf("TIMER %d", n));
     }
     for (int n = 0; n < 4; ++n) {
         f.ComboBox5->addItem(QString::asprintf("OPOZN. %d", n));
     }
-    // 5.
+    // The timer grid's headers: the timers and delays, and their units.
     for (int n = 0; n < 4; ++n) {
         f.StringGrid3->SetCell(0, n + 1, QStringLiteral("TIMER ") + QString::number(n));
         f.StringGrid3->SetCell(0, n + 5, QStringLiteral("OPOZNIENIE ") + QString::number(n));
@@ -367,51 +368,51 @@ void TForm1::FormCreate() {
     f.StringGrid3->SetCell(2, 0, QStringLiteral("Min"));
     f.StringGrid3->SetCell(3, 0, QStringLiteral("Sek"));
     f.StringGrid3->SetCell(4, 0, QStringLiteral("0.1"));
-    // 6.
+    // The scenario list of the remotes page.
     for (int s = 0; s < kScenarioCount; ++s) {
         f.ComboBox16->addItem(QString::asprintf("SCENARIUSZ %d", s));
     }
     f.ComboBox16->setCurrentIndex(selection_.currentScenario);
-    // 7. Runs Edit4Change: the form leaves a text in the edit.
+    // The selected remote's name; runs Edit4Change: the form leaves a text in the edit.
     f.Edit4->clear();
-    // 8.
+    // The labels the operations and selections fill, and the version line.
     SetCaption(f.Label1, QString());
     SetCaption(f.Label5, QString());
     SetCaption(f.Label6, QString());
     SetCaption(f.StaticText1, QString());
-    // 9.
+    // The event view.
     f.RichEdit1->clear();
-    // 10.
+    // The scenarios page from the image (all zeros).
     RefreshScenarioPage();
-    // 11.
+    // The clock events' scenario lists.
     for (QComboBox* c : {f.ComboBox11, f.ComboBox12, f.ComboBox13, f.ComboBox14}) {
         for (int s = 0; s < kScenarioCount; ++s) {
             c->addItem(QString::number(s));
         }
         c->setCurrentIndex(0);
     }
-    // 12.
+    // The clock events' button lists.
     for (QComboBox* c : {f.ComboBox7, f.ComboBox8, f.ComboBox9, f.ComboBox10}) {
         for (int b = 1; b <= kShownButtonRows; ++b) {
             c->addItem(QString::number(b));
         }
         c->setCurrentIndex(0);
     }
-    // 13. Each runs its name handler.
+    // The clock transmitters' names; each runs its name handler.
     f.Edit2->clear();
     f.Edit3->clear();
     f.Edit5->clear();
     f.Edit6->clear();
-    // 14.
+    // The display modes.
     for (std::string_view name : DisplayModeNames) {
         f.ComboBox15->addItem(FromUtf8(name));
     }
     f.ComboBox15->setCurrentIndex(0);
-    // 15. Runs Edit1Change, which disables the edit.
+    // The display's user text; runs Edit1Change, which disables the edit.
     f.Edit1->clear();
-    // 16. And the ports above COM15 the system has.
+    // The port list: "COM1".."COM15", and the ports above COM15 the system has.
     FillPortList();
-    // 17.
+    // The scenario grid's headers: the buttons, and the relays.
     for (int b = 1; b <= 13; ++b) {
         f.StringGrid1->SetCell(0, b, QStringLiteral("PRZYCISK ") + QString::number(b));
     }
@@ -419,9 +420,9 @@ void TForm1::FormCreate() {
     for (int r = 1; r <= kRelayCount; ++r) {
         f.StringGrid1->SetCell(r, 0, QStringLiteral("PRZEKAZNIK") + QString::number(r));
     }
-    // 18.
+    // The dump view's address column.
     f.StringGrid4->SetColWidth(0, 70);
-    // 19.
+    // The whole window drawn once.
     repaint();
     // Whatever the window starts with is no edit of the user's.
     cleanImage_ = image_;

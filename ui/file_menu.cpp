@@ -98,7 +98,8 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
     const QString error = FromUtf8(messages::kError);
     // Read first: a file that is refused needs no question about the edits.
     MemoryImage loaded = image_;
-    switch (ReadSettingsFile(loaded, ToPath(path))) {
+    const SettingsLoadResult result = ReadSettingsFile(loaded, ToPath(path));
+    switch (result) {
         case SettingsLoadResult::Loaded:
             break;
         case SettingsLoadResult::CannotOpen:
@@ -107,13 +108,9 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
             }
             return false;
         case SettingsLoadResult::WrongType:
-            ShowMessage(FromUtf8(messages::kWrongFileType), error);
-            return false;
         case SettingsLoadResult::UnsupportedVersion:
-            ShowMessage(FromUtf8(messages::kUnsupportedFileVersion), error);
-            return false;
         case SettingsLoadResult::Incomplete:
-            ShowMessage(QStringLiteral("Plik jest niekompletny - ustawień nie wczytano!"), error);
+            ShowMessage(FromUtf8(LoadMessage(result).text), error);
             return false;
     }
     const QString name = QFileInfo(path).fileName();
@@ -129,7 +126,7 @@ bool TForm1::LoadSettingsFile(const QString& path, bool sayWhenCannotOpen) {
     RefreshAfterFileRead(kDumpAfterLoad);
     EndReplacement(QStringLiteral("wczytanie pliku ") + name, true);
     ShowOpenFile();
-    ShowMessage(QStringLiteral("Plik wczytano poprawnie"), FromUtf8(messages::kOk));
+    ShowMessage(FromUtf8(LoadMessage(result).text), FromUtf8(messages::kOk));
     return true;
 }
 

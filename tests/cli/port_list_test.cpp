@@ -105,6 +105,7 @@ TEST_F(FakeTree, ListsEveryComNameWithWhatTheSystemKnows) {
         list[0].toObject(),
         (QJsonObject{{"name", "COM1"},
                      {"device", QString::fromStdString(Dev("ttyUSB0"))},
+                     {"friendly_name", QJsonValue()},
                      {"usb", QJsonObject{{"vendor_id", "0403"},
                                          {"product_id", "6001"},
                                          {"manufacturer", "FTDI"},
@@ -113,6 +114,52 @@ TEST_F(FakeTree, ListsEveryComNameWithWhatTheSystemKnows) {
                      {"stable_links", QJsonArray{QString::fromStdString(ByIdLink().string())}}}));
     EXPECT_TRUE(list[3].toObject()["usb"].isNull());
     EXPECT_TRUE(list[4].toObject()["device"].isNull());
+}
+
+// Both platforms' entries go through one formatter: the same columns in the
+// same order, the same JSON fields (Windows' entries, as port_list_win32.cpp
+// makes them, checked here without Wine).
+TEST(FormatPortEntries, TheSameListingForEitherPlatform) {
+    PortEntry windowsUsb{"COM3", "\\\\.\\COM3", "USB Serial Port (COM3)", {}};
+    windowsUsb.info.vendorId = "0403";
+    windowsUsb.info.productId = "6001";
+    windowsUsb.info.manufacturer = "FTDI";
+    windowsUsb.info.product = "USB Serial Port (COM3)";
+    PortEntry windowsBuiltIn{"COM1", "\\\\.\\COM1", "Communications Port (COM1)", {}};
+    windowsBuiltIn.info.manufacturer = "(Standard port types)";
+    const PortEntry absent{"COM2", std::nullopt, std::nullopt, {}};
+    PortEntry linuxUsb{"COM4", "/dev/ttyUSB0", std::nullopt, {}};
+    linuxUsb.info.vendorId = "067b";
+    linuxUsb.info.productId = "2303";
+    linuxUsb.info.product = "USB-Serial";
+    linuxUsb.info.serialNumber = "X1";
+    linuxUsb.info.stableLinks = {"/dev/tav"};
+    const PortEntry beyond{"COM21", "\\\\.\\COM21", "", {}};
+
+    EXPECT_EQ(FormatPortEntries({windowsBuiltIn, absent, windowsUsb, linuxUsb, beyond}, false),
+              "COM1   \\\\.\\COM1  Communications Port (COM1)  (Standard port types)\n"
+              "COM2   -\n"
+              "COM3   \\\\.\\COM3  USB Serial Port (COM3)  USB 0403:6001  FTDI\n"
+              "COM4   /dev/ttyUSB0  USB 067b:2303  USB-Serial  serial X1\n"
+              "       /dev/tav\n"
+              "COM21  \\\\.\\COM21\n");
+
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(FormatPortEntries(
+                                                        {windowsUsb, absent, linuxUsb}, true)))
+                                .array();
+    ASSERT_EQ(list.size(), 3);
+    for (const auto& entry : list) {
+        EXPECT_EQ(entry.toObject().keys(),
+                  (QStringList{"device", "friendly_name", "name", "stable_links", "usb"}));
+    }
+    EXPECT_EQ(list[0].toObject()["friendly_name"].toString(), "USB Serial Port (COM3)");
+    EXPECT_EQ(list[0].toObject()["usb"].toObject()["product"].toString(), "USB Serial Port (COM3)");
+    EXPECT_EQ(list[0].toObject()["usb"].toObject()["serial_number"].toString(), "");
+    EXPECT_TRUE(list[1].toObject()["device"].isNull());
+    EXPECT_TRUE(list[1].toObject()["friendly_name"].isNull());
+    EXPECT_TRUE(list[1].toObject()["usb"].isNull());
+    EXPECT_TRUE(list[2].toObject()["friendly_name"].isNull());
+    EXPECT_EQ(list[2].toObject()["stable_links"].toArray(), QJsonArray{"/dev/tav"});
 }
 
 TEST_F(FakeTree, AStableLinkIsNamedByItsComName) {

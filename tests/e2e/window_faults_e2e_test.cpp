@@ -574,7 +574,29 @@ TEST_F(WindowOnAFaultyLine, AdapterComesBackUnderTheSameOrAnotherName) {
 // process; a small tmpfs too where mounting is allowed) and into a folder the
 // user may not write. The old files stay whole, the message says the save
 // failed, nothing is reported as saved, and no partial file is left.
-TEST_F(WindowOnAFaultyLine, SavesOntoAFullFileSystemOrIntoAReadOnlyFolder) {
+enum class FileFault { kSizeLimit, kFullTmpfs, kReadOnlyFolder };
+struct FileFaultRow {
+    const char* name;
+    FileFault fault;
+    bool events;  // the event log (Button19), else the settings file (N3)
+};
+
+class WindowSavesUnderFileFaults : public WindowOnAFaultyLine,
+                                   public ::testing::WithParamInterface<FileFaultRow> {};
+
+TEST_P(WindowSavesUnderFileFaults, LeaveTheOldFileWholeAndSaySo) {
+    const FileFaultRow& row = GetParam();
+    const fs::path readOnly = dir / "tylko-odczyt", tmpfs = dir / "pelny";
+    fs::create_directories(readOnly);
+    fs::create_directories(tmpfs);
+    if (row.fault == FileFault::kFullTmpfs &&
+        (::geteuid() != 0 ||
+         std::system(
+             ("mount -t tmpfs -o size=64k tmpfs " + tmpfs.string() + " 2>/dev/null").c_str()) !=
+             0)) {
+        GTEST_SKIP() << "no tmpfs can be mounted here (it takes root and a system that allows "
+                        "mounting); the size-limit rows cover a full disk";
+    }
     const Message saveFailed{"Zapis do pliku nieudany!", QString::fromUtf8("Błąd")};
     QString savePath;
     WindowServices s = Services();
@@ -590,90 +612,69 @@ TEST_F(WindowOnAFaultyLine, SavesOntoAFullFileSystemOrIntoAReadOnlyFolder) {
         5000));
     Click("Button11");
 
-    const fs::path readOnly = dir / "tylko-odczyt", tmpfs = dir / "pelny";
-    fs::create_directories(readOnly);
-    fs::create_directories(tmpfs);
-    const bool mounted =
-        ::geteuid() == 0 &&
-        std::system(
-            ("mount -t tmpfs -o size=64k tmpfs " + tmpfs.string() + " 2>/dev/null").c_str()) == 0;
-    enum FileFault { kSizeLimit, kFullTmpfs, kReadOnlyFolder };
-    struct Row {
-        const char* name;
-        FileFault fault;
-        bool events;  // the event log (Button19), else the settings file (N3)
-    };
-    const Row rows[] = {
-        {"settings, size limit", kSizeLimit, false},
-        {"events, size limit", kSizeLimit, true},
-        {"settings, full tmpfs", kFullTmpfs, false},
-        {"events, full tmpfs", kFullTmpfs, true},
-        {"settings, read-only", kReadOnlyFolder, false},
-        {"events, read-only", kReadOnlyFolder, true},
-    };
-    for (const Row& row : rows) {
-        if (row.fault == kFullTmpfs && !mounted) {
-            std::printf("%s: skipped, no tmpfs can be mounted here\n", row.name);
-            continue;
-        }
-        SCOPED_TRACE(row.name);
-        const fs::path folder = row.fault == kFullTmpfs        ? tmpfs
-                                : row.fault == kReadOnlyFolder ? readOnly
-                                                               : dir;
-        // The old file: the settings file to be overwritten, or a log beside.
-        const fs::path old = folder / (row.events ? "stary.txt" : "stary.tv2");
-        fs::remove(old);
-        fs::permissions(folder, fs::perms(0755));
-        fs::copy_file(settingsFile, old, fs::copy_options::overwrite_existing);
-        if (row.fault == kFullTmpfs) {  // what is left of the 64 KiB: less than a file
-            std::ofstream(folder / "wypelnienie", std::ios::binary)
-                << std::string(16 * 1024 + (row.events ? 12 * 1024 : 0), 'x');
-        }
-        const auto before = [&] {
-            std::vector<fs::path> names;
-            for (const auto& e : fs::directory_iterator(folder)) {
-                names.push_back(e.path());
-            }
-            std::ranges::sort(names);
-            return names;
-        };
-        const std::vector<fs::path> namesBefore = before();
-        const fs::path target = row.events ? folder / "zdarzenia.txt" : old;
-        savePath = QString::fromStdString(target.string());
-        messages.clear();
-        const auto save = [&] {
-            if (row.events) {
-                Click("Button19");
-            } else {
-                Find<QAction>("N3")->trigger();
-            }
-        };
-        if (row.fault == kSizeLimit) {
-            const testsupport::FileSizeLimit limit(4096);
-            save();
-        } else if (row.fault == kReadOnlyFolder) {
-            fs::permissions(old, fs::perms(0444));
-            fs::permissions(folder, fs::perms(0555));
-            AsOrdinaryUser(save);
-            fs::permissions(folder, fs::perms(0755));
-        } else {
-            save();
-        }
-        ASSERT_EQ(messages.size(), 1u);
-        if (row.events) {
-            EXPECT_EQ(messages[0].caption, QString::fromUtf8("Błąd"));
-            EXPECT_TRUE(messages[0].text.startsWith(QString::fromUtf8("Nie można zapisać pliku ") +
-                                                    savePath))
-                << messages[0].text.toStdString();
-        } else {
-            EXPECT_EQ(messages[0], saveFailed);
-        }
-        EXPECT_EQ(FileBytes(old), settingsBytes);
-        EXPECT_EQ(before(), namesBefore) << "a partial file was left";
-        fs::remove(folder / "wypelnienie");
-        fs::remove(old);
+    const fs::path folder = row.fault == FileFault::kFullTmpfs        ? tmpfs
+                            : row.fault == FileFault::kReadOnlyFolder ? readOnly
+                                                                      : dir;
+    // The old file: the settings file to be overwritten, or a log beside.
+    const fs::path old = folder / (row.events ? "stary.txt" : "stary.tv2");
+    fs::permissions(folder, fs::perms(0755));
+    fs::copy_file(settingsFile, old, fs::copy_options::overwrite_existing);
+    if (row.fault == FileFault::kFullTmpfs) {  // what is left of the 64 KiB: less than a file
+        std::ofstream(folder / "wypelnienie", std::ios::binary)
+            << std::string(16 * 1024 + (row.events ? 12 * 1024 : 0), 'x');
     }
+    const auto before = [&] {
+        std::vector<fs::path> names;
+        for (const auto& e : fs::directory_iterator(folder)) {
+            names.push_back(e.path());
+        }
+        std::ranges::sort(names);
+        return names;
+    };
+    const std::vector<fs::path> namesBefore = before();
+    const fs::path target = row.events ? folder / "zdarzenia.txt" : old;
+    savePath = QString::fromStdString(target.string());
+    messages.clear();
+    const auto save = [&] {
+        if (row.events) {
+            Click("Button19");
+        } else {
+            Find<QAction>("N3")->trigger();
+        }
+    };
+    if (row.fault == FileFault::kSizeLimit) {
+        const testsupport::FileSizeLimit limit(4096);
+        save();
+    } else if (row.fault == FileFault::kReadOnlyFolder) {
+        fs::permissions(old, fs::perms(0444));
+        fs::permissions(folder, fs::perms(0555));
+        AsOrdinaryUser(save);
+        fs::permissions(folder, fs::perms(0755));
+    } else {
+        save();
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    if (row.events) {
+        EXPECT_EQ(messages[0].caption, QString::fromUtf8("Błąd"));
+        EXPECT_TRUE(
+            messages[0].text.startsWith(QString::fromUtf8("Nie można zapisać pliku ") + savePath))
+            << messages[0].text.toStdString();
+    } else {
+        EXPECT_EQ(messages[0], saveFailed);
+    }
+    EXPECT_EQ(FileBytes(old), settingsBytes);
+    EXPECT_EQ(before(), namesBefore) << "a partial file was left";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WindowSavesUnderFileFaults,
+    ::testing::Values(FileFaultRow{"settings_size_limit", FileFault::kSizeLimit, false},
+                      FileFaultRow{"events_size_limit", FileFault::kSizeLimit, true},
+                      FileFaultRow{"settings_full_tmpfs", FileFault::kFullTmpfs, false},
+                      FileFaultRow{"events_full_tmpfs", FileFault::kFullTmpfs, true},
+                      FileFaultRow{"settings_read_only", FileFault::kReadOnlyFolder, false},
+                      FileFaultRow{"events_read_only", FileFault::kReadOnlyFolder, true}),
+    [](const ::testing::TestParamInfo<FileFaultRow>& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(Matrix, WindowFaults,
                          ::testing::Values(Column::SilenceFromTheStart, Column::SilenceInTheMiddle,

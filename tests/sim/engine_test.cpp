@@ -71,9 +71,9 @@ TEST(EngineVersion, BootLoaderAnswersItsOwnVersion) {
     EXPECT_EQ(e.ReceiveAll(Str("?")), B({0x76, 0x07, 0x01, 0x00, 0x01, 0x26}));
 }
 
-// ---- checksums (the documented examples, seen through the echoes) --------
+// ---- checksums of known frames, seen through the echoes --------------------
 
-TEST(EngineChecksum, EchoesOfTheDocumentedExamples) {
+TEST(EngineChecksum, EchoesTheSumsOfKnownFrames) {
     ReceiverEngine e;
     // 32 x 0x00 -> 0x00, 32 x 0xFF -> 0xE0.
     EXPECT_EQ(e.ReceiveAll(Cat({Str("z"), B({0, 1}), Bytes(32, 0x00), B({0x00})})), B({0x00}));

@@ -197,7 +197,8 @@ TEST_F(StartStateTest, InitialStatesOfButtonsBoxesAndProgress) {
     EXPECT_EQ(bar->value(), 0);
 }
 
-// Position and size within the container, as the control table gives them.
+// Position and size within the container, as Unit1.ui gives them: the form's
+// fixed geometry, each control where the original form put it.
 TEST_F(StartStateTest, LayoutFollowsTheControlTable) {
     struct Row {
         const char* name;
