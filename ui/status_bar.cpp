@@ -2,10 +2,10 @@
 // image holds edits that went nowhere, and short messages ("Zapisano ...").
 // Permanent fields: the selected port's state, the last device operation's
 // result and time, the open file.
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QComboBox>
 #include <QStatusBar>
 
 #include "Unit1.h"
