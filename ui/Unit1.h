@@ -41,6 +41,10 @@ namespace Ui {
 class TForm1;
 }
 
+namespace tav {
+struct OperationOutcome;
+}
+
 namespace tav::ui {
 
 // What the window has selected beside the image; all zero at start, never
