@@ -237,7 +237,7 @@ echo "package-windows: the console shows tavctl's Polish and tav1000r.exe --vers
 
 # The Start menu's console: its command (cmd /k COMMAND) runs tavctl, in a
 # folder that is not the installation's.
-command=$(msiinfo export "$msi" Shortcut | awk -F'\t' '$1 == "ConsoleShortcut" {print $5}')
+command=$(msiinfo export "$msi" Shortcut | awk -F'\t' '$1 == "ConsoleShortcut" {print $6}')
 command=${command#/k }
 command=${command//\[INSTALLDIR\]/C:\\Program Files\\TAV-1000R\\}
 printf '@%s\r\n' "${command/--help/--version}" >"$docs/console.cmd"

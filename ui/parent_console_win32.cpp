@@ -7,13 +7,36 @@
 
 namespace tav::ui {
 
+namespace {
+
+// UTF-8 text into a console as wide text, which the console shows whatever
+// its code page.
+void WriteToConsole(HANDLE console, std::string_view text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    DWORD written = 0;
+    WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+}  // namespace
+
 void PrintToCaller(std::string_view text) {
-    // A file or a pipe given by the caller is used as it is.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
-        return;
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+        DWORD mode = 0;
+        if (GetConsoleMode(out, &mode)) {
+            // A console handed down as standard output.
+            WriteToConsole(out, text);
+            return;
+        }
+        // A file or a pipe given by the caller is used as it is: UTF-8.
+        if (GetFileType(out) != FILE_TYPE_UNKNOWN) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            std::fflush(stdout);
+            return;
+        }
     }
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) {
         return;  // started from Explorer: nobody to tell
@@ -26,13 +49,7 @@ void PrintToCaller(std::string_view text) {
     }
     // cmd does not wait for a window program and has shown its prompt
     // already: the answer starts on a line of its own.
-    const std::string line = "\n" + std::string(text);
-    std::wstring wide(line.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
-    DWORD written = 0;
-    WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    WriteToConsole(console, "\n" + std::string(text));
     CloseHandle(console);
 }
 
