@@ -314,6 +314,6 @@ QT=$qt bash "$work/$(basename "$kit")/relink-tavctl.sh" >"$work/relink.log" 2>&1
     cat "$work/relink.log" >&2
     fail "tavctl did not relink from the kit"
 }
-relinked=$("$wine" "$(windows_path "$work/$(basename "$kit")/tavctl.exe")" --version 2>&1) || true
+relinked=$("$wine" "$(windows_path "$work/$(basename "$kit")/tavctl.exe")" --version 2>&1 | tr -d '\r') || true
 [ "$relinked" = "tavctl $version" ] || fail "the relinked tavctl.exe says '$relinked'"
 echo "package-windows: tavctl relinked from the kit against $qt runs: OK"
