@@ -24,31 +24,9 @@ class EditsTest : public WindowTest {
   protected:
     void TearDown() override { form.reset(); }  // before the folder goes
 
-    WindowServices DialogServices() {
-        WindowServices s = RecordingServices();
-        s.saveFileName = [this](QWidget*, const FileDialogRequest& r) {
-            saveRequests.push_back(r);
-            return saveAnswer;
-        };
-        s.openFileName = [this](QWidget*, const FileDialogRequest& r) {
-            openRequests.push_back(r);
-            return openAnswer;
-        };
-        return s;
-    }
-    void MakeDialogForm() { MakeForm(DialogServices()); }
-
     void Trigger(const char* item) { Find<QAction>(item)->trigger(); }
     QString ActionText(const char* item) { return Find<QAction>(item)->text(); }
 
-    // The user's choice of item `index` in a list, by the keyboard.
-    void Choose(const char* list, int index) {
-        auto* c = Find<QComboBox>(list);
-        ASSERT_TRUE(c->isEnabled()) << list;
-        c->setCurrentIndex(index > 0 ? index - 1 : 1);
-        QTest::keyClick(c, index > 0 ? Qt::Key_Down : Qt::Key_Up);
-        ASSERT_EQ(c->currentIndex(), index) << list;
-    }
     void Type(const char* edit, const QString& text) {
         auto* e = Find<QLineEdit>(edit);
         e->setFocus();
@@ -104,10 +82,6 @@ class EditsTest : public WindowTest {
     }
 
     testsupport::TempFolder folder{"tav-edits"};
-    QString saveAnswer;
-    QString openAnswer;
-    std::vector<FileDialogRequest> saveRequests;
-    std::vector<FileDialogRequest> openRequests;
 };
 
 }  // namespace tav::ui::testing

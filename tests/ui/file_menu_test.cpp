@@ -76,22 +76,6 @@ class FileMenuTest : public WindowTest {
   protected:
     void TearDown() override { form.reset(); }  // before the folder goes
 
-    // Services whose dialogs answer with `saveAnswer` / `openAnswer` and keep
-    // what they were asked.
-    WindowServices DialogServices() {
-        WindowServices s = RecordingServices();
-        s.saveFileName = [this](QWidget*, const FileDialogRequest& r) {
-            saveRequests.push_back(r);
-            return saveAnswer;
-        };
-        s.openFileName = [this](QWidget*, const FileDialogRequest& r) {
-            openRequests.push_back(r);
-            return openAnswer;
-        };
-        return s;
-    }
-    void MakeDialogForm() { MakeForm(DialogServices()); }
-
     void Trigger(const char* item) { Find<QAction>(item)->trigger(); }
     void Save(const fs::path& path) {
         saveAnswer = QString::fromStdString(path.string());
@@ -105,10 +89,6 @@ class FileMenuTest : public WindowTest {
 
     testsupport::TempFolder folder{"tav-file-menu"};
     const fs::path dir = folder.path();
-    QString saveAnswer;
-    QString openAnswer;
-    std::vector<FileDialogRequest> saveRequests;
-    std::vector<FileDialogRequest> openRequests;
 };
 
 // Saved with a name typed without an extension, loaded back by the menu's

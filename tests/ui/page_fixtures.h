@@ -25,14 +25,6 @@ class ScenariosPageTest : public WindowTest {
         Find<QTabWidget>("PageControl1")->setCurrentIndex(1);
     }
 
-    // The user's choice of item `index` in a list, by the keyboard.
-    void Choose(const char* list, int index) {
-        auto* c = Find<QComboBox>(list);
-        ASSERT_TRUE(c->isEnabled()) << list;
-        c->setCurrentIndex(index > 0 ? index - 1 : 1);
-        QTest::keyClick(c, index > 0 ? Qt::Key_Down : Qt::Key_Up);
-        ASSERT_EQ(c->currentIndex(), index) << list;
-    }
     // A cell of the scenario grid for button b (0..13) and relay r (0..3).
     void SelectCell(int b, int r) { PressCell("StringGrid1", r + 1, b + 1); }
     QString CellShown(int b, int r) { return Grid("StringGrid1").Cell(r + 1, b + 1); }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -128,6 +129,22 @@ class WindowTest : public ::testing::Test {
         return s;
     }
 
+    // Services whose file dialogs answer with `saveAnswer` / `openAnswer`
+    // and keep what they were asked.
+    WindowServices DialogServices() {
+        WindowServices s = RecordingServices();
+        s.saveFileName = [this](QWidget*, const FileDialogRequest& r) {
+            saveRequests.push_back(r);
+            return saveAnswer;
+        };
+        s.openFileName = [this](QWidget*, const FileDialogRequest& r) {
+            openRequests.push_back(r);
+            return openAnswer;
+        };
+        return s;
+    }
+    void MakeDialogForm() { MakeForm(DialogServices()); }
+
     // Recording services whose ports are the platform's serial ports.
     WindowServices DeviceServices() {
         WindowServices s = RecordingServices();
@@ -137,6 +154,14 @@ class WindowTest : public ::testing::Test {
 
     // A click on the button named `button`, as the user's.
     void Click(const char* button) { Find<QPushButton>(button)->click(); }
+    // The user's choice of item `index` in a list, by the keyboard.
+    void Choose(const char* list, int index) {
+        auto* c = Find<QComboBox>(list);
+        ASSERT_TRUE(c->isEnabled()) << list;
+        c->setCurrentIndex(index > 0 ? index - 1 : 1);
+        QTest::keyClick(c, index > 0 ? Qt::Key_Down : Qt::Key_Up);
+        ASSERT_EQ(c->currentIndex(), index) << list;
+    }
 
     void MakeForm() { MakeForm(RecordingServices()); }
     void MakeForm(WindowServices services) {
@@ -174,6 +199,11 @@ class WindowTest : public ::testing::Test {
     QMessageBox::StandardButton answer = QMessageBox::No;  // to every question but:
     // the one before unsaved edits are replaced (save / discard / cancel).
     QMessageBox::StandardButton replaceAnswer = QMessageBox::Discard;
+    // What the dialogs of DialogServices answer, and what they were asked.
+    QString saveAnswer;
+    QString openAnswer;
+    std::vector<FileDialogRequest> saveRequests;
+    std::vector<FileDialogRequest> openRequests;
     MemoryImage image;  // declared before the form, which works on it
     std::unique_ptr<TForm1> form;
 };
