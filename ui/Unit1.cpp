@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QUndoStack>
 #include <algorithm>
 
 #include "device_text.h"
@@ -209,6 +210,9 @@ void TForm1::showEvent(QShowEvent* event) {
 
 TForm1::~TForm1() {
     link_.ClosePort();
+    // The history outlives this object's own part (the widget base deletes its
+    // children): clearing itself then would call back into a form already gone.
+    history_->blockSignals(true);
 }
 
 void TForm1::ConnectHandlers() {
