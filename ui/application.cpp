@@ -124,7 +124,9 @@ int RunProgram(int& argc, char** argv, const std::function<void(Application&)>& 
                 owned = std::make_unique<Application>(argc, argv);
                 app = owned.get();
             }
-            QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+            // The application title (task bar); the window's caption has a "v".
+            QCoreApplication::setApplicationName(
+                QStringLiteral("TAV-1000R Duzedevezivi " TAV_VERSION));
             SetApplicationIcon();
             LoadQtTranslation(*app);
             // The window speaks Polish: so does the configuration report.

@@ -9,9 +9,6 @@
 
 namespace tav::ui {
 
-// The application title (task bar); the window's own caption differs.
-inline constexpr char kApplicationTitle[] = "TAV-1000R Duzedevezivi 1.26";
-
 // The standard exception message box (or standard error when no application
 // exists).
 void ShowExceptionMessage(const QString& text);
