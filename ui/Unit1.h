@@ -4,8 +4,6 @@
 // work behind them lives in image/ and link/.
 #pragma once
 
-#include <QDateTime>
-#include <QFont>
 #include <QHash>
 #include <QMainWindow>
 #include <QRect>
@@ -21,10 +19,12 @@
 #include <utility>
 #include <vector>
 
+#include "form_state.h"
 #include "image/memory_image.h"
 #include "link/event_lines.h"
 #include "link/protocol.h"
 #include "link/serial_link.h"
+#include "print_pages.h"
 #include "qt_operation_host.h"
 #include "services.h"
 
@@ -47,32 +47,7 @@ struct OperationOutcome;
 
 namespace tav::ui {
 
-// What the window has selected beside the image; all zero at start, never
-// saved or sent.
-struct SelectionState {
-    std::uint8_t currentScenario = 0;       // 0..3, shown on the scenarios page
-    std::uint8_t selectedRelay = 0;         // 0..3, column of the selected scenario cell
-    std::uint8_t selectedButton = 0;        // 0..13, row of the selected scenario cell
-    std::int32_t selectedCellOffset = 0;    // ScenarioCellOffset of that cell
-    std::int32_t selectedRemote = 0;        // 0..999
-    std::int32_t selectedRemoteOffset = 0;  // selectedRemote * 32
-    std::int32_t dumpStartOffset = 0;       // DumpStartOffset, 0..kLastDumpStart
-};
-
 struct RecordChange;
-
-// "TAV-1000R Duzedevezivi v1.26": the window's caption, after the open file's
-// name when there is one.
-QString WindowCaption();
-
-// How many recent settings files the menu "Plik" offers.
-inline constexpr int kRecentFileCount = 8;
-
-// Slots per row of the remotes map.
-inline constexpr int kRemoteMapColumns = 50;
-
-// The last start offset at which the dump view's 256 bytes lie inside the image.
-inline constexpr std::int32_t kLastDumpStart = 0x7F00;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -80,8 +55,7 @@ class TForm1 : public QMainWindow {
   public:
     // Builds the form and runs FormCreate. `image` is the program's one memory
     // image; it must outlive the window. Members of `services` left empty are
-    // taken from SystemWindowServices(), except the firmware image: without
-    // one the update menu item is disabled.
+    // the system's (CompletedWithSystem).
     TForm1(MemoryImage& image, WindowServices services, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -98,13 +72,10 @@ class TForm1 : public QMainWindow {
     // window's thread (RunWithoutInput), on a copy of the image: what it read
     // is taken into the image afterwards, unless it was stopped.
     void RunDeviceOperation(unsigned operation);
-    // Runs `work` on a thread of its own and returns when it has ended. The
-    // window's event loop runs meanwhile (it repaints, its timers fire, the
-    // operation's messages are shown), with the busy cursor up, the stop
-    // control shown and every other mouse and key input to this window
-    // dropped, not queued: a click on another button must not start a second
-    // operation, then or afterwards. `work` reaches the window only through
-    // the host (host_), which passes each report to the window's thread.
+    // Runs `work` on a thread of its own and returns when it has ended; the
+    // event loop runs meanwhile, with the stop control shown and every other
+    // input to this window dropped, not queued. `work` reaches the window
+    // only through host_, which passes each report to the window's thread.
     void RunWithoutInput(const std::function<void()>& work);
     // True from the start of RunWithoutInput's work until it has ended.
     bool OperationRunning() const { return operationRunning_; }
@@ -121,11 +92,9 @@ class TForm1 : public QMainWindow {
     void NoteRecordsRead(int first, int last);
 
     // True while the image holds edits that neither a settings file nor the
-    // receiver holds, as far as the window knows (a read, load, save or write
-    // since makes them clean).
+    // receiver holds, as far as the window knows (unsaved_edits.cpp); the
+    // second only for the first `bytes` of records first..last.
     bool HasUnsavedEdits() const;
-    // The same for the first `bytes` of records first..last only
-    // (unsaved_edits.cpp).
     bool HasUnsavedEditsIn(int first, int last, std::size_t bytes = kRecordSize) const;
 
     // Status bar (status_bar.cpp): the open file in the title and the bar,
@@ -167,15 +136,6 @@ class TForm1 : public QMainWindow {
     // Printed pages that had no printer to go to, saved as a PDF chosen in
     // SaveDialog1 (print_pages.cpp); the message after it says where. True
     // when the file was written.
-    struct PdfPages {
-        QString dialogTitle;
-        QString fileName;  // proposed
-        QString folder;    // the kind of folder the dialog opens in and remembers
-        QString title;
-        QString text;
-        QFont font;
-        QDateTime printedAt;
-    };
     bool SavePagesAsPdf(const PdfPages& pages);
 
     // The tooltip of a cell of the remotes map: the remote's number, and its
@@ -191,10 +151,8 @@ class TForm1 : public QMainWindow {
     QString PortListEntryText(int row) const;
 
     // File menu (file_menu.cpp). Loads the settings file at `path` as the
-    // menu's load does after its dialog, with its messages and redraws; true
-    // when the image was replaced. A file that cannot be opened gets a
-    // message only with `sayWhenCannotOpen` (a file named at start does; one
-    // chosen in the dialog does not).
+    // menu's load does, with its messages and redraws; true when the image
+    // was replaced. One that cannot be opened is said only when asked.
     bool LoadSettingsFile(const QString& path, bool sayWhenCannotOpen = true);
     // "Zapisz": to the open file without asking, else as "Zapisz jako…".
     bool SaveSettingsFile();
@@ -296,10 +254,20 @@ class TForm1 : public QMainWindow {
 
   private:
     void ConnectHandlers();
-    void ShowRemoteHint(const QHelpEvent& event);
+    // Connects `signal` of `sender` to `handler`, after which the history
+    // notes what the handler changed in the image (form_wiring.h).
+    template <typename Sender, typename Signal, typename... Args>
+    void ConnectEdit(Sender* sender, Signal signal, void (TForm1::*handler)(Args...));
+    void ConnectClockEventRows();
+    // The lists and fixed texts of each page, filled by FormCreate.
     void FormCreate();
-    // FormCreate step 16: COM1..COM15, COM1 selected, then RefreshPortList.
+    void FillScenarioPage();
+    void FillRemotesPage();
+    void FillSettingsPage();
+    void FillDumpView();
+    // The port list: COM1..COM15, COM1 selected, then RefreshPortList.
     void FillPortList();
+    void ShowRemoteHint(const QHelpEvent& event);
     void SetDumpStart(std::int32_t offset);
 
     // Scenarios page (scenarios_page.cpp).
@@ -333,11 +301,6 @@ class TForm1 : public QMainWindow {
     // impossible part marks the field and is named beside the rows.
     void SetUpPatternChecks();
     void SetUpHelpMenu();
-    // The tooltip of a button greyed while reception is off.
-    static const char* const kOnlyOnline;
-    // ... and of one greyed while it is on; the finder's own tooltip.
-    static const char* const kBusyOnline;
-    static const char* const kFindTip;
     // Names and descriptions for a screen reader (accessible_names.cpp).
     void SetUpAccessibleNames();
     // "Znajdź TAV-1000R" beside the port list (port_finder.cpp): asks each
@@ -363,6 +326,16 @@ class TForm1 : public QMainWindow {
     void EndReplacement(const QString& name, bool fromOutside);
     // Puts a step's records back (`before`) or again, and redraws.
     void ApplyEdit(const std::vector<RecordChange>& changes, bool before);
+
+    // Device operations (device_operations.cpp): the stop control beside the
+    // bar, shown while one runs; records first..last held by the receiver as
+    // the image holds them; a read's records of workImage_ taken into the
+    // image, and the pages they changed redrawn.
+    void SetUpStopControl();
+    void ShowStopControl(bool shown);
+    void MarkRecordsClean(int first, int last);
+    void TakeReadRecords(int first, int last);
+    void ShowReadRecords(const ReadPages& pages);
 
     // Edits that would be lost (unsaved_edits.cpp).
     // Before `what` replaces the first `bytes` of records first..last: true
@@ -396,22 +369,6 @@ class TForm1 : public QMainWindow {
     bool FormCloseQuery();
     // The settings-file save with its dialog; true when the file was written.
     bool SaveSettingsFileAs();
-    // Records first..last are now held by the receiver as the image holds
-    // them.
-    void MarkRecordsClean(int first, int last);
-    // After a read: records first..last of workImage_ into the image, as the
-    // receiver's.
-    void TakeReadRecords(int first, int last);
-    // The pages a read changed, to be redrawn.
-    struct ReadPages {
-        bool remotes = false;
-        bool selectedRemote = false;
-        bool scenarios = false;
-        bool clockEvents = false;
-    };
-    void ShowReadRecords(const ReadPages& pages);
-    // The stop control beside the bar, shown while an operation runs.
-    void ShowStopControl(bool shown);
     void SetUpFileMenu();
     void RefreshAfterFileRead(std::int32_t dumpStart);
     void ShowCannotOpen(const QString& path);
@@ -475,11 +432,7 @@ class TForm1 : public QMainWindow {
     std::vector<QAction*> recentActions_;
 
     // LineAccumulator and HistoryState of on-line reception.
-    // Lines finished during a start or a history request, which run off the
-    // window's thread, are handed to it.
-    EventLineAssembler eventLines_{[this](std::string_view line) {
-        host_.OnWindowThread([this, text = std::string(line)] { AppendEventLine(text); }, true);
-    }};
+    EventLineAssembler eventLines_;
     // False while RichEdit1 holds no line; an empty first line leaves the
     // document empty too.
     bool eventViewHasLines_ = false;

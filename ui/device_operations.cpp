@@ -20,6 +20,7 @@
 #include "form_text.h"
 #include "link/dispatcher.h"
 #include "link/messages.h"
+#include "link/operation_report.h"
 #include "ui_Unit1.h"
 
 namespace tav::ui {
@@ -117,6 +118,37 @@ void TForm1::ShowReadRecords(const ReadPages& pages) {
     update();
 }
 
+void TForm1::ShowProgress(const OperationProgress& progress) {
+    QProgressBar& bar = *ui_->ProgressBar1;
+    if (!progress.Active()) {
+        bar.setRange(0, 100);
+        bar.setValue(0);
+        progressText_->clear();
+        return;
+    }
+    if (bar.minimum() != progress.minimum || bar.maximum() != progress.maximum) {
+        bar.setRange(progress.minimum, progress.maximum);
+    }
+    progressText_->setText(FromUtf8(ProgressText(progress)));
+    bar.setValue(progress.position);
+}
+
+void TForm1::ShowVersionText(const QString& text) {
+    SetCaption(ui_->StaticText1, text);
+    ui_->StaticText1->repaint();
+}
+
+void TForm1::Button3Click() {
+    RunDeviceOperation(kReadAllMemory);
+}
+void TForm1::Button4Click() {
+    TakeTypedTimers();
+    if (!TypedPatternsSendable() || !TypedTimersSendable() || !MayWriteWholeCopy()) {
+        return;
+    }
+    RunDeviceOperation(kWriteAllMemory);
+}
+
 bool TForm1::AskToStop() {
     const std::string_view question = runningOperation_ == kUpdateFirmware
                                           ? messages::kFirmwareStopQuestion
@@ -134,6 +166,18 @@ void TForm1::RequestStop() {
         return;
     }
     stopRequested_ = true;
+}
+
+void TForm1::SetUpStopControl() {
+    // Beside the bar while an operation runs: where it is, and the stop control.
+    QWidget* client = ui_->ProgressBar1->parentWidget();
+    progressText_ = new QLabel(client);
+    progressText_->setObjectName(QStringLiteral("ProgressText1"));
+    stopButton_ = new QPushButton(FromUtf8(messages::kStop), client);
+    stopButton_->setObjectName(QStringLiteral("StopButton"));
+    stopButton_->setFocusPolicy(Qt::NoFocus);
+    connect(stopButton_, &QPushButton::clicked, this, &TForm1::RequestStop);
+    ShowStopControl(false);
 }
 
 void TForm1::ShowStopControl(bool shown) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Unit1.h"
+#include "device_text.h"
 #include "string_grid.h"
 #include "ui_Unit1.h"
 
@@ -14,6 +15,18 @@ constexpr int kDumpBytesPerLine = 16;
 constexpr int kDumpLines = 16;
 
 }  // namespace
+
+void TForm1::FillDumpView() {
+    for (int b = 0; b < 256; ++b) {
+        hexText_[static_cast<std::size_t>(b)] = QString::asprintf("%02X", b);
+        const char c = static_cast<char>(b);
+        charText_[static_cast<std::size_t>(b)] =
+            b == 0 ? QString() : DecodeDeviceText(std::string_view(&c, 1));
+    }
+    // The address column, and the byte columns (the fifth one pixel wider).
+    ui_->StringGrid4->SetColWidth(0, 70);
+    ui_->StringGrid4->SetColWidth(5, 16);
+}
 
 void TForm1::SetDumpStart(std::int32_t offset) {
     selection_.dumpStartOffset = std::clamp(offset, 0, kLastDumpStart);

@@ -100,13 +100,6 @@ std::array<QPushButton*, 15> TForm1::ReceptionButtons() const {
             f.Button15, f.Button12, f.Button10, f.Button11, f.Button14};
 }
 
-// A greyed button says in its tooltip why it is greyed.
-const char* const TForm1::kOnlyOnline =
-    "Dostępne podczas odbierania zdarzeń on-line: najpierw rozpocznij odbieranie zdarzeń.";
-const char* const TForm1::kBusyOnline =
-    "Niedostępne podczas odbierania zdarzeń on-line: port jest zajęty. Najpierw zakończ "
-    "odbieranie zdarzeń.";
-
 void TForm1::SetOnlineButtons() {
     const auto buttons = ReceptionButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {

@@ -15,9 +15,6 @@
 
 namespace tav::ui {
 
-const char* const TForm1::kFindTip =
-    "Pyta o wersję na każdym obecnym porcie i wybiera ten, na którym odpowiada TAV-1000R.";
-
 void TForm1::SetUpPortFinder() {
     // Left of "PORT:", over the tab row's free right end.
     findButton_ = new QPushButton(FromUtf8("Znajdź TAV-1000R"), ui_->ComboBox1->parentWidget());

@@ -13,6 +13,20 @@
 
 namespace tav::ui {
 
+void TForm1::FillRemotesPage() {
+    Ui::TForm1& f = *ui_;
+    for (int s = 0; s < kScenarioCount; ++s) {
+        f.ComboBox16->addItem(QString::asprintf("SCENARIUSZ %d", s));
+    }
+    f.ComboBox16->setCurrentIndex(selection_.currentScenario);
+    // The selected remote's name; runs Edit4Change: the form leaves a text in the edit.
+    f.Edit4->clear();
+    // The selected remote's labels, empty until one is shown.
+    SetCaption(f.Label1, QString());
+    SetCaption(f.Label5, QString());
+    SetCaption(f.Label6, QString());
+}
+
 void TForm1::RefreshRemoteGrid() {
     static const QString used = QStringLiteral("#");
     static const QString empty = QStringLiteral("_");

@@ -10,6 +10,44 @@
 
 namespace tav::ui {
 
+void TForm1::FillScenarioPage() {
+    Ui::TForm1& f = *ui_;
+    for (int s = 0; s < kScenarioCount; ++s) {
+        f.ComboBox2->addItem(QString::asprintf("SCENARIUSZ %d", s));
+    }
+    f.ComboBox2->setCurrentIndex(selection_.currentScenario);
+    // The relay modes, each as "(code) name".
+    for (int m = 0; m < kRelayModeCount; ++m) {
+        const auto i = static_cast<std::size_t>(m);
+        f.ComboBox3->addItem(QStringLiteral("(") + FromUtf8(RelayModeShortCodes[i]) +
+                             QStringLiteral(") ") + FromUtf8(RelayModeNames[i]));
+    }
+    // The timer and delay lists of a scenario cell.
+    for (int n = 0; n < 4; ++n) {
+        f.ComboBox4->addItem(QString::asprintf("TIMER %d", n));
+        f.ComboBox5->addItem(QString::asprintf("OPOZN. %d", n));
+    }
+    // The timer grid's headers: the timers and delays, and their units.
+    for (int n = 0; n < 4; ++n) {
+        f.StringGrid3->SetCell(0, n + 1, QStringLiteral("TIMER ") + QString::number(n));
+        f.StringGrid3->SetCell(0, n + 5, QStringLiteral("OPOZNIENIE ") + QString::number(n));
+    }
+    f.StringGrid3->SetColWidth(0, 85);
+    f.StringGrid3->SetCell(1, 0, QStringLiteral("Godz"));
+    f.StringGrid3->SetCell(2, 0, QStringLiteral("Min"));
+    f.StringGrid3->SetCell(3, 0, QStringLiteral("Sek"));
+    f.StringGrid3->SetCell(4, 0, QStringLiteral("0.1"));
+    // The scenario grid's headers: the buttons, and the relays.
+    for (int b = 1; b <= 13; ++b) {
+        f.StringGrid1->SetCell(0, b, QStringLiteral("PRZYCISK ") + QString::number(b));
+    }
+    f.StringGrid1->SetCell(0, 14, QStringLiteral("PRZYCISK 14/ALARM"));
+    for (int r = 1; r <= kRelayCount; ++r) {
+        f.StringGrid1->SetCell(r, 0, QStringLiteral("PRZEKAZNIK") + QString::number(r));
+    }
+    RefreshScenarioPage();
+}
+
 void TForm1::RefreshScenarioPage() {
     selection_.selectedCellOffset = static_cast<std::int32_t>(ScenarioCellOffset(
         selection_.currentScenario, selection_.selectedButton, selection_.selectedRelay));

@@ -95,6 +95,26 @@ WindowServices SystemWindowServices() {
     return s;
 }
 
+WindowServices CompletedWithSystem(WindowServices s) {
+    WindowServices system = SystemWindowServices();
+    const auto fill = [](auto& member, auto& fallback) {
+        if (!member) {
+            member = std::move(fallback);
+        }
+    };
+    fill(s.showMessage, system.showMessage);
+    fill(s.askQuestion, system.askQuestion);
+    fill(s.openFileName, system.openFileName);
+    fill(s.saveFileName, system.saveFileName);
+    fill(s.previewAndPrint, system.previewAndPrint);
+    fill(s.settings, system.settings);
+    fill(s.localClock, system.localClock);
+    fill(s.portResolver, system.portResolver);
+    fill(s.timing, system.timing);
+    fill(s.makePort, system.makePort);
+    return s;
+}
+
 QString DocumentsFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }

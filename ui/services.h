@@ -78,6 +78,10 @@ using print::PrintPlainTextToPdf;
 // serial ports.
 WindowServices SystemWindowServices();
 
+// `given` with each member it leaves empty taken from SystemWindowServices(),
+// except the firmware image.
+WindowServices CompletedWithSystem(WindowServices given);
+
 // The user's documents folder, where a file dialog opens first.
 QString DocumentsFolder();
 

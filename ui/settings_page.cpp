@@ -14,6 +14,7 @@
 
 #include "device_text.h"
 #include "form_text.h"
+#include "form_wiring.h"
 #include "image/typed_values.h"
 #include "link/dispatcher.h"
 #include "ui_Unit1.h"
@@ -75,6 +76,61 @@ ClockDigits TypedDigits(const QLineEdit& field) {
 }
 
 }  // namespace
+
+void TForm1::FillSettingsPage() {
+    Ui::TForm1& f = *ui_;
+    for (int i = 0; i < 4; ++i) {
+        const ClockEventRow row = RowOf(f, i);
+        for (int s = 0; s < kScenarioCount; ++s) {
+            row.scenario->addItem(QString::number(s));
+        }
+        row.scenario->setCurrentIndex(0);
+        for (int b = 1; b <= kShownButtonRows; ++b) {
+            row.button->addItem(QString::number(b));
+        }
+        row.button->setCurrentIndex(0);
+    }
+    // The clock transmitters' names; each runs its name handler.
+    for (int i = 0; i < 4; ++i) {
+        RowOf(f, i).name->clear();
+    }
+    for (std::string_view name : DisplayModeNames) {
+        f.ComboBox15->addItem(FromUtf8(name));
+    }
+    f.ComboBox15->setCurrentIndex(0);
+    // The display's user text; runs Edit1Change, which disables the edit.
+    f.Edit1->clear();
+}
+
+void TForm1::ConnectClockEventRows() {
+    // Each row's handlers, in the order of RowOf's controls.
+    struct Handlers {
+        void (TForm1::*pattern)();
+        void (TForm1::*onOff)();
+        void (TForm1::*button)(int);
+        void (TForm1::*scenario)(int);
+        void (TForm1::*name)();
+    };
+    static constexpr Handlers kRows[4] = {
+        {&TForm1::MaskEdit1Change, &TForm1::CheckBox1Click, &TForm1::ComboBox7Change,
+         &TForm1::ComboBox11Change, &TForm1::Edit2Change},
+        {&TForm1::MaskEdit2Change, &TForm1::CheckBox2Click, &TForm1::ComboBox8Change,
+         &TForm1::ComboBox12Change, &TForm1::Edit3Change},
+        {&TForm1::MaskEdit3Change, &TForm1::CheckBox3Click, &TForm1::ComboBox9Change,
+         &TForm1::ComboBox13Change, &TForm1::Edit5Change},
+        {&TForm1::MaskEdit4Change, &TForm1::CheckBox4Click, &TForm1::ComboBox10Change,
+         &TForm1::ComboBox14Change, &TForm1::Edit6Change},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const ClockEventRow row = RowOf(*ui_, i);
+        const Handlers& h = kRows[i];
+        ConnectEdit(row.pattern, &QLineEdit::textChanged, h.pattern);
+        ConnectEdit(row.onOff, &QCheckBox::toggled, h.onOff);
+        ConnectEdit(row.button, &QComboBox::activated, h.button);
+        ConnectEdit(row.scenario, &QComboBox::activated, h.scenario);
+        ConnectEdit(row.name, &QLineEdit::textChanged, h.name);
+    }
+}
 
 // ---- Display settings ------------------------------------------------------
 
