@@ -328,16 +328,16 @@ class TForm1 : public QMainWindow {
     void ApplyEdit(const std::vector<RecordChange>& changes, bool before);
 
     // Device operations (device_operations.cpp): the stop control beside the
-    // bar, shown while one runs; records first..last held by the receiver as
-    // the image holds them; a read's records of workImage_ taken into the
-    // image, and the pages they changed redrawn.
+    // bar, shown while one runs; a read's records of workImage_ taken into
+    // the image, and the pages they changed redrawn.
     void SetUpStopControl();
     void ShowStopControl(bool shown);
-    void MarkRecordsClean(int first, int last);
     void TakeReadRecords(int first, int last);
     void ShowReadRecords(const ReadPages& pages);
 
-    // Edits that would be lost (unsaved_edits.cpp).
+    // Edits that would be lost (unsaved_edits.cpp). Records first..last are
+    // now held by the receiver as the image holds them.
+    void MarkRecordsClean(int first, int last);
     // Before `what` replaces the first `bytes` of records first..last: true
     // when it may go on (no unsaved edits there, or saved, or the user
     // discards them).

@@ -316,13 +316,6 @@ void TForm1::RunWithoutInput(const std::function<void()>& work) {
     }
 }
 
-void TForm1::MarkRecordsClean(int first, int last) {
-    for (int r = first; r <= last; ++r) {
-        std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
-    }
-    ShowModified();
-}
-
 void TForm1::closeEvent(QCloseEvent* event) {
     if (operationRunning_) {
         // Not while the operation runs: told to stop, it closes afterwards.

@@ -29,6 +29,13 @@ bool TForm1::HasUnsavedEditsIn(int first, int last, std::size_t bytes) const {
     return false;
 }
 
+void TForm1::MarkRecordsClean(int first, int last) {
+    for (int r = first; r <= last; ++r) {
+        std::ranges::copy(image_.RecordAt(r), cleanImage_.RecordAt(r).begin());
+    }
+    ShowModified();
+}
+
 bool TForm1::MayReplaceEdits(int first, int last, const QString& what, std::size_t bytes) {
     // Typed timer cells count once they are read into the image.
     TakeTypedTimers();
