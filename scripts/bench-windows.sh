@@ -16,12 +16,9 @@ runs=3
 windows_prepare --core
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-common=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAV_BUILD_UI=OFF -DTAV_BUILD_TESTS=OFF
-    -DTAV_BUILD_BENCH=ON -DTAV_WARNINGS_AS_ERRORS=ON "${launcher[@]}")
-cmake -S . -B "$out/native" "${common[@]}" >/dev/null
+cmake --preset bench-native "${launcher[@]}" >/dev/null
 cmake --build "$out/native" --target tav1000r-sim read_all_bench
-cmake -S . -B "$out/windows" "${common[@]}" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --preset bench-windows "${launcher[@]}" >/dev/null
 cmake --build "$out/windows" --target read_all_bench
 
 export WINEPREFIX=$out/wineprefix

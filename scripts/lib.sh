@@ -16,8 +16,9 @@ as_root() {
 # Runs apt-get as root, one project script at a time: scripts that run side
 # by side (CI builds Qt for Windows beside the Linux stages) would otherwise
 # find apt's lock taken and fail.
+apt_lock=/tmp/tav1000r-apt.lock
 apt_get() {
-    as_root env DEBIAN_FRONTEND=noninteractive flock /tmp/tav1000r-apt.lock apt-get "$@"
+    as_root env DEBIAN_FRONTEND=noninteractive flock "$apt_lock" apt-get "$@"
 }
 
 # Installs the Debian packages named that are not installed yet, quietly,

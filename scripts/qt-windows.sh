@@ -73,7 +73,8 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
         as_root tee /etc/apt/sources.list.d/tav1000r-deb-src.sources >/dev/null
     apt_get update -qq
 fi
-(cd "$work" && apt-get source --download-only -qq "qt6-base=$version" >/dev/null &&
+# Only the download, as the caller; under apt_get's lock all the same.
+(cd "$work" && flock "$apt_lock" apt-get source --download-only -qq "qt6-base=$version" >/dev/null &&
     dpkg-source -x --no-check ./*.dsc src >/dev/null)
 
 toolchain=$work/toolchain.cmake
