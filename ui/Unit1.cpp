@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -187,8 +188,14 @@ void TForm1::showEvent(QShowEvent* event) {
         frame = kUsualFrame;
     }
     const QRect available = screen()->availableGeometry();
-    QSize natural(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
-                                    statusBar()->sizeHint().height());
+    // What the window adds around the form (menu bar, status bar) as laid out
+    // now: the bars' size hints can differ from the heights they get (under
+    // Wine by a pixel, enough to make the pages scroll both ways).
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    const QSize chrome = size() - centralWidget()->size();
+    QSize natural = QSize(kClientWidth, kClientHeight) + chrome;
     QRect place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
     if (place.height() < natural.height()) {
         // The pages scroll: room for their scroll bar beside them.
