@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -133,22 +135,43 @@ void TForm1::showEvent(QShowEvent* event) {
         frame = kUsualFrame;
     }
     const QRect available = screen()->availableGeometry();
-    QSize natural(kClientWidth, kClientHeight + menuBar()->sizeHint().height() +
-                                    statusBar()->sizeHint().height());
-    QRect place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
-    if (place.height() < natural.height()) {
-        // The pages scroll: room for their scroll bar beside them.
-        natural.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        place = ClientGeometryOnScreen(natural, kFirstPlace, available, frame);
+    // What the window adds around the form (menu bar, status bar) as laid out
+    // now: the bars' size hints can differ from the heights they get (under
+    // Wine by a pixel, enough to make the pages scroll both ways).
+    if (layout() != nullptr) {
+        layout()->activate();
     }
+    const QSize chrome = size() - centralWidget()->size();
+    const QSize natural = QSize(kClientWidth, kClientHeight) + chrome;
+    const int scrollingWidth = natural.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // A window the screen makes lower than the form scrolls its pages: room
+    // for their scroll bar beside them, or they scroll sideways too. (A size
+    // the user chose stays as it is.)
+    const auto withScrollBarRoom = [&](QSize wanted, const auto& fit) {
+        QRect place = fit(wanted);
+        if (place.height() < natural.height() && place.height() < wanted.height() &&
+            wanted.width() < scrollingWidth) {
+            wanted.setWidth(scrollingWidth);
+            place = fit(wanted);
+        }
+        return place;
+    };
+    QRect place;
     if (rememberedPlace_.isValid()) {
         // Where the last run left it, brought back on screen when the
-        // monitor it was on is gone.
+        // monitor it was on is gone (or made lower when it is smaller).
         QList<QRect> screens{QGuiApplication::primaryScreen()->availableGeometry()};
         for (const QScreen* s : QGuiApplication::screens()) {
             screens << s->availableGeometry();
         }
-        place = RememberedPlaceOnScreens(rememberedPlace_, screens, frame, kFirstPlace);
+        const QPoint at = rememberedPlace_.topLeft();
+        place = withScrollBarRoom(rememberedPlace_.size(), [&](QSize wanted) {
+            return RememberedPlaceOnScreens(QRect(at, wanted), screens, frame, kFirstPlace);
+        });
+    } else {
+        place = withScrollBarRoom(natural, [&](QSize wanted) {
+            return ClientGeometryOnScreen(wanted, kFirstPlace, available, frame);
+        });
     }
     resize(place.size());
     move(place.topLeft());

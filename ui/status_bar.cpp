@@ -116,6 +116,9 @@ void TForm1::ShowLastOperation(unsigned operation, const OperationOutcome& outco
 QLabel* TForm1::AddStatusField(const QString& objectName) {
     auto* field = new QLabel(statusBar());
     field->setObjectName(objectName);
+    // A few pixels to spare: Windows' hinted glyphs can come out wider than
+    // the label was measured for, and the last field ends at the window's edge.
+    field->setContentsMargins(2, 0, 4, 0);
     statusBar()->addPermanentWidget(field);
     return field;
 }
